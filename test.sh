@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test inside the Wine sandbox, headless,
+# with a canary folder outside the sandbox that must stay untouched.
+# Arguments go to ctest (for example: ./test.sh -R core).
+set -uo pipefail
+cd "$(dirname "$0")"
+tools/deps.sh || exit 1
+source tools/env.sh
+source tools/xvfb.sh
+tools/build.sh || exit 1
+tools/sandbox.sh make test || exit 1
+tools/sandbox.sh install || exit 1
+tools/canary.sh create || exit 1
+
+qz_start_xvfb || exit 1
+wineserver -p </dev/null >/dev/null 2>&1
+# Start Wine's own background processes (services, desktop, COM) now, with their
+# output closed: otherwise the first test starts them and they hold its output open.
+wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+cleanup() { wineserver -k >/dev/null 2>&1; qz_stop_xvfb; }
+trap cleanup EXIT
+
+ctest --test-dir "$QZ_BUILD" --output-on-failure -j"${QZ_TEST_JOBS:-4}" "$@"
+rc=$?
+wineserver -k >/dev/null 2>&1
+tools/canary.sh check || rc=1
+tools/guard.sh test || rc=1
+exit $rc
