@@ -7,7 +7,11 @@ cd "$(dirname "$0")"
 tools/deps.sh || exit 1
 source tools/env.sh
 source tools/xvfb.sh
-tools/build.sh || exit 1
+# QZ_TARGETS names the targets to build (default: all), e.g. QZ_TARGETS="test_core".
+targets=()
+for t in ${QZ_TARGETS:-}; do targets+=(--target "$t"); done
+tools/build.sh "${targets[@]}" || exit 1
+[ -n "${QZ_TARGETS:-}" ] && { tools/build.sh --target QuenzalSuite2 || exit 1; }
 tools/sandbox.sh make test || exit 1
 tools/sandbox.sh install || exit 1
 tools/canary.sh create || exit 1

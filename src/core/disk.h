@@ -1,0 +1,89 @@
+// File, folder and process helpers. Paths are UTF-8. Folder arguments of the
+// walks end with a backslash and are joined to names without inserting one;
+// the walks only append to the caller's list. No walk descends into or removes
+// a reparse point (junction or symbolic link).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "core/stringlist.h"
+
+namespace qz {
+
+// Attribute tests (GetFileAttributesW). A missing path is neither.
+bool FileExists(const std::string& path);       // exists and is not a folder
+bool DirectoryExists(const std::string& path);  // exists and is a folder
+bool PathExists(const std::string& path);       // exists at all
+bool IsReparsePoint(const std::string& path);
+// Size from the directory entry (both halves); -1 when missing or a folder.
+int64_t GetFileSize64(const std::string& path);
+
+// The path with a trailing backslash added unless it has one.
+std::string IncludeTrailingBackslash(const std::string& path);
+std::string ExcludeTrailingBackslash(const std::string& path);
+// Folder of a path (text before its last backslash); "" when it holds none.
+std::string ExtractFileDir(const std::string& path);
+std::string ExtractFileName(const std::string& path);  // text after the last "\" or ":"
+std::string ExtractFileExt(const std::string& path);   // from the last "." of the name on, "" when none
+std::string ExpandFileName(const std::string& path);    // GetFullPathNameW
+
+// True when the shell's file operation can be handed this path safely: it
+// holds no "*" or "?", and neither it nor any of its parts ends in "." or a
+// blank (the shell would take it as a wildcard, or strip it and hit a sibling).
+bool IsShellSafePath(const std::string& path);
+
+// Shell file operations (SHFileOperationW, no confirmation, undo allowed).
+// Success only when the call returns 0 and nothing was aborted; an unsafe
+// path (IsShellSafePath) is refused.
+bool ShellCopyFile(const std::string& source, const std::string& target);
+bool ShellMoveFile(const std::string& source, const std::string& target);
+// To the Recycle Bin without asking. False when the file does not exist, the
+// path is unsafe, the call failed, or the file still exists afterwards.
+bool RecycleFile(const std::string& file);
+// The same, but the shell asks the user.
+bool RecycleFileConfirm(const std::string& file);
+
+// False when the file does not exist; else true when it cannot be opened for
+// reading and writing without sharing.
+bool FileIsLocked(const std::string& file);
+// As FileIsLocked with the attributes cleared for the test and restored
+// afterwards (also when the test fails), so read-only alone is not "locked".
+bool FileIsLockedAnyAttr(const std::string& file);
+// Characters 2 and 3 are ":\" and the path is a folder.
+bool IsDriveFolder(const std::string& path);
+
+// The walks pump messages on entry (throttled by time) and return at once
+// when AbortFlag is 1.
+// Appends the names of the sub-folders not beginning with ".".
+void ListSubfolders(const std::string& folder, StringList& list);
+// Appends folder + name of every non-folder entry matching folder + mask
+// (the long name is checked against the mask again: an 8.3 alias may match
+// where the long name does not).
+void FindFiles(const std::string& folder, const std::string& mask, StringList& list);
+// FindFiles, then the same in every sub-folder (names not beginning with ".").
+void FindFilesRecursive(const std::string& folder, const std::string& mask, StringList& list);
+// Removes the sub-folders, then the folder itself, where empty; files are never
+// deleted; attributes cleared for the removal are restored when it fails.
+void RemoveFolderTree(const std::string& folder);
+// Removes every empty folder below folder (level 0 = folder itself, kept).
+void RemoveEmptySubfolders(const std::string& folder, int level = 0);
+
+// Path of a special folder (CSIDL); "" when unknown.
+std::string GetSpecialFolderDir(HWND owner, int csidl);
+
+// Starts the command line (CREATE_NEW_CONSOLE, normal priority, the show
+// state, the working folder) and waits for it to end. The exit code comes
+// back as a 32-bit unsigned value; -1 only when the process could not start.
+int64_t RunAndWait(const std::string& commandLine, const std::string& workDir, int showCmd);
+inline int64_t ExecAndWait(const std::string& commandLine, const std::string& workDir, int showCmd) {
+  return RunAndWait(commandLine, workDir, showCmd);
+}
+
+// Matches a name against a file-system style mask ("*" and "?", no case),
+// as FindFirstFile matches long names.
+bool MatchesFileMask(const std::string& name, const std::string& mask);
+
+}  // namespace qz
