@@ -15,18 +15,25 @@ tools/build.sh "${targets[@]}" || exit 1
 tools/sandbox.sh make test || exit 1
 tools/sandbox.sh install || exit 1
 tools/canary.sh create || exit 1
+# Host-side fixtures of the test programs (links and names Wine cannot make).
+fixtures() { local f rc=0; for f in tests/*/fixtures.sh tests/*/*/fixtures.sh; do [ -x "$f" ] || continue; "$f" "$1" || rc=1; done; return $rc; }
+fixtures create || exit 1
 
 qz_start_xvfb || exit 1
 wineserver -p </dev/null >/dev/null 2>&1
 # Start Wine's own background processes (services, desktop, COM) now, with their
 # output closed: otherwise the first test starts them and they hold its output open.
 wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
-cleanup() { wineserver -k >/dev/null 2>&1; qz_stop_xvfb; }
+cleanup() { wineserver -k >/dev/null 2>&1; qz_stop_xvfb; qz_stop_http_server; fixtures remove; }
 trap cleanup EXIT
+# The local HTTP server for the HTTP client's tests (port in C:\qztests\http-port.txt).
+source tests/support/http_server.sh
+qz_start_http_server || exit 1
 
 ctest --test-dir "$QZ_BUILD" --output-on-failure -j"${QZ_TEST_JOBS:-4}" "$@"
 rc=$?
 wineserver -k >/dev/null 2>&1
+fixtures remove || rc=1
 tools/canary.sh check || rc=1
 tools/guard.sh test || rc=1
 exit $rc

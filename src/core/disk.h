@@ -31,8 +31,10 @@ std::string ExtractFileExt(const std::string& path);   // from the last "." of t
 std::string ExpandFileName(const std::string& path);    // GetFullPathNameW
 
 // True when the shell's file operation can be handed this path safely: it
-// holds no "*" or "?", and neither it nor any of its parts ends in "." or a
-// blank (the shell would take it as a wildcard, or strip it and hit a sibling).
+// holds no "*" or "?" (nor the DOS wildcards < > ", "|" or control
+// characters), and none of its parts ends in "." or a blank ("." and ".."
+// included): the shell would take it as a wildcard, or strip it and hit a
+// sibling.
 bool IsShellSafePath(const std::string& path);
 
 // Shell file operations (SHFileOperationW, no confirmation, undo allowed).
@@ -41,7 +43,8 @@ bool IsShellSafePath(const std::string& path);
 bool ShellCopyFile(const std::string& source, const std::string& target);
 bool ShellMoveFile(const std::string& source, const std::string& target);
 // To the Recycle Bin without asking. False when the file does not exist, the
-// path is unsafe, the call failed, or the file still exists afterwards.
+// path (as given or expanded) is unsafe, the call failed, or the file still
+// exists afterwards.
 bool RecycleFile(const std::string& file);
 // The same, but the shell asks the user.
 bool RecycleFileConfirm(const std::string& file);
@@ -55,9 +58,13 @@ bool FileIsLockedAnyAttr(const std::string& file);
 // Characters 2 and 3 are ":\" and the path is a folder.
 bool IsDriveFolder(const std::string& path);
 
-// The walks pump messages on entry (throttled by time) and return at once
-// when AbortFlag is 1.
-// Appends the names of the sub-folders not beginning with ".".
+// The walks and the removals pump messages on entry (throttled by time) and
+// return at once when AbortFlag is 1 (FindFilesRecursive tests it once per
+// folder). They leave out names that no Windows path can address (holding
+// \ / : * ? " < > | or a control character, or ending in "." or a blank: the
+// host's file system may hold such names, and a path made of them means
+// other files).
+// Appends the names of the sub-folders not beginning with "." (no links).
 void ListSubfolders(const std::string& folder, StringList& list);
 // Appends folder + name of every non-folder entry matching folder + mask
 // (the long name is checked against the mask again: an 8.3 alias may match
@@ -82,8 +89,10 @@ inline int64_t ExecAndWait(const std::string& commandLine, const std::string& wo
   return RunAndWait(commandLine, workDir, showCmd);
 }
 
-// Matches a name against a file-system style mask ("*" and "?", no case),
-// as FindFirstFile matches long names.
+// Matches a name against a file-system style mask, as FindFirstFile matches
+// long names: no regard to case, "*" any run, "?" one character, with the DOS
+// rules: "*.*" matches every name, "*." names without an extension, "a??.txt"
+// also "a.txt", "a.*" also "a". An empty mask matches nothing.
 bool MatchesFileMask(const std::string& name, const std::string& mask);
 
 }  // namespace qz

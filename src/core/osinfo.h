@@ -43,6 +43,9 @@ struct OSFlags {
 
 // Pure rules, for tests: the flags from the version and the ProductName values
 // of ...\Windows\CurrentVersion (9x) and ...\Windows NT\CurrentVersion.
+// IsNT is 1 for every system of the NT family, whatever its version;
+// IsUnknownOS is 1 when none of the systems known by name was recognised
+// (every NT from 6.0 on: IsNT and IsUnknownOS).
 OSFlags ComputeOSFlags(const VersionData& v, const std::string& productName9x,
                        const std::string& productNameNT);
 TOS ComputeOSInfo(const VersionData& v);
@@ -55,6 +58,8 @@ TOS GetOSInfo();
 // Sets the folder variables (AppDir, WinDir, SysDir, WinTempDir, UserTempDir)
 // and the OS flags. Called once by the start-up.
 void InitAppEnvironment();
+// Full path of the running program file (GetModuleFileName, any length).
+std::string ProgramFilePath();
 // AppDir from a program path: everything from its last "\" on removed.
 std::string AppDirFromExePath(const std::string& exePath);
 // UserTempDir from the local application-data folder: its parent + "\TEMP"

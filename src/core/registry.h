@@ -91,7 +91,8 @@ bool RegSetStringChecked(HKEY root, const std::string& key, const std::string& n
                          const std::string& text);
 // Writes REG_DWORD in place, reads back with RegIntegerEquals.
 bool RegSetIntegerChecked(HKEY root, const std::string& key, const std::string& name, int32_t n);
-// The bytes of a REG_BINARY value (any size); empty when missing or not binary.
+// The bytes of a binary value (REG_BINARY and every other raw type), of any
+// size; empty when missing or of another kind.
 std::vector<uint8_t> RegGetBinaryToBuffer(HKEY root, const std::string& key, const std::string& name);
 // Data size in bytes; 0 when key or value is missing.
 uint32_t RegGetValueSize(HKEY root, const std::string& key, const std::string& name);

@@ -1,0 +1,64 @@
+#include "core/pump.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <utility>
+
+namespace qz {
+
+namespace {
+
+std::function<void()>& InstalledPump() {
+  static std::function<void()> pump;
+  return pump;
+}
+
+// Milliseconds from the performance counter (the tick count can lag behind
+// by a whole timer period).
+int64_t NowMs() {
+  static const int64_t freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return c.QuadPart / freq * 1000 + c.QuadPart % freq * 1000 / freq;
+}
+
+int64_t g_lastPump = -(int64_t{1} << 40);  // long ago: the first call pumps
+
+// The plain pump: everything pending is translated and dispatched. A WM_QUIT
+// met here is posted again so that the message loop still ends.
+void PlainPump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+void SetMessagePump(std::function<void()> pump) { InstalledPump() = std::move(pump); }
+
+void PumpMessages() {
+  g_lastPump = NowMs();
+  if (InstalledPump())
+    InstalledPump()();
+  else
+    PlainPump();
+}
+
+bool PumpMessagesThrottled(unsigned intervalMs) {
+  if (NowMs() - g_lastPump < static_cast<int64_t>(intervalMs)) return false;
+  PumpMessages();
+  return true;
+}
+
+}  // namespace qz

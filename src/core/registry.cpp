@@ -1,0 +1,325 @@
+#include "core/registry.h"
+
+#include <cstring>
+
+#include "core/text.h"
+
+namespace qz {
+
+namespace {
+
+// Key paths are relative to the root; one leading backslash is tolerated.
+std::wstring KeyPath(const std::string& key) {
+  std::string_view k(key);
+  if (!k.empty() && k.front() == '\\') k.remove_prefix(1);
+  return Widen(k);
+}
+
+int KindOf(DWORD type) {
+  switch (type) {
+    case REG_SZ: return kRegString;
+    case REG_EXPAND_SZ: return kRegExpand;
+    case REG_DWORD: return kRegInteger;
+    default: return kRegBinary;
+  }
+}
+
+// Reads the type and bytes of a value on an open key; false when it is missing.
+bool QueryRaw(HKEY h, const std::wstring& name, RegRawValue& out) {
+  DWORD type = 0, size = 0;
+  LONG rc = RegQueryValueExW(h, name.c_str(), nullptr, &type, nullptr, &size);
+  if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return false;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    out.data.resize(size);
+    DWORD got = size;
+    rc = RegQueryValueExW(h, name.c_str(), nullptr, &type, size ? out.data.data() : nullptr, &got);
+    if (rc == ERROR_SUCCESS) {
+      out.type = type;
+      out.data.resize(got);
+      return true;
+    }
+    if (rc != ERROR_MORE_DATA) return false;
+    // The value grew between the two calls: try again with the new size.
+    size = got > size ? got : size * 2 + 16;
+  }
+  return false;
+}
+
+std::optional<RegRawValue> ReadValue(HKEY root, const std::string& key, const std::string& name) {
+  RegKey k;
+  if (!k.Open(root, key, KEY_QUERY_VALUE)) return std::nullopt;
+  RegRawValue v;
+  if (!QueryRaw(k.get(), Widen(name), v)) return std::nullopt;
+  return v;
+}
+
+// Text of a REG_SZ / REG_EXPAND_SZ value as stored, up to its first NUL.
+std::string StringData(const RegRawValue& v) {
+  size_t chars = v.data.size() / sizeof(wchar_t);
+  std::wstring w(chars, L'\0');
+  if (chars) std::memcpy(w.data(), v.data.data(), chars * sizeof(wchar_t));
+  size_t nul = w.find(L'\0');
+  if (nul != std::wstring::npos) w.resize(nul);
+  return Narrow(w);
+}
+
+// The value read as an integer, or nothing when it does not read as one.
+std::optional<int32_t> IntegerOf(const RegRawValue& v) {
+  switch (KindOf(v.type)) {
+    case kRegInteger: {
+      uint32_t n = 0;
+      std::memcpy(&n, v.data.data(), v.data.size() < 4 ? v.data.size() : 4);
+      return static_cast<int32_t>(n);
+    }
+    case kRegString:
+    case kRegExpand:
+      return TryParseInt(StringData(v));
+    case kRegBinary: {
+      if (v.data.size() > 4) return std::nullopt;
+      uint32_t n = 0;
+      for (size_t i = 0; i < v.data.size(); ++i) n |= static_cast<uint32_t>(v.data[i]) << (8 * i);
+      return static_cast<int32_t>(n);
+    }
+  }
+  return std::nullopt;
+}
+
+bool WriteValue(HKEY root, const std::string& key, const std::string& name, DWORD type, const void* data,
+                DWORD size) {
+  RegKey k;
+  if (!k.Create(root, key, KEY_SET_VALUE)) return false;
+  // RegSetValueEx replaces a value of another type in place, so a refused
+  // write leaves the old value as it was.
+  return RegSetValueExW(k.get(), Widen(name).c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
+         ERROR_SUCCESS;
+}
+
+StringList EnumNames(HKEY root, const std::string& key, bool values) {
+  StringList out;
+  RegKey k;
+  if (!k.Open(root, key, KEY_READ)) return out;
+  DWORD maxSubKey = 0, maxValueName = 0;
+  if (RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, nullptr, &maxSubKey, nullptr, nullptr, &maxValueName,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return out;
+  std::wstring buf((values ? maxValueName : maxSubKey) + 1, L'\0');
+  for (DWORD i = 0;; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    LONG rc = values ? RegEnumValueW(k.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                     : RegEnumKeyExW(k.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) {
+      // A longer name appeared since the key was queried.
+      buf.assign(buf.size() * 2 + 256, L'\0');
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    out.push_back(Narrow(std::wstring_view(buf.data(), len)));
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---- RegKey ---------------------------------------------------------------
+
+RegKey::~RegKey() { Close(); }
+
+RegKey::RegKey(RegKey&& other) noexcept : h_(other.h_) { other.h_ = nullptr; }
+
+RegKey& RegKey::operator=(RegKey&& other) noexcept {
+  if (this != &other) {
+    Close();
+    h_ = other.h_;
+    other.h_ = nullptr;
+  }
+  return *this;
+}
+
+bool RegKey::Open(HKEY root, const std::string& key, REGSAM access) {
+  Close();
+  if (!root) return false;
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(root, KeyPath(key).c_str(), 0, access, &h) != ERROR_SUCCESS) return false;
+  h_ = h;
+  return true;
+}
+
+bool RegKey::Create(HKEY root, const std::string& key, REGSAM access) {
+  Close();
+  if (!root) return false;
+  HKEY h = nullptr;
+  if (RegCreateKeyExW(root, KeyPath(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &h,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  h_ = h;
+  return true;
+}
+
+void RegKey::Close() {
+  if (h_) RegCloseKey(h_);
+  h_ = nullptr;
+}
+
+// ---- names of roots ---------------------------------------------------------
+
+namespace {
+struct RootName {
+  HKEY root;
+  const char* name;
+  const char* shortName;
+};
+const RootName kRoots[] = {
+    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "HKCR"},
+    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "HKCU"},
+    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM"},
+    {HKEY_USERS, "HKEY_USERS", "HKU"},
+    {HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "HKCC"},
+};
+}  // namespace
+
+std::string RegRootKeyName(HKEY root) {
+  for (const auto& r : kRoots)
+    if (r.root == root) return r.name;
+  return {};
+}
+
+HKEY RegRootFromName(const std::string& name) {
+  for (const auto& r : kRoots)
+    if (IEquals(name, r.name) || IEquals(name, r.shortName)) return r.root;
+  return nullptr;
+}
+
+// ---- keys -------------------------------------------------------------------
+
+bool RegHasKey(HKEY root, const std::string& key) {
+  RegKey k;
+  return k.Open(root, key, KEY_QUERY_VALUE);
+}
+
+bool RegEnsureKey(HKEY root, const std::string& key) {
+  if (RegHasKey(root, key)) return true;
+  RegKey k;
+  k.Create(root, key, KEY_QUERY_VALUE);
+  k.Close();
+  return RegHasKey(root, key);
+}
+
+StringList RegListValueNames(HKEY root, const std::string& key) { return EnumNames(root, key, true); }
+
+StringList RegListSubKeys(HKEY root, const std::string& key) { return EnumNames(root, key, false); }
+
+bool RegRemoveKey(HKEY root, const std::string& key) {
+  // An empty path (or one of backslashes only) names the root itself:
+  // deleting "its tree" would clear a whole hive.
+  if (key.find_first_not_of('\\') == std::string::npos) return false;
+  std::wstring path = KeyPath(key);
+  if (path.empty() || path.front() == L'\\') return false;
+  if (!RegHasKey(root, key)) return true;
+  RegDeleteTreeW(root, path.c_str());
+  return !RegHasKey(root, key);
+}
+
+// ---- values -----------------------------------------------------------------
+
+bool RegHasValue(HKEY root, const std::string& key, const std::string& name) {
+  // The registry itself answers for exactly this name (without regard to
+  // case); an empty name asks for the key's default value.
+  RegKey k;
+  if (!k.Open(root, key, KEY_QUERY_VALUE)) return false;
+  DWORD type = 0;
+  return RegQueryValueExW(k.get(), Widen(name).c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+int RegGetValueType(HKEY root, const std::string& key, const std::string& name) {
+  RegKey k;
+  if (!k.Open(root, key, KEY_QUERY_VALUE)) return kRegMissing;
+  // The key's unnamed entry always counts as a string, set or not.
+  if (name.empty()) return kRegString;
+  DWORD type = 0;
+  if (RegQueryValueExW(k.get(), Widen(name).c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+    return kRegMissing;
+  return KindOf(type);
+}
+
+bool RegRemoveValue(HKEY root, const std::string& key, const std::string& name) {
+  RegKey k;
+  if (!k.Open(root, key, KEY_QUERY_VALUE | KEY_SET_VALUE)) {
+    // A key that does not exist holds no such value; one that exists but
+    // cannot be opened for writing keeps it.
+    return !RegHasKey(root, key);
+  }
+  std::wstring w = Widen(name);
+  RegDeleteValueW(k.get(), w.c_str());
+  DWORD type = 0;
+  return RegQueryValueExW(k.get(), w.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
+}
+
+std::string RegGetString(HKEY root, const std::string& key, const std::string& name) {
+  auto v = ReadValue(root, key, name);
+  if (!v) return {};
+  switch (KindOf(v->type)) {
+    case kRegString:
+    case kRegExpand:
+      return StringData(*v);
+    case kRegInteger:
+      return IntToStr(*IntegerOf(*v));
+    case kRegBinary:
+      if (v->data.empty() || v->data.size() >= 2048) return {};
+      // One character per byte, in the ANSI code page.
+      return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(v->data.data()), v->data.size()));
+  }
+  return {};
+}
+
+int32_t RegGetInteger(HKEY root, const std::string& key, const std::string& name) {
+  auto v = ReadValue(root, key, name);
+  if (!v) return 0;
+  return IntegerOf(*v).value_or(0);
+}
+
+bool RegIntegerEquals(HKEY root, const std::string& key, const std::string& name, int32_t n) {
+  auto v = ReadValue(root, key, name);
+  if (!v) return false;
+  auto i = IntegerOf(*v);
+  return i && *i == n;
+}
+
+bool RegSetStringChecked(HKEY root, const std::string& key, const std::string& name, const std::string& text) {
+  std::wstring w = Widen(text);
+  DWORD bytes = static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t));
+  if (!WriteValue(root, key, name, REG_SZ, w.c_str(), bytes)) return false;
+  auto v = ReadValue(root, key, name);
+  return v && v->type == REG_SZ && StringData(*v) == text;
+}
+
+bool RegSetIntegerChecked(HKEY root, const std::string& key, const std::string& name, int32_t n) {
+  DWORD d = static_cast<DWORD>(n);
+  if (!WriteValue(root, key, name, REG_DWORD, &d, sizeof d)) return false;
+  return RegIntegerEquals(root, key, name, n);
+}
+
+std::vector<uint8_t> RegGetBinaryToBuffer(HKEY root, const std::string& key, const std::string& name) {
+  auto v = ReadValue(root, key, name);
+  if (!v || KindOf(v->type) != kRegBinary) return {};
+  return std::move(v->data);
+}
+
+uint32_t RegGetValueSize(HKEY root, const std::string& key, const std::string& name) {
+  RegKey k;
+  if (!k.Open(root, key, KEY_QUERY_VALUE)) return 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(k.get(), Widen(name).c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return 0;
+  return size;
+}
+
+std::optional<RegRawValue> RegReadRaw(HKEY root, const std::string& key, const std::string& name) {
+  return ReadValue(root, key, name);
+}
+
+bool RegWriteRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const void* data,
+                 DWORD size) {
+  return WriteValue(root, key, name, type, data, size);
+}
+
+}  // namespace qz

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Host-side fixtures for test_core: what a program under Wine cannot make
+# itself. Wine 8 reports success for CreateSymbolicLink but makes no link,
+# and Win32 cannot create names with wildcards or a trailing dot or blank.
+# ./test.sh runs "create" before the tests and "remove" after them.
+#
+# C:\qztests\fixtures\core\
+#   walk\f.tmp, walk\real\r.tmp, walk\sub\s.tmp
+#   walk\sub\up   -> ..            a folder loop
+#   walk\canary   -> the canary    junk-named files outside the sandbox
+#   rm\linked     -> ..\rmtarget   a link to an empty folder inside the sandbox
+#   rm\tocanary   -> canary\empty  a link to an empty folder outside it
+#   names\        a1b.tmp, dot.tmp beside "a?b.tmp", "s*x.tmp", "back\sl.tmp",
+#                 "dot.tmp." and "bl.tmp " (names no Windows path can address)
+# "remove" also empties the test's own items (qzcore-*) from the sandbox trash.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
+root="$WINEPREFIX/drive_c/qztests/fixtures/core"
+
+case "${1:-}" in
+  create)
+    rm -rf "$root"   # removes links as links, never what they lead to
+    mkdir -p "$root/walk/real" "$root/walk/sub" "$root/rm" "$root/rmtarget" "$root/names"
+    for f in walk/f.tmp walk/real/r.tmp walk/sub/s.tmp names/a1b.tmp names/dot.tmp \
+             'names/a?b.tmp' 'names/s*x.tmp' 'names/back\sl.tmp' 'names/dot.tmp.' 'names/bl.tmp '; do
+      printf 'fixture\n' >"$root/$f"
+    done
+    ln -s .. "$root/walk/sub/up"
+    ln -s "$QZ_CANARY" "$root/walk/canary"
+    ln -s ../rmtarget "$root/rm/linked"
+    ln -s "$QZ_CANARY/empty" "$root/rm/tocanary"
+    ;;
+  remove)
+    rm -rf "$root"
+    rm -f "$XDG_DATA_HOME"/Trash/files/qzcore-* "$XDG_DATA_HOME"/Trash/info/qzcore-*
+    ;;
+  *) echo "usage: $0 create|remove" >&2; exit 2 ;;
+esac
