@@ -1,0 +1,43 @@
+// Translating windows from the language file (see core/translation.h for the
+// file format and the text lookup), and the developer's dump that writes a
+// window's captions into the file.
+//
+// Every translated window carries two hidden buttons: Button_LoadTranslation
+// (its creation handler clicks it: TranslateForm with TranslationFile when that
+// is not empty) and Button_SaveTranslation ("Save Translation": the dump, then
+// the box "Translation-File saved").
+#pragma once
+
+#include <string>
+
+#include "core/translation.h"
+#include "ui/component.h"
+
+namespace qz {
+
+// Translates the window and, recursively, everything it owns (each component
+// before what it owns, in ownership order): a component with Tag != 0 gets
+// the value keyed by its Name from the window's section ("Missing
+// Translation" when that value is empty) through SetCaption; components
+// without a caption are skipped; Tag 0 components are left alone but what
+// they own is still visited. Nothing changes when TranslationList is empty or
+// lacks the section. The file name is not read: the text comes from
+// TranslationList.
+void TranslateForm(const std::string& fileName, ui::Component& window);
+
+// Column i of the tree (or list view) := line i of the value keyed by its
+// Name, for i < its column count and < the number of lines. A missing value
+// or section counts as one empty line.
+void TranslateTreeColumns(const std::string& section, ui::Component& tree);
+void TranslateListViewColumns(const std::string& section, ui::Component& listView);
+
+// Appends the window's section to the language file: "[" + Name + "]", then
+// "||" + Name + "=" + caption and an empty line for every component with
+// Tag != 0 whose Name and caption are not empty, then "||", "", "||", "".
+// A Name met twice is reported in an "Error!" box (its line is still
+// written). The file is saved in the ANSI code page. False, with nothing
+// saved, when a component with Tag != 0 has no caption, when a text has no
+// exact form in the ANSI code page, or when the file cannot be written.
+bool SaveFormTranslation(const std::string& fileName, ui::Component& window);
+
+}  // namespace qz
