@@ -290,6 +290,9 @@ void GraphicControl::VisibleChanged() {
     InvalidateRect(p->Handle(), &r, TRUE);
   }
   if (!visible_ && mouseInside_) MouseLeave();
+  // A hidden control is no longer under the mouse: shown again, it gets a
+  // fresh enter when the mouse moves over it.
+  if (WinControl* p = Parent(); !visible_ && p && p->hover_ == this) p->hover_ = nullptr;
 }
 
 void GraphicControl::MouseDown(const MouseEvent& e) {

@@ -652,20 +652,28 @@ std::wstring CacheKey(const std::string& path) {
 std::shared_ptr<const Picture> LoadPictureCached(const std::string& path, std::string* error) {
   const std::wstring key = CacheKey(path);
   WIN32_FILE_ATTRIBUTE_DATA fad{};
-  std::lock_guard<std::mutex> lock(g_cacheMutex);
-  if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &fad) ||
-      (fad.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    g_cache.erase(key);
-    SetError(error, "File not found: " + path);
-    return nullptr;
+  uint64_t size = 0;
+  {
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &fad) ||
+        (fad.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      g_cache.erase(key);
+      SetError(error, "File not found: " + path);
+      return nullptr;
+    }
+    size = (static_cast<uint64_t>(fad.nFileSizeHigh) << 32) | fad.nFileSizeLow;
+    auto it = g_cache.find(key);
+    if (it != g_cache.end() && it->second.size == size &&
+        CompareFileTime(&it->second.written, &fad.ftLastWriteTime) == 0)
+      return it->second.picture;
   }
-  const uint64_t size = (static_cast<uint64_t>(fad.nFileSizeHigh) << 32) | fad.nFileSizeLow;
-  auto it = g_cache.find(key);
-  if (it != g_cache.end() && it->second.size == size &&
-      CompareFileTime(&it->second.written, &fad.ftLastWriteTime) == 0)
-    return it->second.picture;
+  // Decoded outside the lock: a thread that decodes one file does not hold
+  // up another that wants a picture already decoded. Two threads decoding
+  // the same file at once both get a good picture; the later one is kept.
   auto picture = std::make_shared<Picture>();
-  if (!picture->LoadFromFile(path, error)) {
+  const bool ok = picture->LoadFromFile(path, error);
+  std::lock_guard<std::mutex> lock(g_cacheMutex);
+  if (!ok) {
     g_cache.erase(key);
     return nullptr;
   }

@@ -1,0 +1,27 @@
+# cmake -DNM= -DDLLTOOL= -DLD= -DIMPLIB=<lib.a> -DDLL=<name> -DOUT=<object> -P make_delay_object.cmake
+# Writes a module definition with every function of the import library, a
+# delay-import library from it, and one relocatable object of that library.
+execute_process(COMMAND ${NM} ${IMPLIB} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm ${IMPLIB} failed")
+endif()
+string(REGEX MATCHALL "I __imp_[A-Za-z0-9_@]+" imports "${symbols}")
+list(TRANSFORM imports REPLACE "^I __imp_" "")
+list(REMOVE_DUPLICATES imports)
+list(SORT imports)
+if(NOT imports)
+  message(FATAL_ERROR "no functions found in ${IMPLIB}")
+endif()
+get_filename_component(dir ${OUT} DIRECTORY)
+file(MAKE_DIRECTORY ${dir})
+list(JOIN imports "\n" body)
+file(WRITE ${dir}/${DLL}.def "LIBRARY ${DLL}.dll\nEXPORTS\n${body}\n")
+execute_process(COMMAND ${DLLTOOL} --input-def ${dir}/${DLL}.def --dllname ${DLL}.dll
+                        --output-delaylib ${dir}/lib${DLL}_delay.a RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "dlltool for ${DLL} failed")
+endif()
+execute_process(COMMAND ${LD} -r --whole-archive ${dir}/lib${DLL}_delay.a -o ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "ld -r for ${DLL} failed")
+endif()
