@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Start-up benchmark: from the start of the program to the first paint of its
+# main window, with a warm Wine server, median of N runs (default 5).
+#   (P) the product (the installed QuenzalSuite2.exe, first-run notice off)
+#   (F) the floor: tools/win/bench_shaped, a minimal program that shows one
+#       shaped 640 x 480 window cut from the default skin's Background.bmp
+# Both are measured the same way in the same run, alternating:
+#   outside: the driver (tools/win/qzdriver) starts the program and waits for
+#            its visible main window with no paint pending; milliseconds from
+#            CreateProcess;
+#   trace:   the program's own start-up trace (QZ_TRACE_FILE), the
+#            "first-paint" step in milliseconds since the process was created.
+# Prints medians and the ratios P / F (goal: <= 2).
+#   bench/startup.sh [runs]
+# QZ_BENCH_MAIN overrides how the product's main window is found (driver
+# wait-window options; default: the component name of the main window).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+tools/deps.sh
+source tools/env.sh
+source tools/xvfb.sh
+for t in QuenzalSuite2 qzdriver bench_shaped; do
+  tools/build.sh --target "$t" >/dev/null 2>&1 || tools/build.sh --target "$t"
+done
+tools/sandbox.sh make test >/dev/null
+tools/sandbox.sh install
+
+main_window=${QZ_BENCH_MAIN:-'name=TForm_ZAMO2'}
+key='HKLM\Software\Brinvale\Brinvale Sysvantor Quenzal Suite 2'
+product="$QZ_PROGDIR_WIN\\QuenzalSuite2.exe"
+floor='C:\qztests\bin\bench_shaped.exe'
+bench_dir="$WINEPREFIX/drive_c/qztests/bench"
+rm -rf "$bench_dir"
+mkdir -p "$bench_dir" "$QZ_TESTBIN"
+rm -f "$QZ_TESTBIN/bench_shaped.exe"; cp "$QZ_BUILD/bench_shaped.exe" "$QZ_TESTBIN/"
+
+cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; }
+trap cleanup EXIT
+qz_start_xvfb
+wineserver -p </dev/null >/dev/null 2>&1
+wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+
+# One driver script: a warm-up start of each, then the runs, alternating.
+script="$bench_dir/startup.qzs"
+{
+  echo "timeout 60"
+  echo "wait-mutex-free ZAMO2"
+  echo "reg-set \"$key\" FirstRunDone dword 1"
+  one() {  # one <kind> <label>
+    local kind=$1 label=$2 exe criteria
+    if [ "$kind" = P ]; then exe=$product; criteria=$main_window; else exe=$floor; criteria='title="Shaped window floor"'; fi
+    echo "setenv QZ_TRACE_FILE C:\\qztests\\bench\\trace-$label.txt"
+    echo "program \"$exe\""
+    echo "start"
+    echo "wait-window w $criteria painted"
+    echo "elapsed $label"
+    echo "expect-no-box 0"
+    echo "close w"
+    echo "wait-exit any"
+  }
+  one F warm-F
+  one P warm-P
+  for ((i = 1; i <= runs; i++)); do
+    one F "F-$i"
+    one P "P-$i"
+  done
+} >"$script"
+
+out="$QZ_SANDBOX/tmp/bench_startup.txt"
+tools/wine-run "$QZ_BUILD/qzdriver.exe" -q 'C:\qztests\bench\startup.qzs' </dev/null | tr -d '\r' >"$out"
+
+python3 - "$out" "$bench_dir" "$runs" <<'PY'
+import os, statistics, sys
+out, bench_dir, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
+outside = {}
+for line in open(out):
+    p = line.split()
+    if len(p) == 3 and p[0] == "TIME":
+        outside[p[1]] = float(p[2])
+
+def trace(label):
+    """The first-paint step of one run: ms since process creation, and the steps."""
+    path = os.path.join(bench_dir, f"trace-{label}.txt")
+    if not os.path.exists(path):
+        return None, []
+    steps = []
+    for line in open(path, encoding="utf-8", errors="replace"):
+        f = line.rstrip("\r\n").split("\t")
+        if len(f) == 3:
+            steps.append((f[2], float(f[0]), float(f[1])))
+    fp = [s for s in steps if s[0] == "first-paint"]
+    return (fp[0][1] if fp else None), steps
+
+def med(v):
+    v = [x for x in v if x is not None]
+    return statistics.median(v) if v else None
+
+def fmt(v):
+    return f"{v:8.1f} ms" if v is not None else "     n/a   "
+
+rows = {}
+for kind in "FP":
+    labels = [f"{kind}-{i}" for i in range(1, runs + 1)]
+    o = [outside.get(l) for l in labels]
+    t = [trace(l)[0] for l in labels]
+    rows[kind] = (med(o), med(t), o, t)
+
+print(f"\nStart-up to the first paint of the main window, median of {runs} runs, warm Wine server:")
+names = {"F": "(F) floor: one shaped window", "P": "(P) product"}
+for kind in "FP":
+    mo, mt, o, t = rows[kind]
+    print(f"  {names[kind]:32s} outside {fmt(mo)}   trace {fmt(mt)}")
+    print(f"  {'':32s} runs outside: {' '.join(f'{x:.0f}' if x else '-' for x in o)}")
+    if any(x is not None for x in t):
+        print(f"  {'':32s} runs trace:   {' '.join(f'{x:.0f}' if x else '-' for x in t)}")
+for what, i in (("outside", 0), ("trace", 1)):
+    f, p = rows["F"][i], rows["P"][i]
+    if f and p:
+        r = p / f
+        print(f"  P / F ({what}) = {r:.2f}  (goal <= 2: {'met' if r <= 2 else 'MISSED'})")
+    else:
+        print(f"  P / F ({what}) = n/a (no trace from {'the product' if not p else 'the floor'})")
+
+# The steps of each program, median per step (ms since process creation).
+for kind, title in (("F", "floor"), ("P", "product")):
+    per_step = {}
+    for i in range(1, runs + 1):
+        for name, proc_ms, _ in trace(f"{kind}-{i}")[1]:
+            per_step.setdefault(name, []).append(proc_ms)
+    if per_step:
+        print(f"  {title} trace steps (median ms since process creation):")
+        order = sorted(per_step, key=lambda n: statistics.median(per_step[n]))
+        print("   " + ", ".join(f"{n} {statistics.median(per_step[n]):.0f}" for n in order))
+PY

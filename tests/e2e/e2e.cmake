@@ -1,0 +1,22 @@
+# End-to-end tests: tools/win/qzdriver runs each script tests/e2e/<name>.qzs
+# against the product installed in the sandbox (tests/e2e/run.sh). Included
+# by the top-level CMakeLists.txt.
+#
+# The scripts start the real program: one at a time, and not while another
+# test holds the program's single-instance mutex ("ZAMO2"; the start-up
+# tests of test_core do), hence the shared resource lock.
+file(GLOB qz_e2e_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.qzs)
+foreach(script ${qz_e2e_scripts})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e_${name} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run.sh ${name})
+  set_tests_properties(e2e_${name} PROPERTIES
+    TIMEOUT 300
+    RESOURCE_LOCK qz_single_instance
+    SKIP_RETURN_CODE 77
+    ENVIRONMENT "QZ_BUILD=${CMAKE_BINARY_DIR}")
+endforeach()
+# The driver's own checks of its script language.
+add_test(NAME e2e_driver_language COMMAND qzdriver --self-test)
+if(TEST test_core)
+  set_tests_properties(test_core PROPERTIES RESOURCE_LOCK qz_single_instance)
+endif()
