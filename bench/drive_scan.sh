@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Benchmark of the Drive Cleaner engine on a generated tree of about 50,000
+# files in about 1,000 folders, about 7 % of them matching the default
+# file-type groups, on the fixture drive D: of the test sandbox. In one run:
+#   (B) a plain recursive FindFirstFileW walk of the drive under Wine,
+#   (E) the engine's search of the drive (counting and scanning passes, default
+#       groups, as the One-Click-Optimizer runs it), in the same process,
+#   (A) GNU find -printf natively over the same folder.
+# Also the matcher (a 259-character name against *A*A*A*A*A*B) and the delete
+# of 5,000 checked files, beside the shell's own recycling of 5,000 files as
+# its floor. Prints medians and ratios. Goals: E <= 2.5 x B, match <= 10 ms,
+# delete <= 3 s.
+#   bench/drive_scan.sh [runs]        (default 5)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+tools/deps.sh
+source tools/env.sh
+source tools/xvfb.sh
+tools/build.sh --target bench_drive >/dev/null 2>&1 || tools/build.sh --target bench_drive
+tools/sandbox.sh make test >/dev/null
+
+tree="$QZ_DRIVES/d/qzbench"
+del='D:\qzbench-del\'
+tidy_trash() {
+  local f
+  for f in "$XDG_DATA_HOME"/Trash/info/bench*.tmp*.trashinfo; do
+    [ -f "$f" ] || continue
+    grep -q '^Path=.*/qzbench-del/' "$f" || continue
+    rm -f -- "$XDG_DATA_HOME/Trash/files/$(basename "$f" .trashinfo)" "$f"
+  done
+}
+cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; rm -rf "$tree" "$QZ_DRIVES/d/qzbench-del"; tidy_trash; }
+trap cleanup EXIT
+
+# 10 x 10 x 10 leaf folders (1,111 folders) of 45 files each plus 5 in every
+# other folder: 45,555 files; one in 14 carries a junk extension (7.1 %).
+rm -rf "$tree"
+python3 - "$tree" <<'PY'
+import os, sys
+root = sys.argv[1]
+plain = [".txt", ".dat", ".jpg", ".doc", ".dll", ".exe", ".png", ".html", ".xml", ".ini", ".pdf", ".mp3", ".cpp"]
+junk = [".tmp", ".bak", ".old", ".~mp", ".$$$", ".chk"]
+n = 0
+def fill(d, count, tag):
+    global n
+    os.makedirs(d, exist_ok=True)
+    for i in range(count):
+        k = n % 14
+        ext = junk[(n // 14) % len(junk)] if k == 13 else plain[k]
+        name = f"file{i:03d}_{tag}{ext}" if ext != ".chk" else f"FILE{n:04d}.CHK"
+        with open(os.path.join(d, name), "w") as f:
+            f.write("x")
+        n += 1
+for a in range(10):
+    da = os.path.join(root, f"dir{a:02d}")
+    fill(da, 5, f"{a}")
+    for b in range(10):
+        db = os.path.join(da, f"sub {b:02d}")
+        fill(db, 5, f"{a}{b}")
+        for c in range(10):
+            fill(os.path.join(db, f"leaf.{c:02d}"), 45, f"{a}{b}{c}")
+PY
+echo "Tree: $(find "$tree" -type f | wc -l) files in $(find "$tree" -type d | wc -l) folders; drive D: holds $(find "$QZ_DRIVES/d" -type f | wc -l) files"
+
+qz_start_xvfb
+wineserver -p </dev/null >/dev/null 2>&1
+wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+out="$QZ_SANDBOX/tmp/bench_drive.txt"
+: >"$out"
+exe="$QZ_BUILD/bench_drive.exe"
+tools/wine-run "$exe" scan D 1 </dev/null >/dev/null  # warm the caches
+tools/wine-run "$exe" scan D "$runs" </dev/null | tr -d '\r' >>"$out"
+tools/wine-run "$exe" match 21 </dev/null | tr -d '\r' >>"$out"
+for ((i = 0; i < 3; i++)); do
+  tools/wine-run "$exe" delete "$del" 5000 </dev/null | tr -d '\r' >>"$out"
+  tidy_trash
+  tools/wine-run "$exe" recycle "$del" 5000 </dev/null | tr -d '\r' >>"$out"
+  tidy_trash
+done
+
+find "$QZ_DRIVES/d" -printf '%p\n' >/dev/null  # warm
+for ((i = 0; i < runs; i++)); do
+  t0=$(date +%s%N)
+  find "$QZ_DRIVES/d" -type f -printf '%p\n' >/dev/null
+  t1=$(date +%s%N)
+  echo "find $(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", (b - a) / 1e6 }') $(find "$QZ_DRIVES/d" -type f | wc -l)" >>"$out"
+done
+
+python3 - "$out" "$runs" <<'PY'
+import statistics, sys
+rows = [l.split() for l in open(sys.argv[1]) if l.strip()]
+def col(kind, i=1):
+    return [float(r[i]) for r in rows if r[0] == kind]
+med = lambda v: statistics.median(v) if v else float("nan")
+walk, search, find = med(col("walk")), med(col("search")), med(col("find"))
+s = [r for r in rows if r[0] == "search"][-1]
+print(f"\nMedians of {sys.argv[2]} runs (milliseconds):")
+print(f"  (B) plain FindFirstFileW walk     {walk:9.1f} ms  {int(col('walk', 2)[-1]):>6d} files")
+print(f"  (E) engine search, both passes    {search:9.1f} ms  {int(s[3]):>6d} examined, {int(s[2])} found, {int(s[4])} folders")
+print(f"  (A) GNU find -printf (native)     {find:9.1f} ms  {int(col('find', 2)[-1]):>6d} files")
+print(f"  E / B = {search / walk:.2f}  (goal <= 2.5: {'met' if search / walk <= 2.5 else 'MISSED'})")
+print(f"  E / A = {search / find:.2f},  B / A = {walk / find:.2f}")
+mr = [r for r in rows if r[0] == "match"]
+miss = med([float(r[1]) for r in mr if r[2] == "0"])
+hit = med([float(r[1]) for r in mr if r[2] == "1"])
+worst = max(float(r[1]) for r in mr)
+print(f"  matcher, 259 characters vs *A*A*A*A*A*B: {miss:.4f} ms (no match), {hit:.4f} ms (match), "
+      f"slowest {worst:.4f} ms (goal <= 10 ms: {'met' if worst <= 10 else 'MISSED'})")
+d = [r for r in rows if r[0] == "delete"]
+if d:
+    dm = med([float(r[1]) for r in d])
+    print(f"  delete of 5,000 checked files: {dm:.0f} ms, {d[-1][2]} deleted, {d[-1][3]} errors "
+          f"(goal <= 3000 ms: {'met' if dm <= 3000 else 'MISSED'})")
+    rc = med(col("recycle"))
+    print(f"  the shell alone recycling the same 5,000 files one by one: {rc:.0f} ms "
+          f"(delete / shell alone = {dm / rc:.2f})")
+PY

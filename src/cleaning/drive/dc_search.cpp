@@ -1,0 +1,654 @@
+#include "cleaning/drive/dc_search.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cmath>
+#include <cstdio>
+#include <unordered_set>
+
+#include "core/globals.h"
+#include "core/pump.h"
+#include "core/registry.h"
+#include "core/text.h"
+#include "core/translation.h"
+
+namespace qz::dc {
+
+using ui::CheckState;
+using ui::CheckType;
+using ui::VNode;
+using ui::VTreeModel;
+
+namespace {
+
+std::string WithSlash(const std::string& s) {
+  if (s.empty() || s.back() == '\\') return s;
+  return s + "\\";
+}
+
+}  // namespace
+
+bool ReadHideEmptyCategories(HKEY root, const std::string& optionsKey) {
+  const std::string key = optionsKey.empty() ? OptionsKey() : optionsKey;
+  if (!RegHasValue(root, key, "HideEmptyCategories")) return true;
+  return !RegIntegerEquals(root, key, "HideEmptyCategories", 0);
+}
+
+SearchSettings MakeSearchSettings(const DriveCleanerSettings& s, bool hideEmpty) {
+  SearchSettings r;
+  r.Options = s.Options;
+  r.Drives = CheckedDriveLetters(s.Drives);
+  r.Groups = s.Groups;
+  r.Exceptions = s.Exceptions;
+  r.HideEmpty = hideEmpty;
+  return r;
+}
+
+// ---- search --------------------------------------------------------------
+
+VNode* AddCategory(VTreeModel& tree, const std::string& caption, int32_t imageIndex) {
+  DriveScanNode rec;
+  rec.FileName = caption;
+  rec.IsCategory = 1;
+  rec.ImageIndex = imageIndex;
+  VNode* n = tree.AddChild(nullptr, std::move(rec));
+  tree.SetCheckType(n, CheckType::TriState);
+  tree.SetCheckState(n, CheckState::Checked);
+  tree.SetNodeHeight(n, kCategoryHeight);
+  return n;
+}
+
+void BuildCategories(DriveScanEngine& e, VTreeModel& tree, const SearchSettings& s, const TranslateFn& tr,
+                     VNode** tmpCategory, VNode** dumpCategory) {
+  const DriveCleanerOptions& o = s.Options;
+  VNode* tmp = nullptr;
+  VNode* dump = nullptr;
+  if (o.TMPDir_ALL || o.TMPDir_User)
+    tmp = AddCategory(tree, Tr(tr, "MESSAGE_String_TmpFiles", "Temporäre Dateien aus TMP-Ordner"), 0);
+  if (o.Minidump) dump = AddCategory(tree, Tr(tr, "MESSAGE_String_Minidumps", "Minidumps"), 0);
+  if (o.LNK) {
+    VNode* c = AddCategory(tree, Tr(tr, "MESSAGE_String_LNK", "Ungültige Verknüpfungen (LNK)"), 0);
+    e.MaskList.push_back({"*.LNK", c});
+  }
+  if (o.PIF) {
+    VNode* c = AddCategory(tree, Tr(tr, "MESSAGE_String_PIF", "Ungültige DOS-Verknüpfungen (PIF)"), 0);
+    e.MaskList.push_back({"*.PIF", c});
+  }
+  for (const MaskGroup& g : s.Groups) {
+    if (!g.Checked) continue;
+    VNode* c = AddCategory(tree, g.Name, g.ImageIndex);
+    for (const std::string& m : g.Masks) e.MaskList.push_back({m, c});
+  }
+  if (tmpCategory) *tmpCategory = tmp;
+  if (dumpCategory) *dumpCategory = dump;
+}
+
+void RemoveEmptyCategories(VTreeModel& tree) {
+  for (VNode* n = tree.GetFirst(); n;) {
+    VNode* next = tree.GetNextSibling(n);
+    if (tree.ChildCount(n) == 0) tree.DeleteNode(n);
+    n = next;
+  }
+}
+
+SearchOutcome RunDriveSearchCore(DriveScanEngine& e, VTreeModel& tree, const SearchSettings& s,
+                                 const SearchHooks& hooks, const ScanEnvironment& env) {
+  AbortFlag = 0;
+  e.FreeDriveScan();
+  if (s.Drives.empty()) return SearchOutcome::NoDrives;
+  const TranslateFn& tr = hooks.Tr;
+  auto pass = [&](PassKind k, std::string drive, std::string folder, int64_t max = 0) {
+    if (hooks.OnPass) hooks.OnPass(PassStart{k, std::move(drive), std::move(folder), max});
+    PumpMessages();
+  };
+
+  tree.BeginUpdate();
+  tree.Clear();
+  e.ScanTree = &tree;
+  e.PrepareDriveScan(env);
+  e.FoldersCounted = 0;
+  e.ScannedDrives = UpperAscii(s.Drives);
+  e.SkipLockedFiles = s.Options.WriteProtected ? 1 : 0;
+  e.CheckLnkTargets = s.Options.LNK ? 1 : 0;
+  e.CheckPifTargets = s.Options.PIF ? 1 : 0;
+
+  VNode* tmpCat = nullptr;
+  VNode* dumpCat = nullptr;
+  BuildCategories(e, tree, s, tr, &tmpCat, &dumpCat);
+  for (const ExceptionEntry& x : s.Exceptions) {
+    if (x.IsBuiltIn) continue;
+    if (x.IsFolder)
+      e.AddUserFolderException(x.Path);
+    else
+      e.AddFileException(x.Path);
+  }
+  tree.EndUpdate();
+
+  const std::string scanTmp = Tr(tr, "MESSAGE_ScanTMPDirs",
+                                 "Untersuche Ordner \"Temporäre Dateien\"...");
+  if (s.Options.TMPDir_ALL && AbortFlag == 0) {
+    pass(PassKind::SystemTemp, scanTmp, e.SystemTempFolder);
+    e.FoldersCounted = 0;
+    e.ProgressPosition = 0;
+    e.CurrentCategoryNode = tmpCat;
+    if (e.SystemTempSafe) e.ScanFolderWithMask(e.SystemTempFolder, "*.*");
+    e.CurrentCategoryNode = nullptr;
+  }
+  if (s.Options.TMPDir_User && AbortFlag == 0) {
+    pass(PassKind::UserTemp, scanTmp, e.UserTempFolder);
+    e.FoldersCounted = 0;
+    e.ProgressPosition = 0;
+    e.CurrentCategoryNode = tmpCat;
+    if (e.UserTempSafe) e.ScanFolderWithMask(e.UserTempFolder, "*.*");
+    e.CurrentCategoryNode = nullptr;
+  }
+  if (s.Options.Minidump && AbortFlag == 0) {
+    pass(PassKind::Minidump, Tr(tr, "MESSAGE_ScanMinidumps", "Untersuche Ordner \"Minidumps\""),
+         e.MinidumpFolder);
+    DWORD a = GetFileAttributesW(Widen(e.MinidumpFolder).c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
+      e.FoldersCounted = 0;
+      e.ProgressPosition = 0;
+      e.CurrentCategoryNode = dumpCat;
+      e.ScanFolderWithMask(e.MinidumpFolder, "*.dmp");
+      e.CurrentCategoryNode = nullptr;
+    }
+  }
+
+  e.FoldersCounted = 0;
+  for (char l : e.ScannedDrives) {
+    if (AbortFlag != 0) break;
+    const std::string root = std::string(1, l) + ":\\";
+    e.CountingPhase = 1;
+    e.ScanningPhase = 0;
+    e.ProgressPosition = 0;
+    pass(PassKind::Counting, Tr(tr, "MESSAGE_CountFolders", "Zähle Ordner - bitte warten..."), root);
+    e.CountFolders(root);
+    if (AbortFlag == 1) break;
+    e.CountingPhase = 0;
+    e.ScanningPhase = 1;
+    const int64_t counted = e.ProgressPosition;
+    e.ProgressPosition = 0;
+    e.CurrentDrive = root;
+    pass(PassKind::Scanning, root, {}, counted);
+    e.ScanDrive(root, "");
+  }
+  e.CountingPhase = e.ScanningPhase = 0;
+
+  if (AbortFlag == 1) return SearchOutcome::Cancelled;
+  if (s.HideEmpty) RemoveEmptyCategories(tree);
+  tree.FullCollapse();
+  RecomputeTotals(e, tree);
+  return e.FilesFound == 0 ? SearchOutcome::NothingFound : SearchOutcome::Found;
+}
+
+// ---- totals --------------------------------------------------------------
+
+void RecomputeTotals(DriveScanEngine& e, VTreeModel& tree) {
+  e.FilesFound = e.BytesFound = e.FilesMarked = e.BytesMarked = 0;
+  if (tree.IsEmpty()) return;
+  for (VNode* n = tree.GetFirst(); n; n = tree.GetNext(n)) {
+    const DriveScanNode& d = tree.Data<DriveScanNode>(n);
+    if (d.IsCategory) continue;
+    ++e.FilesFound;
+    e.BytesFound += d.Size;
+    if (tree.GetCheckState(n) == CheckState::Checked) {
+      ++e.FilesMarked;
+      e.BytesMarked += d.Size;
+    }
+  }
+}
+
+bool TrackEntryCheck(DriveScanEngine& e, VTreeModel& tree, VNode* n, CheckState newState) {
+  const DriveScanNode& d = tree.Data<DriveScanNode>(n);
+  if (d.IsCategory) return true;
+  const CheckState old = tree.GetCheckState(n);
+  if (old != CheckState::Checked && newState == CheckState::Checked) {
+    ++e.FilesMarked;
+    e.BytesMarked += d.Size;
+  } else if (old == CheckState::Checked && newState != CheckState::Checked) {
+    --e.FilesMarked;
+    e.BytesMarked -= d.Size;
+  }
+  return true;
+}
+
+NumberFormat NumberFormat::User() {
+  NumberFormat nf;
+  wchar_t buf[16] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 16) > 1) nf.Decimal = Narrow(buf);
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, 16) > 0) nf.Thousands = Narrow(buf);
+  return nf;
+}
+
+namespace {
+
+// "1.235E4": 4 significant digits, trailing zeros of the mantissa dropped,
+// the exponent without sign or leading zeros (as the class library's general
+// format writes it).
+std::string ExponentForm(double v, const NumberFormat& nf) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3e", v);
+  std::string s = buf;
+  size_t e = s.find('e');
+  std::string mant = s.substr(0, e);
+  int exp = std::atoi(s.c_str() + e + 1);
+  if (mant.find('.') != std::string::npos) {
+    while (!mant.empty() && mant.back() == '0') mant.pop_back();
+    if (!mant.empty() && mant.back() == '.') mant.pop_back();
+  }
+  size_t dot = mant.find('.');
+  if (dot != std::string::npos) mant.replace(dot, 1, nf.Decimal);
+  return mant + "E" + std::to_string(exp);
+}
+
+std::string FixedForm(double v, int decimals, const NumberFormat& nf, bool separators) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  std::string s = buf;
+  size_t dot = s.find('.');
+  std::string intPart = dot == std::string::npos ? s : s.substr(0, dot);
+  std::string frac = dot == std::string::npos ? std::string() : s.substr(dot + 1);
+  bool neg = !intPart.empty() && intPart[0] == '-';
+  if (neg) intPart.erase(0, 1);
+  if (separators && !nf.Thousands.empty()) {
+    std::string grouped;
+    int count = 0;
+    for (size_t i = intPart.size(); i-- > 0;) {
+      grouped.insert(grouped.begin(), intPart[i]);
+      if (++count % 3 == 0 && i > 0) grouped.insert(0, nf.Thousands);
+    }
+    intPart = grouped;
+  }
+  std::string out = (neg ? "-" : "") + intPart;
+  if (!frac.empty()) out += nf.Decimal + frac;
+  return out;
+}
+
+std::string MBText(int64_t bytes, int decimals, const NumberFormat& nf, bool separators) {
+  const double mb = static_cast<double>(bytes) / 1048576.0;
+  const double scale = std::pow(10.0, decimals);
+  const double shown = std::round(mb * scale) / scale;
+  if (std::fabs(shown) >= 10000.0) return ExponentForm(mb, nf);
+  return FixedForm(mb, decimals, nf, separators);
+}
+
+}  // namespace
+
+std::string FormatMB(int64_t bytes, const NumberFormat& nf) { return MBText(bytes, 3, nf, true); }
+std::string FormatMBSummary(int64_t bytes, const NumberFormat& nf) { return MBText(bytes, 2, nf, false); }
+
+std::string FilesLabelText(const DriveScanEngine& e) {
+  return std::to_string(e.FilesMarked) + " / " + std::to_string(e.FilesFound);
+}
+
+std::string BytesLabelText(const DriveScanEngine& e, const NumberFormat& nf) {
+  return FormatMB(e.BytesMarked, nf) + " MB" + " / " + FormatMB(e.BytesFound, nf) + " MB";
+}
+
+std::string SummaryText(const DriveScanEngine& e, const TranslateFn& tr, const NumberFormat& nf) {
+  std::string t = Tr(tr, "MESSAGE_Result",
+                     "Es wurden insgesammt %1 Dateien gefunden welche %2 MB belegen.<br>"
+                     "Davon sind %3 Dateien zum Löschen markiert welche %4 MB belegen.<br>"
+                     "Insgesammt wurden %5 Dateien in %6 Ordnern untersucht.");
+  t = ReplaceAllI(t, "%1", std::to_string(e.FilesFound));
+  t = ReplaceAllI(t, "%2", FormatMBSummary(e.BytesFound, nf));
+  t = ReplaceAllI(t, "%3", std::to_string(e.FilesMarked));
+  t = ReplaceAllI(t, "%4", FormatMBSummary(e.BytesMarked, nf));
+  t = ReplaceAllI(t, "%5", std::to_string(e.FilesExamined));
+  t = ReplaceAllI(t, "%6", std::to_string(e.FoldersScanned));
+  return t;
+}
+
+// ---- result window -------------------------------------------------------
+
+int CompareDriveNodes(const DriveScanNode& a, const DriveScanNode& b, int column) {
+  if (column == 1) return a.Size < b.Size ? -1 : (b.Size < a.Size ? 1 : 0);
+  std::string ka = a.Folder + "\\" + a.FileName;
+  std::string kb = b.Folder + "\\" + b.FileName;
+  int c = ka.compare(kb);  // bytes of UTF-8 compare in code-point order
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+bool SortByColumn(VTreeModel& tree, int& sortColumn, int clickedColumn) {
+  if (clickedColumn == sortColumn) return false;
+  sortColumn = clickedColumn;
+  tree.SortWith(
+      nullptr,
+      [&tree, clickedColumn](VNode* a, VNode* b) {
+        return CompareDriveNodes(tree.Data<DriveScanNode>(a), tree.Data<DriveScanNode>(b), clickedColumn);
+      },
+      true, true);
+  return true;
+}
+
+int PruneExceptions(DriveScanEngine& e, VTreeModel& tree) {
+  int removed = 0;
+  tree.BeginUpdate();
+  for (VNode* n : tree.AllNodes()) {
+    const DriveScanNode& d = tree.Data<DriveScanNode>(n);
+    if (d.IsCategory) continue;
+    const std::string upperFolder = UpperLocale(WithSlash(d.Folder));
+    const bool gone = e.FolderOrParentExcluded(upperFolder, true) ||
+                      e.FileExceptions.ContainsUpper(UpperLocale(d.FileName)) ||
+                      e.FileExceptions.ContainsUpper(upperFolder + UpperLocale(d.FileName));
+    if (!gone) continue;
+    --e.FilesFound;
+    e.BytesFound -= d.Size;
+    tree.DeleteNode(n);
+    ++removed;
+  }
+  tree.EndUpdate();
+  RecomputeTotals(e, tree);
+  return removed;
+}
+
+std::string ApplyFolderException(DriveScanEngine& e, VTreeModel& tree, const DriveScanNode& entry) {
+  std::string f = entry.Folder + "\\";
+  e.AddUserFolderException(f);
+  PruneExceptions(e, tree);
+  return f;
+}
+
+std::string ApplyFileException(DriveScanEngine& e, VTreeModel& tree, const DriveScanNode& entry) {
+  std::string f = entry.FileName;
+  e.AddFileException(f);
+  PruneExceptions(e, tree);
+  return f;
+}
+
+// ---- delete --------------------------------------------------------------
+
+namespace {
+
+enum class FolderChain { Plain, Missing, Linked };
+
+// Every folder on the way from the drive root to the file must still be a
+// plain folder: a folder replaced by a link since the search would lead the
+// shell to files nobody saw.
+FolderChain CheckFolderChain(const std::string& folder) {
+  for (size_t i = folder.find('\\', 3); i != std::string::npos; i = folder.find('\\', i + 1)) {
+    DWORD a = GetFileAttributesW(Widen(folder.substr(0, i)).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) {
+      DWORD err = GetLastError();
+      return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FolderChain::Missing
+                                                                         : FolderChain::Linked;
+    }
+    if (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT)) return FolderChain::Linked;
+  }
+  return FolderChain::Plain;
+}
+
+RecycleCheck CheckFileItself(const std::string& path) {
+  const std::string name = path.substr(path.rfind('\\') + 1);
+  if (!IsListableName(name, path)) return RecycleCheck::UnsafeName;
+  DWORD a = GetFileAttributesW(Widen(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    DWORD err = GetLastError();
+    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return RecycleCheck::Vanished;
+    return RecycleCheck::Unreadable;
+  }
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return RecycleCheck::ReparsePoint;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return RecycleCheck::NotAFile;
+  // A file held open by someone is refused by the shell's operation itself.
+  return RecycleCheck::Ready;
+}
+
+RecycleCheck FromChain(FolderChain c) {
+  return c == FolderChain::Missing ? RecycleCheck::Vanished : RecycleCheck::LinkedFolder;
+}
+
+bool IsGone(const std::wstring& path) {
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  DWORD err = GetLastError();
+  return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+RecycleCheck CheckBeforeRecycle(const std::string& path) {
+  size_t slash = path.rfind('\\');
+  if (slash == std::string::npos || slash < 2) return RecycleCheck::UnsafeName;
+  FolderChain c = CheckFolderChain(path.substr(0, slash + 1));
+  if (c != FolderChain::Plain) return FromChain(c);
+  return CheckFileItself(path);
+}
+
+bool RecycleFileQuiet(const std::string& path) {
+  const std::string name = path.substr(path.rfind('\\') + 1);
+  if (!IsListableName(name, path)) return false;
+  std::wstring from = Widen(path);
+  from.push_back(L'\0');  // the list ends with two NULs
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NO_CONNECTED_ELEMENTS | FOF_NOERRORUI | FOF_SILENT;
+  int rc = SHFileOperationW(&op);
+  if (rc != 0 || op.fAnyOperationsAborted) return false;
+  return IsGone(from.c_str());
+}
+
+int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folder) {
+  int removed = 0;
+  std::function<void(const std::wstring&, const std::string&)> walk = [&](const std::wstring& w,
+                                                                            const std::string& upper) {
+    std::vector<std::wstring> subs;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileExW((w + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories,
+                                nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+      const wchar_t* n = fd.cFileName;
+      if (n[0] == L'.') continue;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        subs.push_back(n);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    for (const std::wstring& s : subs) {
+      std::wstring sw = w + s + L"\\";
+      std::string su = upper + UpperLocale(Narrow(s)) + "\\";
+      if (e.FolderIsExcluded(su, true)) continue;
+      // Look again right before: never step into something that became a link.
+      DWORD a = GetFileAttributesW(sw.c_str());
+      if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))
+        continue;
+      walk(sw, su);
+      std::wstring bare = w + s;
+      if (RemoveDirectoryW(bare.c_str())) {
+        ++removed;
+      } else if (a & FILE_ATTRIBUTE_READONLY) {
+        SetFileAttributesW(bare.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+        if (RemoveDirectoryW(bare.c_str()))
+          ++removed;
+        else
+          SetFileAttributesW(bare.c_str(), a);
+      }
+    }
+  };
+  std::string f = WithSlash(folder);
+  DWORD a = GetFileAttributesW(Widen(f).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))
+    return 0;
+  walk(Widen(f), UpperLocale(f));
+  return removed;
+}
+
+namespace {
+
+// Hands one path to the shell's delete: true when the shell reported
+// success (whether the file is really gone is looked at afterwards).
+bool ShellRecycle(const std::string& path) {
+  const std::string name = path.substr(path.rfind('\\') + 1);
+  if (!IsListableName(name, path)) return false;
+  std::wstring from = Widen(path);
+  from.push_back(L'\0');  // the list ends with two NULs
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NO_CONNECTED_ELEMENTS | FOF_NOERRORUI | FOF_SILENT;
+  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
+}
+
+// The upper-case names in a folder; false when it cannot be read (a folder
+// that is gone reads as empty).
+bool ListNamesUpper(const std::string& folder, std::unordered_set<std::string>& out) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW(Widen(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                              nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD err = GetLastError();
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+  }
+  do {
+    std::wstring n = fd.cFileName;
+    CharUpperBuffW(n.data(), static_cast<DWORD>(n.size()));
+    out.insert(Narrow(n));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return true;
+}
+
+}  // namespace
+
+void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveCleanerOptions& options,
+                           const DeleteHooks& hooks) {
+  e.FilesDeleted = e.DeleteErrors = e.BytesDeleted = 0;
+  AbortFlag = 0;
+  int64_t position = 0;
+  std::string chainFolder;
+  FolderChain chain = FolderChain::Plain;
+  ULONGLONG chainTime = 0;
+
+  // Files the shell took are confirmed gone in groups per folder: looking up
+  // a name that no longer exists costs a read of the whole folder on some
+  // file systems (case-insensitive lookup), so a large group is confirmed by
+  // reading the folder once.
+  struct Taken {
+    VNode* node;
+    std::string name;
+    int64_t size;
+  };
+  std::vector<Taken> taken;
+  std::string takenFolder;
+  ULONGLONG takenSince = 0;
+  constexpr size_t kGroup = 1024, kReadFolderFrom = 32;
+  constexpr ULONGLONG kGroupMs = 1000;  // the tree follows within a second
+  auto confirm = [&] {
+    if (taken.empty()) return;
+    std::unordered_set<std::string> present;
+    const bool listed = taken.size() >= kReadFolderFrom && ListNamesUpper(takenFolder, present);
+    for (const Taken& t : taken) {
+      const std::string path = takenFolder + "\\" + t.name;
+      const bool gone = listed ? present.count(UpperLocale(t.name)) == 0
+                               : CheckBeforeRecycle(path) == RecycleCheck::Vanished;
+      if (gone) {
+        ++e.FilesDeleted;
+        e.BytesDeleted += t.size;
+        tree.DeleteNode(t.node);
+      } else {
+        ++e.DeleteErrors;
+      }
+    }
+    taken.clear();
+  };
+
+  for (VNode* n : tree.AllNodes()) {
+    const DriveScanNode& d = tree.Data<DriveScanNode>(n);
+    if (d.IsCategory || tree.GetCheckState(n) != CheckState::Checked) continue;
+    const std::string path = d.Folder + "\\" + d.FileName;
+    ++position;
+    if (hooks.OnFile) hooks.OnFile(path, position);
+    PumpMessagesThrottled();
+    if (d.Folder != takenFolder || taken.size() >= kGroup || GetTickCount64() - takenSince > kGroupMs) {
+      confirm();
+      takenFolder = d.Folder;
+      takenSince = GetTickCount64();
+    }
+    // The folder chain is looked at once per folder (entries come grouped),
+    // and again when time has passed.
+    if (d.Folder != chainFolder || GetTickCount64() - chainTime > 50) {
+      chainFolder = d.Folder;
+      chain = CheckFolderChain(d.Folder + "\\");
+      chainTime = GetTickCount64();
+    }
+    RecycleCheck check = chain == FolderChain::Plain ? CheckFileItself(path) : FromChain(chain);
+    if (check == RecycleCheck::Vanished) {  // nothing left to delete
+      ++e.FilesDeleted;
+      e.BytesDeleted += d.Size;
+      tree.DeleteNode(n);
+    } else if (check == RecycleCheck::Ready &&
+               (hooks.Recycle ? hooks.Recycle(path) : ShellRecycle(path))) {
+      taken.push_back({n, d.FileName, d.Size});
+    } else {
+      ++e.DeleteErrors;
+    }
+    if (AbortFlag == 1) break;
+  }
+  confirm();
+
+  const TranslateFn& tr = hooks.Tr;
+  auto cleanup = [&](bool on, bool safe, const std::string& folder) {
+    if (!on || AbortFlag != 0 || folder.empty()) return;
+    if (hooks.OnTempCleanup)
+      hooks.OnTempCleanup(Tr(tr, "MESSAGE_DeletingInTMPDirs", "Lösche leere Unterverzeichnisse in") + " " +
+                          folder);
+    PumpMessages();
+    if (safe) RemoveEmptyTempSubfolders(e, folder);
+  };
+  cleanup(options.TMPDir_ALL, e.SystemTempSafe, e.SystemTempFolder);
+  cleanup(options.TMPDir_User, e.UserTempSafe, e.UserTempFolder);
+  RecomputeTotals(e, tree);
+}
+
+// ---- messages ------------------------------------------------------------
+
+std::string NoDrivesMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_NoDrives",
+            "Sie müssen bei den Einstellungen mindestens ein Laufwerk markieren, das nach unnötigen "
+            "Dateien durchsucht werden soll.");
+}
+
+std::string ZeroFoundMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_ZeroFound",
+            "Auf den gewählten Laufwerken wurden keine überflüssigen Dateien gefunden.");
+}
+
+std::string NothingSelectedMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_NothingSelectedToDelete", "Sie müssen mindestens eine Datei zum Löschen auswählen.");
+}
+
+std::string SureToDeleteMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_SureToDelete",
+            "Sind Sie ganz sicher, dass Sie die markierten Dateien wirklich löschen wollen?");
+}
+
+std::string DeletedMessage(const DriveScanEngine& e, const TranslateFn& tr) {
+  std::string t = Tr(tr, "MESSAGE_Deleted", "Es wurden %1 Dateien gelöscht.\rDabei traten %2 Fehler auf.");
+  t = ReplaceAllI(t, "%1", std::to_string(e.FilesDeleted));
+  return ReplaceAllI(t, "%2", std::to_string(e.DeleteErrors));
+}
+
+std::string FolderAsExceptionMessage(const std::string& folder, const TranslateFn& tr) {
+  std::string t = Tr(tr, "MESSAGE_FolderAsException", "Soll der Ordner\r%1\rin Zukunft als Ausnahme gelten?");
+  return ReplaceAllI(t, "%1", folder);
+}
+
+std::string FileAsExceptionMessage(const std::string& name, const TranslateFn& tr) {
+  std::string t =
+      Tr(tr, "MESSAGE_FileAsException", "Soll die markierte Datei\r%1\rin Zukunft als Ausnahme gelten?");
+  return ReplaceAllI(t, "%1", name);
+}
+
+std::string LnkTargetCaption(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_String_LNKPIF_Target", "zeigt auf fehlendes Ziel:");
+}
+
+TranslateFn SectionTranslator(const std::string& section) {
+  return [section](const std::string& key, const std::string& german) {
+    return GetTranslation(section, key, german);
+  };
+}
+
+}  // namespace qz::dc

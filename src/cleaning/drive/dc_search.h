@@ -1,0 +1,167 @@
+// The Drive Cleaner's search, totals and delete as window-free routines: the
+// module window (and the One-Click-Optimizer through it) calls these and only
+// adds its pages, labels, timer and message boxes around them.
+//
+// Search, as the window drives it:
+//   HideEmpty := ReadHideEmptyCategories(); AbortFlag := 0;
+//   no drive checked -> NoDrivesMessage box (not under OcoRunning), stay;
+//   searching state, labels emptied, target caption := LnkTargetCaption(tr);
+//   outcome := RunDriveSearchCore(DriveScan(), tree, settings, hooks)
+//     (hooks.onPass updates the three labels and the progress bar and runs
+//      the timer handler once; enable the progress timer before the call,
+//      disable it after);
+//   Cancelled -> start state; NothingFound -> ZeroFoundMessage (not under
+//   OcoRunning) and start state; otherwise results state + SummaryText.
+// Delete:
+//   FilesMarked <= 0 -> NothingSelectedMessage (silent under OcoRunning);
+//   SureToDeleteMessage Yes/No (not under OcoRunning); deleting state;
+//   DeleteMarkedFilesCore(DriveScan(), tree, options, hooks);
+//   DeletedMessage box and start state (not under OcoRunning).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "cleaning/drive/dc_settings.h"
+#include "cleaning/drive/scan_engine.h"
+#include "ui/vtree_model.h"
+
+namespace qz::dc {
+
+// HKLM\ProductRegKey\Options "HideEmptyCategories": on unless it reads as 0.
+bool ReadHideEmptyCategories(HKEY root = HKEY_LOCAL_MACHINE, const std::string& optionsKey = {});
+
+// What the search takes from the options window.
+struct SearchSettings {
+  DriveCleanerOptions Options;
+  std::string Drives;  // upper-case letters of the checked drives, in list order
+  std::vector<MaskGroup> Groups;
+  std::vector<ExceptionEntry> Exceptions;
+  bool HideEmpty = true;
+};
+SearchSettings MakeSearchSettings(const DriveCleanerSettings& s, bool hideEmpty);
+
+enum class PassKind { SystemTemp, UserTemp, Minidump, Counting, Scanning };
+// Told at the start of every pass: the label texts to show, and for the
+// scanning pass the progress bar's maximum (the folders just counted).
+struct PassStart {
+  PassKind Kind;
+  std::string DriveLabel;   // Label_DC_Laufwerk
+  std::string FolderLabel;  // Label_DC_Folder
+  int64_t ProgressMax = 0;
+};
+struct SearchHooks {
+  TranslateFn Tr;                                // the module window's section
+  std::function<void(const PassStart&)> OnPass;  // labels, bar, timer handler, repaint
+};
+
+enum class SearchOutcome { NoDrives, Cancelled, NothingFound, Found };
+
+// The search: clears the tree, prepares the engine, makes the categories and
+// the mask list, applies the user's exceptions, runs the temporary-folder,
+// crash-dump and drive passes, then (unless cancelled) removes empty
+// categories when asked, collapses the tree and recomputes the totals.
+SearchOutcome RunDriveSearchCore(DriveScanEngine& e, ui::VTreeModel& tree, const SearchSettings& s,
+                                 const SearchHooks& hooks = {},
+                                 const ScanEnvironment& env = ScanEnvironment::FromSystem());
+
+// Category nodes (and masks) as the search makes them; exposed for the tests.
+void BuildCategories(DriveScanEngine& e, ui::VTreeModel& tree, const SearchSettings& s,
+                     const TranslateFn& tr, ui::VNode** tmpCategory, ui::VNode** dumpCategory);
+ui::VNode* AddCategory(ui::VTreeModel& tree, const std::string& caption, int32_t imageIndex);
+// Deletes every category without entries.
+void RemoveEmptyCategories(ui::VTreeModel& tree);
+
+// ---- totals --------------------------------------------------------------
+
+// FilesFound/BytesFound from every entry, FilesMarked/BytesMarked from the
+// checked ones. An empty tree gives four zeros.
+void RecomputeTotals(DriveScanEngine& e, ui::VTreeModel& tree);
+// The tree's OnChecking for the result window: keeps the marked totals in
+// step with a change about to happen (always allowed).
+bool TrackEntryCheck(DriveScanEngine& e, ui::VTreeModel& tree, ui::VNode* n, ui::CheckState newState);
+
+struct NumberFormat {
+  std::string Decimal = ".";
+  std::string Thousands = ",";
+  static NumberFormat User();  // the user's locale
+};
+// bytes / 1048576 with thousands separators and 3 decimals; from 10000 MB
+// on in exponent form with 4 significant digits ("1.235E4").
+std::string FormatMB(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
+// The summary's form: 2 decimals, no separators, exponent form from 10000 MB
+// ("1234.56", "1.235E4").
+std::string FormatMBSummary(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
+// Label_DC_Files: "marked / found".
+std::string FilesLabelText(const DriveScanEngine& e);
+// Label_DC_Bytes: "x MB / y MB".
+std::string BytesLabelText(const DriveScanEngine& e, const NumberFormat& nf = NumberFormat::User());
+// The result page's summary with %1..%6 filled.
+std::string SummaryText(const DriveScanEngine& e, const TranslateFn& tr = {},
+                        const NumberFormat& nf = NumberFormat::User());
+
+// ---- result window -------------------------------------------------------
+
+// Sort order of the result tree: column 0 by Folder + "\" + FileName
+// (character codes, case-sensitive), column 1 by Size; -1, 0 or 1 (equal
+// items compare 0, so the stable sort keeps their order).
+int CompareDriveNodes(const DriveScanNode& a, const DriveScanNode& b, int column);
+// A header click: sorts the whole tree by the column unless it already is the
+// sort column. True when it sorted.
+bool SortByColumn(ui::VTreeModel& tree, int& sortColumn, int clickedColumn);
+
+// After an exception was added: removes every entry whose folder (or a folder
+// above it) is now excluded or whose name (or full path) is a file exception,
+// lowers FilesFound/BytesFound, then recomputes the totals. Returns how many
+// entries went.
+int PruneExceptions(DriveScanEngine& e, ui::VTreeModel& tree);
+// "Add folder as exception" on an entry: F = Folder + "\" joins the engine's
+// exclusions and the tree is pruned. Returns F.
+std::string ApplyFolderException(DriveScanEngine& e, ui::VTreeModel& tree, const DriveScanNode& entry);
+// "Add file as exception": the entry's name alone (valid in every folder).
+std::string ApplyFileException(DriveScanEngine& e, ui::VTreeModel& tree, const DriveScanNode& entry);
+
+// ---- delete --------------------------------------------------------------
+
+// How an entry stands right before it goes to the Recycle Bin: Ready only for
+// a plain file with a name the shell takes safely, in a chain of plain
+// folders (no folder on the way became a link since the search).
+enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable };
+RecycleCheck CheckBeforeRecycle(const std::string& path);
+// Shell delete to the Recycle Bin without any dialog, connected elements or
+// error UI. True only when the shell reported success and the file is gone.
+bool RecycleFileQuiet(const std::string& path);
+
+struct DeleteHooks {
+  TranslateFn Tr;
+  std::function<void(const std::string& path, int64_t position)> OnFile;  // label + progress
+  std::function<void(const std::string& label)> OnTempCleanup;            // label, progress 0
+  std::function<bool(const std::string& path)> Recycle;  // test seam; RecycleFileQuiet when empty
+};
+// Counters (FilesDeleted, BytesDeleted, DeleteErrors) and AbortFlag reset,
+// then every checked entry is checked again and recycled: a vanished file
+// counts as deleted, anything else that is not a plain file is an error and
+// stays. Deleted entries leave the tree. Unless cancelled, empty sub-folders
+// of the temporary folders go (the folders themselves stay). Totals are
+// recomputed at the end.
+void DeleteMarkedFilesCore(DriveScanEngine& e, ui::VTreeModel& tree, const DriveCleanerOptions& options,
+                           const DeleteHooks& hooks = {});
+// Removes the empty folders below folder (kept itself), never entering a
+// reparse point or an excluded folder. Returns how many went.
+int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folder);
+
+// ---- message texts (German defaults, translated through tr) ----------------
+
+std::string NoDrivesMessage(const TranslateFn& tr = {});
+std::string ZeroFoundMessage(const TranslateFn& tr = {});
+std::string NothingSelectedMessage(const TranslateFn& tr = {});
+std::string SureToDeleteMessage(const TranslateFn& tr = {});
+std::string DeletedMessage(const DriveScanEngine& e, const TranslateFn& tr = {});
+std::string FolderAsExceptionMessage(const std::string& folder, const TranslateFn& tr = {});
+std::string FileAsExceptionMessage(const std::string& name, const TranslateFn& tr = {});
+std::string LnkTargetCaption(const TranslateFn& tr = {});
+// A translator over one section of the language file.
+TranslateFn SectionTranslator(const std::string& section);
+
+}  // namespace qz::dc

@@ -1,0 +1,452 @@
+#include "cleaning/drive/dc_settings.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "core/disk.h"
+#include "core/globals.h"
+#include "core/ini.h"
+#include "core/msgbox.h"
+#include "core/registry.h"
+#include "core/strings.h"
+#include "core/text.h"
+
+namespace qz::dc {
+
+SettingsLocation SettingsLocation::Default() {
+  SettingsLocation l;
+  l.key = OptionsKey("DC");
+  return l;
+}
+
+std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german) {
+  if (!tr) return german;
+  return tr(key, german);
+}
+
+// ---- options -------------------------------------------------------------
+
+void LoadCheckValue(HKEY root, const std::string& key, const std::string& name, bool& state) {
+  if (!RegHasValue(root, key, name)) return;
+  std::optional<int32_t> v;
+  switch (RegGetValueType(root, key, name)) {
+    case kRegInteger:
+      v = RegGetInteger(root, key, name);
+      break;
+    case kRegString:
+    case kRegExpand:
+      v = TryParseInt(RegGetString(root, key, name));
+      break;
+    case kRegBinary:
+      if (RegGetValueSize(root, key, name) <= 4) v = RegGetInteger(root, key, name);
+      break;
+    default:
+      break;
+  }
+  if (v == 0) state = false;
+  if (v == 1) state = true;
+}
+
+void LoadOptions(const SettingsLocation& loc, DriveCleanerOptions& o) {
+  LoadCheckValue(loc.root, loc.key, kOptTmpAll, o.TMPDir_ALL);
+  LoadCheckValue(loc.root, loc.key, kOptTmpUser, o.TMPDir_User);
+  LoadCheckValue(loc.root, loc.key, kOptMinidump, o.Minidump);
+  LoadCheckValue(loc.root, loc.key, kOptLnk, o.LNK);
+  LoadCheckValue(loc.root, loc.key, kOptPif, o.PIF);
+  LoadCheckValue(loc.root, loc.key, kOptWriteProtected, o.WriteProtected);
+}
+
+// ---- drives --------------------------------------------------------------
+
+std::vector<DriveRow> ListFixedDrives() {
+  std::vector<DriveRow> rows;
+  UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  for (char letter = 'C'; letter <= 'Z'; ++letter) {
+    std::wstring root = {static_cast<wchar_t>(letter), L':', L'\\'};
+    if (GetDriveTypeW(root.c_str()) != DRIVE_FIXED) continue;
+    DriveRow row;
+    row.RootPath = std::string(1, letter) + ":\\";
+    row.Caption = row.RootPath;
+    SHFILEINFOW info{};
+    if (SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME)) {
+      std::string name = Trim(Narrow(info.szDisplayName));
+      if (!name.empty()) {
+        row.Caption = name;
+        row.Checked = true;
+      }
+    }
+    rows.push_back(std::move(row));
+  }
+  SetErrorMode(oldMode);
+  return rows;
+}
+
+void ApplyDriveChoice(const SettingsLocation& loc, std::vector<DriveRow>& rows) {
+  for (DriveRow& r : rows) {
+    if (r.RootPath.empty()) continue;
+    std::string letter = UpperAscii(r.RootPath.substr(0, 1));
+    if (RegHasValue(loc.root, loc.key, letter)) r.Checked = RegGetString(loc.root, loc.key, letter) == "1";
+  }
+}
+
+std::string CheckedDriveLetters(const std::vector<DriveRow>& rows) {
+  std::string s;
+  for (const DriveRow& r : rows)
+    if (r.Checked && !r.RootPath.empty()) s += UpperAscii(r.RootPath.substr(0, 1));
+  return s;
+}
+
+// ---- file-type groups ----------------------------------------------------
+
+StringList SplitMasks(const std::string& text) {
+  StringList l;
+  SplitUpperTrimmed(text, ';', l);
+  return l;
+}
+
+std::string JoinMasks(const StringList& masks) {
+  std::string s;
+  for (const std::string& m : masks) s += m + ";";
+  return s;
+}
+
+std::vector<MaskGroup> DefaultMaskGroups(const TranslateFn& tr) {
+  struct Def {
+    const char* masks;
+    const char* german;
+    bool checked;
+    int image;
+  };
+  static const Def defs[] = {
+      {"*.TMP;*._MP;*.~MP;", "Temporäre Dateien", true, 0},
+      {"*.OLD;*.PRV;*.NAV;*.1ST;*.BAK;*.SYD;", "Generelle Backup-Dateien", true, 11},
+      {"*.??~;*.~*;*~.*;", "Allgemeine Backup-Dateien", true, 11},
+      {"*.$$$;*.---;MSCREATE.DIR;", "Unnötige Dateien", true, 11},
+      {"CHKDSK.CHK;FILE*.CHK;", "Von Chkdsk erzeugte Dateien", true, 11},
+      {"*.LOG;", "Logfiles (selten benötigt)", false, 11},
+      {"*.GID;", "Indexdateien der Windowshilfe (selten benötigt)", false, 5},
+  };
+  std::vector<MaskGroup> out;
+  int n = 0;
+  for (const Def& d : defs) {
+    MaskGroup g;
+    g.Name = Tr(tr, "MESSAGE_FileTyp_" + std::to_string(n++), d.german);
+    g.Masks = SplitMasks(d.masks);
+    g.Checked = d.checked;
+    g.ImageIndex = d.image;
+    out.push_back(std::move(g));
+  }
+  return out;
+}
+
+std::vector<MaskGroup> LoadMaskGroups(const SettingsLocation& loc, const TranslateFn& tr) {
+  const std::string maskKey = loc.Sub("Mask");
+  if (!RegHasKey(loc.root, maskKey)) return DefaultMaskGroups(tr);
+  std::vector<MaskGroup> out;
+  for (int n = 0;; ++n) {
+    std::string k = maskKey + "\\FileTyp" + std::to_string(n);
+    if (!RegHasKey(loc.root, k)) break;
+    MaskGroup g;
+    g.Checked = RegIntegerEquals(loc.root, k, "Checked", 1);
+    g.Name = RegGetString(loc.root, k, "Name");
+    g.ImageIndex = RegGetInteger(loc.root, k, "ImageIndex");
+    g.Masks = SplitMasks(RegGetString(loc.root, k, "Wildcards"));
+    out.push_back(std::move(g));
+  }
+  return out;
+}
+
+bool IsTooBroadMask(const std::string& mask) {
+  if (mask.empty()) return false;
+  return mask.find_first_not_of("*?.") == std::string::npos;
+}
+
+NewGroupCheck CheckNewMaskGroup(const std::string& name, const std::string& maskText, MaskGroup& group) {
+  if (Trim(name).empty() || Trim(maskText).empty()) return NewGroupCheck::Empty;
+  // Every typed item counts here, also a last one the split below would drop.
+  size_t start = 0;
+  while (start <= maskText.size()) {
+    size_t end = maskText.find(';', start);
+    if (end == std::string::npos) end = maskText.size();
+    if (IsTooBroadMask(Trim(maskText.substr(start, end - start)))) return NewGroupCheck::TooBroad;
+    start = end + 1;
+  }
+  StringList masks = SplitMasks(maskText);
+  bool any = false;
+  for (const std::string& m : masks)
+    if (!m.empty()) any = true;
+  if (!any) return NewGroupCheck::Empty;
+  group = MaskGroup{};
+  group.Name = name;
+  group.Masks = std::move(masks);
+  group.ImageIndex = 0;
+  group.Checked = true;
+  return NewGroupCheck::Ok;
+}
+
+std::string TooBroadMaskMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_MaskTooBroad",
+            "Diese Suchmaske passt auf fast jede Datei und wird deshalb nicht angenommen.\r"
+            "Bitte geben Sie eine Maske mit mindestens einem festen Zeichen an (z.B. \"*.gid\").");
+}
+
+// ---- exceptions ----------------------------------------------------------
+
+ExceptionEntry MakeException(const std::string& path, bool isFolder, bool builtIn) {
+  ExceptionEntry e;
+  e.Path = path;
+  e.IsFolder = isFolder ? 1 : 0;
+  e.ImageIndex = isFolder ? 1 : 0;
+  e.IsBuiltIn = builtIn ? 1 : 0;
+  return e;
+}
+
+std::vector<ExceptionEntry> BuiltInExceptions() {
+  std::vector<ExceptionEntry> out;
+  for (const char* p : {"Recycle Bin", "Temporary Internet Files", "Temporary Files", "Office - VBE",
+                        "Cookies", "History.IE5"})
+    out.push_back(MakeException(p, true, true));
+  return out;
+}
+
+namespace {
+
+// One list or registry entry in its stored form: trailing blanks gone,
+// variables expanded, a folder with its trailing backslash. "" = skip.
+std::string NormaliseEntry(const std::string& raw, bool folder) {
+  std::string s = TrimRight(raw);
+  if (Trim(s).empty()) return {};
+  s = TrimRight(ExpandEnvVars(s));
+  if (s.empty()) return {};
+  if (folder && s.back() != '\\') s += '\\';
+  return s;
+}
+
+// Sorted without regard to case; equal entries (no case) kept once.
+void SortUnique(StringList& l) {
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(l.size());
+  for (std::string& s : l) keyed.emplace_back(UpperLocale(s), std::move(s));
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  l.clear();
+  for (size_t i = 0; i < keyed.size(); ++i)
+    if (i == 0 || keyed[i].first != keyed[i - 1].first) l.push_back(std::move(keyed[i].second));
+}
+
+}  // namespace
+
+StringList ParseExceptionLines(const std::string& text, bool folders) {
+  StringList out;
+  for (const std::string& line : SplitLines(text)) {
+    std::string e = NormaliseEntry(line, folders);
+    if (!e.empty()) out.push_back(std::move(e));
+  }
+  return out;
+}
+
+std::string FolderListPath(const std::string& appDir) { return appDir + "\\DC-Folders.txt"; }
+std::string FileListPath(const std::string& appDir) { return appDir + "\\DC-Files.txt"; }
+
+std::string MissingListMessage(const std::string& path) {
+  return "Needed File\r" + path + "\ris missing! Please do NOT use this module! Reinstall the software!";
+}
+
+ExceptionLoad LoadDriveExceptions(const SettingsLocation& loc, const std::string& appDir,
+                                  std::vector<ExceptionEntry>& out, HWND owner, std::string* missingFile) {
+  out = BuiltInExceptions();
+  struct Src {
+    std::string file;
+    const char* sub;
+    bool folder;
+  };
+  const Src srcs[] = {{FolderListPath(appDir), "Folders", true}, {FileListPath(appDir), "Files", false}};
+  for (const Src& s : srcs) {
+    std::string text;
+    if (!FileExists(s.file) || !LoadTextFile(s.file, text)) {
+      if (missingFile) *missingFile = s.file;
+      ShowMessageBox(owner, MissingListMessage(s.file), MsgKind::Error);
+      return ExceptionLoad::MissingListFile;
+    }
+    StringList merged = ParseExceptionLines(text, s.folder);
+    for (const std::string& name : RegListValueNames(loc.root, loc.Sub(s.sub))) {
+      std::string e = NormaliseEntry(name, s.folder);
+      if (!e.empty()) merged.push_back(std::move(e));
+    }
+    SortUnique(merged);
+    for (const std::string& p : merged) out.push_back(MakeException(p, s.folder));
+  }
+  return ExceptionLoad::Ok;
+}
+
+bool AddUserException(std::vector<ExceptionEntry>& list, const std::string& path, bool isFolder) {
+  std::string p = Trim(path);
+  if (p.empty()) return false;
+  if (isFolder && p.back() != '\\') p += '\\';
+  for (const ExceptionEntry& e : list)
+    if ((e.IsFolder != 0) == isFolder && !e.IsBuiltIn && IEquals(e.Path, p)) return false;
+  list.push_back(MakeException(p, isFolder));
+  return true;
+}
+
+int RemoveExceptions(std::vector<ExceptionEntry>& list, const std::vector<size_t>& indices) {
+  std::vector<bool> drop(list.size(), false);
+  int kept = 0;
+  for (size_t i : indices) {
+    if (i >= list.size()) continue;
+    if (list[i].IsBuiltIn) {
+      ++kept;
+      continue;
+    }
+    drop[i] = true;
+  }
+  std::vector<ExceptionEntry> rest;
+  for (size_t i = 0; i < list.size(); ++i)
+    if (!drop[i]) rest.push_back(std::move(list[i]));
+  list = std::move(rest);
+  return kept;
+}
+
+// ---- load and save -------------------------------------------------------
+
+ExceptionLoad LoadDriveCleanerSettings(const SettingsLocation& loc, const std::string& appDir,
+                                       DriveCleanerSettings& s, const TranslateFn& tr, HWND owner) {
+  s.Groups = LoadMaskGroups(loc, tr);
+  if (LoadDriveExceptions(loc, appDir, s.Exceptions, owner) != ExceptionLoad::Ok)
+    return ExceptionLoad::MissingListFile;
+  s.Options = DriveCleanerOptions{};
+  LoadOptions(loc, s.Options);
+  s.Drives = ListFixedDrives();
+  ApplyDriveChoice(loc, s.Drives);
+  return ExceptionLoad::Ok;
+}
+
+namespace {
+
+// Writes one name list as empty string values under key, then removes the
+// values not in it. Returns false when a write failed (nothing removed then).
+bool SyncNameList(HKEY root, const std::string& key, const StringList& names) {
+  bool ok = RegEnsureKey(root, key);
+  for (const std::string& n : names)
+    if (!RegSetStringChecked(root, key, n, "") || !RegHasValue(root, key, n)) ok = false;
+  if (!ok) return false;
+  for (const std::string& old : RegListValueNames(root, key))
+    if (!ContainsI(names, old) && !RegRemoveValue(root, key, old)) ok = false;
+  return ok;
+}
+
+}  // namespace
+
+bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSettings& s) {
+  const HKEY root = loc.root;
+  bool ok = RegEnsureKey(root, loc.key);
+  const DriveCleanerOptions& o = s.Options;
+  ok &= RegSetIntegerChecked(root, loc.key, kOptTmpAll, o.TMPDir_ALL ? 1 : 0);
+  ok &= RegSetIntegerChecked(root, loc.key, kOptTmpUser, o.TMPDir_User ? 1 : 0);
+  ok &= RegSetIntegerChecked(root, loc.key, kOptMinidump, o.Minidump ? 1 : 0);
+  ok &= RegSetIntegerChecked(root, loc.key, kOptLnk, o.LNK ? 1 : 0);
+  ok &= RegSetIntegerChecked(root, loc.key, kOptPif, o.PIF ? 1 : 0);
+  ok &= RegSetIntegerChecked(root, loc.key, kOptWriteProtected, o.WriteProtected ? 1 : 0);
+  for (const DriveRow& r : s.Drives) {
+    if (r.RootPath.empty()) continue;
+    ok &= RegSetStringChecked(root, loc.key, UpperAscii(r.RootPath.substr(0, 1)), r.Checked ? "1" : "0");
+  }
+
+  StringList folders, files;
+  for (const ExceptionEntry& e : s.Exceptions) {
+    if (e.IsBuiltIn || e.Path.empty()) continue;
+    AddUniqueI(e.IsFolder ? folders : files, e.Path);
+  }
+
+  // Groups: FileTyp0..n-1 written over the old ones, then the keys beyond.
+  const std::string maskKey = loc.Sub("Mask");
+  bool groupsOk = RegEnsureKey(root, maskKey);
+  StringList groupKeys;
+  for (size_t i = 0; i < s.Groups.size(); ++i) {
+    const MaskGroup& g = s.Groups[i];
+    std::string name = "FileTyp" + std::to_string(i);
+    groupKeys.push_back(name);
+    std::string k = maskKey + "\\" + name;
+    groupsOk &= RegSetIntegerChecked(root, k, "Checked", g.Checked ? 1 : 0);
+    groupsOk &= RegSetStringChecked(root, k, "Name", g.Name);
+    groupsOk &= RegSetIntegerChecked(root, k, "ImageIndex", g.ImageIndex);
+    groupsOk &= RegSetStringChecked(root, k, "Wildcards", JoinMasks(g.Masks));
+  }
+  // The exception lists write their new names before removing stale ones.
+  ok &= SyncNameList(root, loc.Sub("Folders"), folders);
+  ok &= SyncNameList(root, loc.Sub("Files"), files);
+  if (groupsOk) {
+    for (const std::string& sub : RegListSubKeys(root, maskKey))
+      if (!ContainsI(groupKeys, sub)) groupsOk &= RegRemoveKey(root, maskKey + "\\" + sub);
+  }
+  return ok && groupsOk;
+}
+
+std::string SaveFailedMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_SaveFailed",
+            "Die Einstellungen des Drive Cleaners konnten nicht vollständig gespeichert werden.");
+}
+
+// ---- download ------------------------------------------------------------
+
+std::string ListDownloadUrl(const std::string& projectIni, const std::string& key) {
+  return Trim(IniReadString(projectIni, "NewLists", key));
+}
+
+ListStore StoreDownloadedList(const std::string& listPath, int status, const std::string& body) {
+  if (status != 200) return ListStore::BadStatus;
+  if (body.empty()) return ListStore::EmptyBody;
+  if (body.size() > kMaxListBytes) return ListStore::TooLarge;
+  if (body.find("404") != std::string::npos) return ListStore::ErrorPage;
+  std::string text = JoinLines(SplitLines(body));
+  const std::string tmp = listPath + ".tmp";
+  std::wstring wtmp = Widen(tmp), wpath = Widen(listPath);
+  if (!WriteFileBytes(tmp, text)) {
+    DeleteFileW(wtmp.c_str());
+    return ListStore::WriteFailed;
+  }
+  if (!MoveFileExW(wtmp.c_str(), wpath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(wtmp.c_str());
+    return ListStore::WriteFailed;
+  }
+  return ListStore::Stored;
+}
+
+ExceptionListRefresh::ExceptionListRefresh(const std::string& projectIni, const std::string& appDir)
+    : ini_(projectIni), appDir_(appDir) {
+  Load();
+}
+
+void ExceptionListRefresh::Load() {
+  url_ = ListDownloadUrl(ini_, index_ == 0 ? "DC_Folders" : "DC_Files");
+  list_ = index_ == 0 ? FolderListPath(appDir_) : FileListPath(appDir_);
+  step_ = url_.empty() ? Step::ProjectIniError : Step::NeedFetch;
+}
+
+ExceptionListRefresh::Step ExceptionListRefresh::Take(int status, const std::string& body) {
+  if (step_ != Step::NeedFetch) return step_;
+  last_ = StoreDownloadedList(list_, status, body);
+  if (last_ != ListStore::Stored) {
+    step_ = Step::Failed;
+  } else if (++index_ == 2) {
+    step_ = Step::Done;
+  } else {
+    Load();
+  }
+  return step_;
+}
+
+std::string NewListsFailedMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_NewListsFailed",
+            "Die Suche nach aktuellen Ausnahme-Listen war nicht erfolgreich!\r"
+            "Entweder ist der Updateserver nicht erreichbar oder überlastet - oder es gab ein Problem "
+            "mit Ihrer Verbindung.");
+}
+
+std::string NewListsDownloadedMessage(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_NewListsDownloaded",
+            "Die aktuellen Ausnahmelisten wurden heruntergeladen und gesichert.");
+}
+
+}  // namespace qz::dc

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Host-side fixture of the Drive Cleaner tests, for what a Windows program
+# under Wine cannot make itself: folder links from the fixture drive D: to
+# the canary outside the sandbox, and file names that hold wildcards or end in
+# a dot or blank. ./test.sh runs "create" before the tests and "remove" after
+# them; "remove" first checks the run (every file the tests recorded in
+# C:\qztests\expect-trash.txt has its entry in the sandbox's trash, and the
+# odd names are untouched; non-zero exit otherwise), then takes the fixture
+# and the tests' own items out of the trash.
+#
+# D:\qzdclink\
+#   scan\plain.tmp, scan\canary-link -> the canary
+#   win\temp\note.tmp, win\temp\real\, win\temp\real2\sub\ (empty folders),
+#   win\temp\canary-link -> the canary
+#   wild\  a1b.tmp, axb.tmp, dot.tmp beside "a?b.tmp", "st*r.tmp", "dot.tmp.",
+#          "blank.tmp ", and names with < > | : \ "
+#   tests/cleaning/drive/fixtures.sh create|check|remove
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/env.sh"
+
+fx="$QZ_DRIVES/d/qzdclink"
+expect="$WINEPREFIX/drive_c/qztests/expect-trash.txt"
+odd=('a?b.tmp' 'st*r.tmp' 'dot.tmp.' 'blank.tmp ' 'lt<gt>.tmp' 'pi|pe.tmp' 'col:on.tmp' 'back\slash.tmp' 'quo"te.tmp')
+
+remove() {
+  # rm does not follow the links; it removes them as links.
+  rm -rf -- "$fx"
+}
+
+# The tests' recycled files (below D:\qzdc\ and D:\qzdclink\) leave the trash.
+tidy_trash() {
+  local f p n
+  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
+    [ -f "$f" ] || continue
+    p=$(sed -n 's/^Path=//p' "$f" | head -n1)
+    case "$p" in
+      */dosdevices/d:/qzdc/*|*/dosdevices/d:/qzdclink/*|"$QZ_DRIVES"/d/qzdc/*|"$QZ_DRIVES"/d/qzdclink/*)
+        n=$(basename "$f" .trashinfo)
+        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f" ;;
+    esac
+  done
+}
+
+create() {
+  remove
+  rm -f -- "$expect"
+  [ -d "$QZ_CANARY" ] || { echo "host-fixture: no canary at $QZ_CANARY" >&2; return 1; }
+  mkdir -p "$fx/scan" "$fx/wild" "$fx/win/temp/real" "$fx/win/temp/real2/sub"
+  printf 'plain\n' >"$fx/scan/plain.tmp"
+  printf 'note\n' >"$fx/win/temp/note.tmp"
+  ln -s "$QZ_CANARY" "$fx/scan/canary-link"
+  ln -s "$QZ_CANARY" "$fx/win/temp/canary-link"
+  local n
+  for n in "${odd[@]}" a1b.tmp axb.tmp dot.tmp; do
+    printf 'fixture %s\n' "$n" >"$fx/wild/$n"
+  done
+}
+
+# Percent-decoding of a trashinfo Path value.
+urldecode() { local s=${1//+/ }; printf '%b' "${s//%/\\x}"; }
+
+check() {
+  local rc=0 n
+  if [ -d "$fx/wild" ]; then
+    for n in "${odd[@]}" a1b.tmp axb.tmp dot.tmp; do
+      [ -f "$fx/wild/$n" ] || { echo "host-fixture: $fx/wild/$n is gone" >&2; rc=1; }
+    done
+  fi
+  [ -f "$expect" ] || return $rc
+  # Every path the tests recycled must have its entry in the sandbox's trash.
+  local paths=() f p
+  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
+    [ -f "$f" ] || continue
+    p=$(sed -n 's/^Path=//p' "$f" | head -n1)
+    paths+=("$(urldecode "$p")")
+  done
+  local line letter rest a b found checked=0
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    [ -n "$line" ] || continue
+    letter=$(printf '%s' "${line:0:1}" | tr 'A-Z' 'a-z')
+    rest=${line:3}
+    rest=${rest//\\//}
+    a="$WINEPREFIX/dosdevices/$letter:/$rest"
+    b="$QZ_DRIVES/$letter/$rest"
+    found=0
+    for p in "${paths[@]}"; do
+      if [ "${p,,}" = "${a,,}" ] || [ "${p,,}" = "${b,,}" ]; then found=1; break; fi
+    done
+    checked=$((checked + 1))
+    [ $found = 1 ] || { echo "host-fixture: $line is not in the trash" >&2; rc=1; }
+  done <"$expect"
+  [ $rc = 0 ] && echo "host-fixture: $checked recycled files found in the sandbox's trash"
+  rm -f -- "$expect"
+  return $rc
+}
+
+case "${1:-}" in
+  create) create ;;
+  check) check ;;
+  remove) rc=0; check || rc=1; tidy_trash; remove; exit $rc ;;
+  *) echo "usage: $0 create|check|remove" >&2; exit 2 ;;
+esac

@@ -1,0 +1,380 @@
+// Drive Cleaner settings: defaults, registry round trip, the check-box and
+// drive-letter rules, file-type groups, exception lists and their download.
+#include <gtest/gtest.h>
+
+#include "cleaning/drive/dc_settings.h"
+#include "core/disk.h"
+#include "core/globals.h"
+#include "core/registry.h"
+#include "core/text.h"
+#include "support/sandbox.h"
+
+using namespace qz;
+using namespace qz::dc;
+using qz::test::MessageBoxRecorder;
+using qz::test::ScratchDir;
+using qz::test::ScratchKey;
+
+namespace {
+
+SettingsLocation Loc(const ScratchKey& k) {
+  SettingsLocation l;
+  l.root = k.root();
+  l.key = k.key() + "\\DC";
+  return l;
+}
+
+void WriteLists(const ScratchDir& dir, const std::string& folders, const std::string& files) {
+  WriteFileBytes(FolderListPath(ExcludeTrailingBackslash(dir.path())), folders);
+  WriteFileBytes(FileListPath(ExcludeTrailingBackslash(dir.path())), files);
+}
+
+}  // namespace
+
+TEST(DcSettings, DefaultLocationIsTheModuleKey) {
+  EXPECT_EQ(SettingsLocation::Default().root, HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(SettingsLocation::Default().key,
+            "Software\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2\\Options\\DC");
+}
+
+TEST(DcSettings, CheckValuesOnlyZeroAndOneChangeTheDefault) {
+  ScratchKey k("dc_checks");
+  const std::string key = k.key();
+  RegSetIntegerChecked(k.root(), key, "Zero", 0);
+  RegSetIntegerChecked(k.root(), key, "One", 1);
+  RegSetIntegerChecked(k.root(), key, "Two", 2);
+  RegSetStringChecked(k.root(), key, "StrOne", "1");
+  RegSetStringChecked(k.root(), key, "Junk", "abc");
+  RegSetIntegerChecked(k.root(), key, "PrefixLonger", 0);
+  struct Case {
+    const char* name;
+    bool start;
+    bool expect;
+  } cases[] = {
+      {"Zero", true, false},  {"One", false, true},   {"Two", true, true},     {"Two", false, false},
+      {"StrOne", false, true}, {"Junk", true, true},  {"Junk", false, false},  {"Missing", true, true},
+      {"Prefix", true, true},  // only a longer name exists: the value is missing
+  };
+  for (const Case& c : cases) {
+    bool v = c.start;
+    LoadCheckValue(k.root(), key, c.name, v);
+    EXPECT_EQ(v, c.expect) << c.name << " from " << c.start;
+  }
+}
+
+TEST(DcSettings, DriveLettersNeedTheExactValueName) {
+  ScratchKey k("dc_drives");
+  SettingsLocation l = Loc(k);
+  // The option names begin with L, M, P, T and W; they must not count as drives.
+  RegSetIntegerChecked(l.root, l.key, "LNK", 1);
+  RegSetIntegerChecked(l.root, l.key, "Minidump", 0);
+  RegSetIntegerChecked(l.root, l.key, "PIF", 0);
+  RegSetIntegerChecked(l.root, l.key, "TMPDir_ALL", 0);
+  RegSetIntegerChecked(l.root, l.key, "WriteProtected", 0);
+  RegSetStringChecked(l.root, l.key, "D", "0");
+  RegSetStringChecked(l.root, l.key, "E", "1");
+  std::vector<DriveRow> rows = {{"C", "C:\\", true},  {"D", "D:\\", true}, {"E", "E:\\", false},
+                                {"L", "L:\\", true},  {"M", "M:\\", false}, {"P", "P:\\", true},
+                                {"T", "T:\\", true},  {"W", "W:\\", false}};
+  ApplyDriveChoice(l, rows);
+  EXPECT_EQ(CheckedDriveLetters(rows), "CELPT");
+}
+
+TEST(DcSettings, FixedDrivesOnlyAndCheckedByDefault) {
+  std::vector<DriveRow> rows = ListFixedDrives();
+  std::string letters;
+  for (const DriveRow& r : rows) letters += r.RootPath.substr(0, 1);
+  // Test mode: C: and D: are hard disks, E: a CD drive, F: a network drive.
+  EXPECT_EQ(letters, "CD");
+  for (const DriveRow& r : rows) {
+    EXPECT_TRUE(r.Checked) << r.RootPath;
+    EXPECT_FALSE(r.Caption.empty());
+  }
+}
+
+TEST(DcSettings, MaskTextSplitsUpperCasedAndTrimmed) {
+  EXPECT_EQ(SplitMasks("*.tmp ; *.bak"), (StringList{"*.TMP", "*.BAK"}));
+  EXPECT_EQ(SplitMasks("*.TMP;*._MP;*.~MP;"), (StringList{"*.TMP", "*._MP", "*.~MP"}));
+  EXPECT_EQ(JoinMasks({"*.ABC", "*.DEF"}), "*.ABC;*.DEF;");
+}
+
+TEST(DcSettings, DefaultGroupsAndTranslatedCaptions) {
+  std::vector<MaskGroup> g = DefaultMaskGroups();
+  ASSERT_EQ(g.size(), 7u);
+  EXPECT_EQ(g[0].Name, "Temporäre Dateien");
+  EXPECT_EQ(g[0].Masks, (StringList{"*.TMP", "*._MP", "*.~MP"}));
+  EXPECT_EQ(g[3].Masks, (StringList{"*.$$$", "*.---", "MSCREATE.DIR"}));
+  EXPECT_TRUE(g[4].Checked);
+  EXPECT_FALSE(g[5].Checked);
+  EXPECT_FALSE(g[6].Checked);
+  EXPECT_EQ(g[6].ImageIndex, 5);
+  EXPECT_EQ(g[1].ImageIndex, 11);
+  std::vector<MaskGroup> en = DefaultMaskGroups([](const std::string& key, const std::string&) {
+    return "EN:" + key;
+  });
+  EXPECT_EQ(en[2].Name, "EN:MESSAGE_FileTyp_2");
+}
+
+TEST(DcSettings, GroupsLoadUpToTheFirstGap) {
+  ScratchKey k("dc_groups");
+  SettingsLocation l = Loc(k);
+  EXPECT_EQ(LoadMaskGroups(l).size(), 7u);  // no Mask key: the defaults
+  const std::string m = l.Sub("Mask");
+  RegSetIntegerChecked(l.root, m + "\\FileTyp0", "Checked", 1);
+  RegSetStringChecked(l.root, m + "\\FileTyp0", "Name", "Mine");
+  RegSetIntegerChecked(l.root, m + "\\FileTyp0", "ImageIndex", 3);
+  RegSetStringChecked(l.root, m + "\\FileTyp0", "Wildcards", "*.tmp ; *.bak");
+  RegSetIntegerChecked(l.root, m + "\\FileTyp2", "Checked", 1);
+  std::vector<MaskGroup> g = LoadMaskGroups(l);
+  ASSERT_EQ(g.size(), 1u);
+  EXPECT_EQ(g[0].Name, "Mine");
+  EXPECT_TRUE(g[0].Checked);
+  EXPECT_EQ(g[0].ImageIndex, 3);
+  EXPECT_EQ(g[0].Masks, (StringList{"*.TMP", "*.BAK"}));
+}
+
+TEST(DcSettings, NewGroupsAreCheckedAndTooBroadMasksRefused) {
+  MaskGroup g;
+  EXPECT_EQ(CheckNewMaskGroup("Mine", "*.abc;*.def", g), NewGroupCheck::Ok);
+  EXPECT_EQ(g.Masks, (StringList{"*.ABC", "*.DEF"}));
+  EXPECT_TRUE(g.Checked);
+  EXPECT_EQ(CheckNewMaskGroup("", "*.abc", g), NewGroupCheck::Empty);
+  EXPECT_EQ(CheckNewMaskGroup("Name", "  ", g), NewGroupCheck::Empty);
+  for (const char* broad : {"*.*", "*", "?*", "*.abc;*.?", "..", "*?.*"})
+    EXPECT_EQ(CheckNewMaskGroup("All", broad, g), NewGroupCheck::TooBroad) << broad;
+  EXPECT_EQ(CheckNewMaskGroup("x", "*.?x", g), NewGroupCheck::Ok);
+  EXPECT_FALSE(TooBroadMaskMessage().empty());
+}
+
+TEST(DcSettings, ListLinesAreCleanedAndExpanded) {
+  SetEnvironmentVariableW(L"QZDC_VAR", L"C:\\Expanded");
+  StringList f = ParseExceptionLines("C:\\A\r\n\r\n   \r\n%QZDC_VAR%\\Sub  \rC:\\B\\\nC:\\C\t \r\n", true);
+  EXPECT_EQ(f, (StringList{"C:\\A\\", "C:\\Expanded\\Sub\\", "C:\\B\\", "C:\\C\\"}));
+  StringList n = ParseExceptionLines("keep.tmp  \r\n.EXE\r\n\r\n", false);
+  EXPECT_EQ(n, (StringList{"keep.tmp", ".EXE"}));
+}
+
+TEST(DcSettings, ExceptionsMergeListAndRegistrySortedOnce) {
+  ScratchKey k("dc_exc");
+  SettingsLocation l = Loc(k);
+  ScratchDir dir("dc_exc");
+  const std::string app = ExcludeTrailingBackslash(dir.path());
+  WriteLists(dir, "D:\\zeta\r\nD:\\Alpha\\\r\nd:\\alpha\\\r\n", "b.tmp\r\n");
+  RegSetStringChecked(l.root, l.Sub("Folders"), "D:\\ALPHA\\", "");
+  RegSetStringChecked(l.root, l.Sub("Folders"), "D:\\Mid", "");
+  RegSetStringChecked(l.root, l.Sub("Files"), "a.tmp", "");
+  std::vector<ExceptionEntry> e;
+  ASSERT_EQ(LoadDriveExceptions(l, app, e), ExceptionLoad::Ok);
+  ASSERT_EQ(e.size(), 6u + 3u + 2u);
+  for (int i = 0; i < 6; ++i) EXPECT_TRUE(e[i].IsBuiltIn);
+  EXPECT_EQ(e[0].Path, "Recycle Bin");
+  EXPECT_EQ(e[5].Path, "History.IE5");
+  EXPECT_TRUE(IEquals(e[6].Path, "D:\\Alpha\\"));
+  EXPECT_EQ(e[7].Path, "D:\\Mid\\");
+  EXPECT_EQ(e[8].Path, "D:\\zeta\\");
+  EXPECT_EQ(e[8].IsFolder, 1);
+  EXPECT_EQ(e[8].ImageIndex, 1);
+  EXPECT_EQ(e[9].Path, "a.tmp");
+  EXPECT_EQ(e[10].Path, "b.tmp");
+  EXPECT_EQ(e[10].IsFolder, 0);
+  EXPECT_EQ(e[10].ImageIndex, 0);
+}
+
+TEST(DcSettings, MissingListFileShowsTheFatalBoxAndReportsIt) {
+  ScratchKey k("dc_missing");
+  ScratchDir dir("dc_missing");
+  const std::string app = ExcludeTrailingBackslash(dir.path());
+  WriteFileBytes(FolderListPath(app), "C:\\X\\\r\n");  // the file list is missing
+  MessageBoxRecorder rec;
+  std::vector<ExceptionEntry> e;
+  std::string missing;
+  EXPECT_EQ(LoadDriveExceptions(Loc(k), app, e, nullptr, &missing), ExceptionLoad::MissingListFile);
+  EXPECT_EQ(missing, FileListPath(app));
+  ASSERT_EQ(rec.boxes.size(), 1u);
+  EXPECT_EQ(rec.boxes[0].kind, MsgKind::Error);
+  EXPECT_EQ(rec.boxes[0].text, "Needed File\r" + FileListPath(app) +
+                                   "\ris missing! Please do NOT use this module! Reinstall the software!");
+  EXPECT_TRUE(rec.boxes[0].caption.empty() || rec.boxes[0].caption == ProductTitle);  // the application title
+}
+
+TEST(DcSettings, UserExceptionsAddAndBuiltInsStay) {
+  std::vector<ExceptionEntry> e = BuiltInExceptions();
+  EXPECT_TRUE(AddUserException(e, "C:\\Data", true));
+  EXPECT_EQ(e.back().Path, "C:\\Data\\");
+  EXPECT_FALSE(AddUserException(e, "c:\\data\\", true));  // already there
+  EXPECT_TRUE(AddUserException(e, "keep.tmp", false));
+  EXPECT_FALSE(AddUserException(e, "  ", false));
+  ASSERT_EQ(e.size(), 8u);
+  // A multi-select holding "Recycle Bin" and a user entry removes only the latter.
+  EXPECT_EQ(RemoveExceptions(e, {0, 6}), 1);
+  ASSERT_EQ(e.size(), 7u);
+  EXPECT_EQ(e[0].Path, "Recycle Bin");
+  EXPECT_EQ(e[6].Path, "keep.tmp");
+}
+
+TEST(DcSettings, SaveAndLoadRoundTrip) {
+  ScratchKey k("dc_roundtrip");
+  SettingsLocation l = Loc(k);
+  ScratchDir dir("dc_roundtrip");
+  const std::string app = ExcludeTrailingBackslash(dir.path());
+  WriteLists(dir, "C:\\FromList\\\r\n", "list.tmp\r\n");
+
+  DriveCleanerSettings s;
+  ASSERT_EQ(LoadDriveCleanerSettings(l, app, s), ExceptionLoad::Ok);
+  EXPECT_EQ(s.Groups.size(), 7u);
+  EXPECT_TRUE(s.Options.TMPDir_ALL);
+  EXPECT_FALSE(s.Options.LNK);
+  EXPECT_TRUE(s.Options.WriteProtected);
+  ASSERT_EQ(s.Exceptions.size(), 8u);
+
+  s.Options.LNK = true;
+  s.Options.Minidump = false;
+  s.Drives = {{"C", "C:\\", true}, {"D", "D:\\", false}};
+  s.Groups.resize(2);
+  s.Groups[1].Checked = false;
+  AddUserException(s.Exceptions, "D:\\Mine", true);
+  AddUserException(s.Exceptions, "mine.bak", false);
+  ASSERT_TRUE(SaveDriveCleanerOptions(l, s));
+
+  // Built-in entries never reach the registry; list entries become user ones.
+  StringList folders = RegListValueNames(l.root, l.Sub("Folders"));
+  EXPECT_EQ(folders.size(), 2u);
+  EXPECT_TRUE(ContainsI(folders, "C:\\FromList\\"));
+  EXPECT_TRUE(ContainsI(folders, "D:\\Mine\\"));
+  EXPECT_FALSE(ContainsI(folders, "Recycle Bin"));
+  EXPECT_EQ(RegGetString(l.root, l.Sub("Mask\\FileTyp0"), "Wildcards"), "*.TMP;*._MP;*.~MP;");
+  EXPECT_FALSE(RegHasKey(l.root, l.Sub("Mask\\FileTyp2")));
+  EXPECT_EQ(RegGetString(l.root, l.key, "D"), "0");
+
+  DriveCleanerSettings r;
+  ASSERT_EQ(LoadDriveCleanerSettings(l, app, r), ExceptionLoad::Ok);
+  EXPECT_TRUE(r.Options.LNK);
+  EXPECT_FALSE(r.Options.Minidump);
+  ASSERT_EQ(r.Groups.size(), 2u);
+  EXPECT_EQ(r.Groups[0].Name, s.Groups[0].Name);
+  EXPECT_FALSE(r.Groups[1].Checked);
+  EXPECT_EQ(r.Exceptions.size(), 6u + 2u + 2u);
+  for (const DriveRow& d : r.Drives) {
+    if (d.RootPath == "D:\\") {
+      EXPECT_FALSE(d.Checked);
+    }
+  }
+}
+
+TEST(DcSettings, SaveRemovesStaleEntriesAfterWriting) {
+  ScratchKey k("dc_stale");
+  SettingsLocation l = Loc(k);
+  DriveCleanerSettings s;
+  s.Groups = DefaultMaskGroups();
+  s.Exceptions = BuiltInExceptions();
+  AddUserException(s.Exceptions, "D:\\Old", true);
+  AddUserException(s.Exceptions, "old.tmp", false);
+  ASSERT_TRUE(SaveDriveCleanerOptions(l, s));
+  RegSetStringChecked(l.root, l.Sub("Mask\\FileTyp9"), "Name", "stray");
+
+  s.Exceptions = BuiltInExceptions();
+  AddUserException(s.Exceptions, "D:\\New", true);
+  s.Groups.resize(1);
+  ASSERT_TRUE(SaveDriveCleanerOptions(l, s));
+  EXPECT_EQ(RegListValueNames(l.root, l.Sub("Folders")), (StringList{"D:\\New\\"}));
+  EXPECT_TRUE(RegListValueNames(l.root, l.Sub("Files")).empty());
+  EXPECT_EQ(RegListSubKeys(l.root, l.Sub("Mask")), (StringList{"FileTyp0"}));
+
+  // Removing every group sticks: the defaults do not come back.
+  s.Groups.clear();
+  ASSERT_TRUE(SaveDriveCleanerOptions(l, s));
+  EXPECT_TRUE(LoadMaskGroups(l).empty());
+}
+
+TEST(DcSettings, DownloadedListReplacesTheOldOnlyWhenValid) {
+  ScratchDir dir("dc_download");
+  const std::string list = dir.path() + "DC-Folders.txt";
+  const std::string old = "C:\\Old\\\r\n";
+  struct Case {
+    int status;
+    std::string body;
+    ListStore expect;
+  } cases[] = {
+      {404, "C:\\New\\", ListStore::BadStatus},
+      {500, "C:\\New\\", ListStore::BadStatus},
+      {0, "", ListStore::BadStatus},  // connection failed or timed out
+      {200, "", ListStore::EmptyBody},
+      {200, "<html>404 Not Found</html>", ListStore::ErrorPage},
+      {200, std::string(kMaxListBytes + 1, 'a'), ListStore::TooLarge},
+  };
+  for (const Case& c : cases) {
+    WriteFileBytes(list, old);
+    EXPECT_EQ(StoreDownloadedList(list, c.status, c.body), c.expect) << c.status;
+    EXPECT_EQ(qz::test::ReadFileText(list), old) << "old list kept for status " << c.status;
+    EXPECT_EQ(GetFileAttributesW(Widen(list + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  WriteFileBytes(list, old);
+  EXPECT_EQ(StoreDownloadedList(list, 200, "C:\\New\nC:\\Newer\\"), ListStore::Stored);
+  EXPECT_EQ(qz::test::ReadFileText(list), "C:\\New\r\nC:\\Newer\\\r\n");
+  EXPECT_EQ(GetFileAttributesW(Widen(list + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  // A list that cannot be replaced (read-only) stays as it was.
+  WriteFileBytes(list, old);
+  SetFileAttributesW(Widen(list).c_str(), FILE_ATTRIBUTE_READONLY);
+  ListStore r = StoreDownloadedList(list, 200, "C:\\Other\\");
+  SetFileAttributesW(Widen(list).c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (r != ListStore::Stored) {
+    EXPECT_EQ(qz::test::ReadFileText(list), old);
+  }
+}
+
+TEST(DcSettings, ShippedDataHoldsTheListsAndAddresses) {
+  // The installed program folder of the sandbox.
+  const std::string app = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
+  if (GetFileAttributesW(Widen(app).c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "not installed";
+  std::string folders, files;
+  ASSERT_TRUE(LoadTextFile(FolderListPath(app), folders));
+  ASSERT_TRUE(LoadTextFile(FileListPath(app), files));
+  EXPECT_FALSE(ParseExceptionLines(folders, true).empty());
+  EXPECT_FALSE(ParseExceptionLines(files, false).empty());
+  for (const char* key : {"DC_Folders", "DC_Files", "DLL_Folders", "DLL_Files"})
+    EXPECT_TRUE(IStartsWith(ListDownloadUrl(app + "\\project.ini", key), "http://")) << key;
+}
+
+TEST(DcSettings, RefreshFetchesBothListsInTurn) {
+  ScratchDir dir("dc_refresh");
+  const std::string app = ExcludeTrailingBackslash(dir.path());
+  const std::string ini = app + "\\project.ini";
+  auto reset = [&](const std::string& iniText) {
+    WriteFileBytes(ini, iniText);
+    WriteLists(dir, "C:\\OldFolder\\\r\n", "old.tmp\r\n");
+  };
+  const std::string both = "[NewLists]\r\nDC_Folders=http://127.0.0.1/f.txt\r\nDC_Files=http://127.0.0.1/g.txt\r\n";
+  using Step = ExceptionListRefresh::Step;
+
+  reset(both);
+  ExceptionListRefresh ok(ini, app);
+  ASSERT_EQ(ok.State(), Step::NeedFetch);
+  EXPECT_EQ(ok.Url(), "http://127.0.0.1/f.txt");
+  EXPECT_EQ(ok.Take(200, "C:\\NewFolder\\\n"), Step::NeedFetch);
+  EXPECT_EQ(ok.Url(), "http://127.0.0.1/g.txt");
+  EXPECT_EQ(ok.ListPath(), FileListPath(app));
+  EXPECT_EQ(ok.Take(200, "new.tmp"), Step::Done);
+  EXPECT_EQ(qz::test::ReadFileText(FolderListPath(app)), "C:\\NewFolder\\\r\n");
+  EXPECT_EQ(qz::test::ReadFileText(FileListPath(app)), "new.tmp\r\n");
+
+  reset(both);
+  ExceptionListRefresh first(ini, app);
+  EXPECT_EQ(first.Take(0, ""), Step::Failed);  // no connection, or the 20 s ran out
+  EXPECT_EQ(first.Take(200, "x"), Step::Failed);  // stays failed
+  EXPECT_EQ(qz::test::ReadFileText(FolderListPath(app)), "C:\\OldFolder\\\r\n");
+  EXPECT_EQ(qz::test::ReadFileText(FileListPath(app)), "old.tmp\r\n");
+
+  reset(both);
+  ExceptionListRefresh second(ini, app);
+  second.Take(200, "C:\\NewFolder\\");
+  EXPECT_EQ(second.Take(500, "oops"), Step::Failed);
+  EXPECT_EQ(second.LastResult(), ListStore::BadStatus);
+  EXPECT_EQ(qz::test::ReadFileText(FolderListPath(app)), "C:\\NewFolder\\\r\n");
+  EXPECT_EQ(qz::test::ReadFileText(FileListPath(app)), "old.tmp\r\n");
+
+  reset("[NewLists]\r\nDC_Folders=http://127.0.0.1/f.txt\r\n");
+  ExceptionListRefresh noFiles(ini, app);
+  EXPECT_EQ(noFiles.Take(200, "C:\\NewFolder\\"), Step::ProjectIniError);
+  reset("[Update]\r\nfile=x\r\n");
+  EXPECT_EQ(ExceptionListRefresh(ini, app).State(), Step::ProjectIniError);
+}
