@@ -1,5 +1,12 @@
 #include "core_lang/translated_windows.h"
 
+#include "cleaning/drive/dc_dialogs.h"
+#include "cleaning/drive/dc_form.h"
+#include "cleaning/drive/dc_options.h"
+#include "cleaning/drive/dc_result.h"
+#include "shell/main_window.h"
+#include "shell/module_table.h"
+
 namespace qz::test {
 
 // One line per window class, for example
@@ -7,6 +14,15 @@ namespace qz::test {
 // A window whose components need no translation is listed all the same.
 const std::vector<TranslatedWindow>& TranslatedWindows() {
   static const std::vector<TranslatedWindow> windows = {
+      {"TForm_ZAMO2", [] { return std::unique_ptr<ui::Component>(new shell::TForm_ZAMO2(nullptr)); }},
+      {"TForm_ZAMO_Splash", [] { return std::unique_ptr<ui::Component>(new shell::TForm_ZAMO_Splash(nullptr)); }},
+      {"TForm_ModulePlaceholder",
+       [] { return std::unique_ptr<ui::Component>(new shell::TForm_ModulePlaceholder(nullptr)); }},
+      {"TForm_DC", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC(nullptr)); }},
+      {"TForm_DC_Options", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_Options(nullptr)); }},
+      {"TForm_DC_Result", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_Result(nullptr)); }},
+      {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
+      {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
   };
   return windows;
 }

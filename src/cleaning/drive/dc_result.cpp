@@ -1,0 +1,156 @@
+#include "cleaning/drive/dc_result.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "cleaning/drive/dc_options.h"
+#include "cleaning/drive/dc_search.h"
+#include "core/msgbox.h"
+#include "core/text.h"
+#include "core/translation.h"
+#include "ui/graphics.h"
+#include "ui/listview.h"
+#include "ui/menu.h"
+#include "ui/stdctrls.h"
+#include "ui/vtree_view.h"
+
+namespace qz::dc {
+
+using ui::CheckState;
+using ui::VNode;
+
+TForm_DC_Result::TForm_DC_Result(ui::Component* owner, TForm_DC_Options* options)
+    : ModuleResultForm(owner, "TForm_DC_Result", "VirtualDrawTree_Files", "DC"),
+      options_(options),
+      engine_(&DriveScan()) {
+  SetCaption("Unnötige Dateien gefunden");
+  VirtualDrawTree_Files = Tree;
+  Tree->AddColumn("Beschreibung / Datei", 400);
+  Tree->AddColumn("Grösse", 72);
+  Tree->SetDefaultNodeHeight(kCategoryHeight);
+  Tree->Tree().SetRecordType<DriveScanNode>();
+
+  Label_DC_Files_Fixed = new ui::Label(this, "Label_DC_Files_Fixed", "Dateien ausgewählt:");
+  Label_DC_Files_Fixed->Tag = 1;
+  Label_DC_Files = new ui::Label(this, "Label_DC_Files", "0 / 0");
+  Label_DC_Bytes_Fixed = new ui::Label(this, "Label_DC_Bytes_Fixed", "Dateien belegen:");
+  Label_DC_Bytes_Fixed->Tag = 1;
+  Label_DC_Bytes = new ui::Label(this, "Label_DC_Bytes", "0 MB / 0 MB");
+
+  PopUp_Separator = new ui::MenuItem(PopupMenu1, "PopUp_Separator", "-");
+  PopUp_Explorer = new ui::MenuItem(PopupMenu1, "PopUp_Explorer", "Ordner der 1. Datei im Explorer öffnen");
+  PopUp_ExceptDirs = new ui::MenuItem(PopupMenu1, "PopUp_ExceptDirs", "Markierte Ordner als Ausnahme eintragen");
+  PopUp_ExceptFiles =
+      new ui::MenuItem(PopupMenu1, "PopUp_ExceptFiles", "Markierte Dateien als Ausnahme eintragen");
+  for (ui::MenuItem* m : {PopUp_Explorer, PopUp_ExceptDirs, PopUp_ExceptFiles}) m->Tag = 1;
+
+  ui::VTreeModel& t = Tree->Tree();
+  t.OnChecking = [this](VNode* n, CheckState s) { return TrackEntryCheck(*engine_, Model(), n, s); };
+  t.OnChecked = [this](VNode*) { UpdateLabels(); };
+  Tree->OnDrawNode = [this](const ui::TreeCell& c) { DrawNode(c); };
+  Tree->OnHeaderClick = [this](int column) { VirtualDrawTree_FilesHeaderClick(column); };
+  PopUp_Explorer->OnClick = [this] { PopUp_ExplorerClick(); };
+  PopUp_ExceptDirs->OnClick = [this] { PopUp_ExceptDirsClick(); };
+  PopUp_ExceptFiles->OnClick = [this] { PopUp_ExceptFilesClick(); };
+  OpenExplorer = [this](const std::string& parameters) {
+    ShellExecuteW(Handle(), L"open", L"explorer", Widen(parameters).c_str(), nullptr, SW_SHOWNORMAL);
+  };
+}
+
+ui::VTreeModel& TForm_DC_Result::Model() { return Tree->Tree(); }
+
+std::string TForm_DC_Result::Tr(const std::string& key, const std::string& german) const {
+  return GetTranslation(Name, key, german);
+}
+
+void TForm_DC_Result::ModuleCreate() {
+  SortColumn = 0;
+  UpdateLabels();
+}
+
+void TForm_DC_Result::LayoutExtras(int buttonTop) {
+  Label_DC_Files_Fixed->SetBounds(8, buttonTop - 1, 110, 13);
+  Label_DC_Files->SetBounds(122, buttonTop - 1, 160, 13);
+  Label_DC_Bytes_Fixed->SetBounds(8, buttonTop + 11, 110, 13);
+  Label_DC_Bytes->SetBounds(122, buttonTop + 11, 220, 13);
+  const int col0 = Tree->Width() - 24 - Tree->ColumnWidth(1);
+  if (col0 > 0) Tree->SetColumnWidth(0, col0);
+}
+
+void TForm_DC_Result::RecomputeTotals() {
+  dc::RecomputeTotals(*engine_, Model());
+  UpdateLabels();
+  Tree->Invalidate();
+}
+
+void TForm_DC_Result::UpdateLabels() {
+  Label_DC_Files->SetCaption(FilesLabelText(*engine_));
+  Label_DC_Bytes->SetCaption(BytesLabelText(*engine_));
+}
+
+void TForm_DC_Result::DrawNode(const ui::TreeCell& c) {
+  ui::VTreeModel& t = Model();
+  const DriveScanNode& d = t.Data<DriveScanNode>(c.node);
+  if (d.IsCategory) {
+    if (c.column != 0) return;
+    if (FileTypeImages) c.Image(FileTypeImages->Handle(), d.ImageIndex, 2, 2);
+    c.BoldText(40, 12, d.FileName + " [" + std::to_string(t.ChildCount(c.node)) + "]", c.Width() - 40);
+    return;
+  }
+  if (c.column == 0) {
+    c.Text(2, 3, d.Folder + "\\" + d.FileName);
+    if (!d.Info.empty()) c.Text(2, 17, TargetCaption + " \"" + d.Info + "\"");
+  } else {
+    c.Text(2, 4, std::to_string(d.Size));
+  }
+}
+
+void TForm_DC_Result::VirtualDrawTree_FilesHeaderClick(int column) {
+  if (SortByColumn(Model(), SortColumn, column)) Tree->Invalidate();
+}
+
+VNode* TForm_DC_Result::FirstSelectedEntry() {
+  VNode* n = Model().GetFirstSelected();
+  if (!n || Model().Data<DriveScanNode>(n).IsCategory) return nullptr;
+  return n;
+}
+
+void TForm_DC_Result::PopUp_ExplorerClick() {
+  VNode* n = FirstSelectedEntry();
+  if (!n) return;
+  // Quoted, so a folder with blanks or commas reaches the Explorer whole.
+  if (OpenExplorer) OpenExplorer("\"" + Model().Data<DriveScanNode>(n).Folder + "\"");
+}
+
+void TForm_DC_Result::PopUp_ExceptDirsClick() {
+  VNode* n = FirstSelectedEntry();
+  if (!n) return;
+  const DriveScanNode entry = Model().Data<DriveScanNode>(n);
+  const std::string folder = entry.Folder + "\\";
+  if (ShowMessageBox(Handle(), FolderAsExceptionMessage(folder, SectionTranslator(Name)), MsgKind::Question,
+                     MsgButtons::YesNo) != IDYES)
+    return;
+  if (options_) options_->AddUserException(folder, true);
+  // The folder and everything below it leave the tree.
+  ApplyFolderException(*engine_, Model(), entry);
+  if (options_) options_->SaveDriveCleanerOptions();
+  UpdateLabels();
+  Tree->Invalidate();
+}
+
+void TForm_DC_Result::PopUp_ExceptFilesClick() {
+  VNode* n = FirstSelectedEntry();
+  if (!n) return;
+  const DriveScanNode entry = Model().Data<DriveScanNode>(n);
+  if (ShowMessageBox(Handle(), FileAsExceptionMessage(entry.FileName, SectionTranslator(Name)),
+                     MsgKind::Question, MsgButtons::YesNo) != IDYES)
+    return;
+  if (options_) options_->AddUserException(entry.FileName, false);
+  ApplyFileException(*engine_, Model(), entry);
+  if (options_) options_->SaveDriveCleanerOptions();
+  UpdateLabels();
+  Tree->Invalidate();
+}
+
+}  // namespace qz::dc

@@ -1,0 +1,89 @@
+// The Drive Cleaner's result window "Unnötige Dateien gefunden": every find
+// of the last search under its category, with sizes and tri-state checks;
+// what stays checked here is what the delete step recycles.
+//
+// Beyond the shared result window (cleaning/wizard/result_form.h):
+//   VirtualDrawTree_Files   columns "Beschreibung / Datei" and "Grösse";
+//                           a click on a column header sorts by it
+//   Label_DC_Files_Fixed / Label_DC_Files   "marked / found" files
+//   Label_DC_Bytes_Fixed / Label_DC_Bytes   "x MB / y MB"
+//   popup, after a separator:
+//     PopUp_Explorer     the first selected file's folder in the Explorer
+//     PopUp_ExceptDirs   its folder becomes a folder exception (asked first):
+//                        every entry in it and below leaves the tree at once,
+//                        and the options are saved
+//     PopUp_ExceptFiles  its name becomes a file exception (asked first)
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "cleaning/drive/scan_engine.h"
+#include "cleaning/wizard/result_form.h"
+
+namespace qz::ui {
+class ImageList;
+class Label;
+class MenuItem;
+struct TreeCell;
+}  // namespace qz::ui
+
+namespace qz::dc {
+
+class TForm_DC_Options;
+
+class TForm_DC_Result : public cleaning::ModuleResultForm {
+ public:
+  // `options` receives the exceptions added here (may be nullptr).
+  TForm_DC_Result(ui::Component* owner, TForm_DC_Options* options = nullptr);
+
+  ui::VTreeView* VirtualDrawTree_Files;  // = Tree
+  ui::Label* Label_DC_Files_Fixed;
+  ui::Label* Label_DC_Files;
+  ui::Label* Label_DC_Bytes_Fixed;
+  ui::Label* Label_DC_Bytes;
+  ui::MenuItem* PopUp_Separator;
+  ui::MenuItem* PopUp_Explorer;
+  ui::MenuItem* PopUp_ExceptDirs;
+  ui::MenuItem* PopUp_ExceptFiles;
+
+  // The engine whose totals the window keeps and shows (the shared one).
+  DriveScanEngine& Engine() const { return *engine_; }
+  void SetEngine(DriveScanEngine& e) { engine_ = &e; }
+  ui::VTreeModel& Model();
+
+  // Set by each search: the pictures of the file-type groups and the text put
+  // before a missing shortcut target.
+  ui::ImageList* FileTypeImages = nullptr;
+  std::string TargetCaption;
+  int SortColumn = 0;
+
+  // Totals from the tree, then the labels.
+  void RecomputeTotals() override;
+  // The labels from the engine's totals.
+  void UpdateLabels();
+
+  void VirtualDrawTree_FilesHeaderClick(int column);
+  void PopUp_ExplorerClick();
+  void PopUp_ExceptDirsClick();
+  void PopUp_ExceptFilesClick();
+
+  // How a folder is handed to the Explorer (tests replace it): the
+  // parameter text, already quoted.
+  std::function<void(const std::string& parameters)> OpenExplorer;
+
+ protected:
+  void ModuleCreate() override;
+  void LayoutExtras(int buttonTop) override;
+
+ private:
+  // The first selected row when it is a file entry.
+  ui::VNode* FirstSelectedEntry();
+  void DrawNode(const ui::TreeCell& c);
+  std::string Tr(const std::string& key, const std::string& german) const;
+
+  TForm_DC_Options* options_;
+  DriveScanEngine* engine_;
+};
+
+}  // namespace qz::dc

@@ -1,0 +1,267 @@
+#include "cleaning/wizard/wizard_form.h"
+
+#include <exception>
+
+#include "core/globals.h"
+#include "core/registry.h"
+#include "core/translation.h"
+#include "skin/skin.h"
+#include "ui/application.h"
+#include "ui/form_translation.h"
+#include "ui/graphics.h"
+#include "ui/help_router.h"
+#include "ui/pagecontrol.h"
+#include "ui/stdctrls.h"
+#include "ui/timer.h"
+
+namespace qz::cleaning {
+
+namespace {
+constexpr int kButtonTop = 447;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+}  // namespace
+
+ModuleWizardForm::ModuleWizardForm(ui::Component* owner, std::string name, ModuleInfo info)
+    : Form(owner, std::move(name)), info_(std::move(info)) {
+  SetBorderStyle(ui::FormBorder::Dialog);
+  SetBorderIcons(ui::IconSystemMenu | ui::IconMinimize);
+  SetPosition(ui::FormPosition::ScreenCenter);
+  SetClientSize(640, 480);
+  SetCaption(ProductTitle);
+
+  Image_Header = new ui::Image(this, "Image_Header");
+  Image_Header->SetBounds(0, 0, 640, 77);
+  Image_Header->SetStretch(true);
+  Image_HeaderKreis = new ui::Image(this, "Image_HeaderKreis");
+  Image_HeaderKreis->SetBounds(6, 6, 49, 49);
+  Image_HeaderIcon = new ui::Image(this, "Image_HeaderIcon");
+  Image_HeaderIcon->SetBounds(16, 16, 32, 32);
+
+  JvPageControl1 = new ui::PageControl(this, "JvPageControl1");
+  JvPageControl1->ButtonStyle = true;
+  JvPageControl1->SetTabsVisible(false);
+  JvPageControl1->SetBounds(0, 77, 640, 359);
+  JvPageControl1->SetColor(RGB(255, 255, 255));
+
+  Bevel1 = new ui::Bevel(this, "Bevel1");
+  Bevel1->SetShape(ui::Bevel::Shape::TopLine);
+  Bevel1->SetBounds(0, 436, 640, 4);
+
+  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
+  Button_Help->SetBounds(8, kButtonTop, kButtonWidth, kButtonHeight);
+  Button_Help->Tag = 1;
+  Button_Zurueck = new ui::Button(this, "Button_Zurueck", "< &Zurück");
+  Button_Zurueck->SetBounds(384, kButtonTop, kButtonWidth, kButtonHeight);
+  Button_Zurueck->SetEnabled(false);
+  Button_Zurueck->Tag = 1;
+  Button_Weiter = new ui::Button(this, "Button_Weiter", "&Weiter >");
+  Button_Weiter->SetBounds(464, kButtonTop, kButtonWidth, kButtonHeight);
+  Button_Weiter->SetDefault(true);
+  Button_Weiter->Tag = 1;
+  Button_Close = new ui::Button(this, "Button_Close", "&Beenden");
+  Button_Close->SetBounds(556, kButtonTop, kButtonWidth, kButtonHeight);
+  Button_Close->Tag = 1;
+  Button_Cancel = new ui::Button(this, "Button_Cancel", "&Abbrechen");
+  Button_Cancel->SetBounds(556, kButtonTop, kButtonWidth, kButtonHeight);
+  Button_Cancel->SetVisible(false);
+  Button_Cancel->Tag = 1;
+
+  AddTranslationButtons(this, Button_SaveTranslation, Button_LoadTranslation, [this] {
+    TranslateForm(TranslationFile, *this);
+    TranslateExtras();
+  });
+  Button_SaveTranslation->SetBounds(100, kButtonTop, 110, kButtonHeight);
+  Button_LoadTranslation->SetBounds(220, kButtonTop, 130, kButtonHeight);
+
+  JvThreadTimer_Progress = new ui::ThreadTimer(this, "JvThreadTimer_Progress");
+  JvThreadTimer_Progress->SetInterval(info_.TimerInterval);
+  JvThreadTimer_Progress->OnTimer = [this] { ProgressTimerEvent(); };
+
+  // ---- handlers
+  Button_Help->OnClick = [this] { ShowHelpTopic(info_.Code); };
+  Button_Close->OnClick = [this] { Close(); };
+  Button_Cancel->OnClick = [] { AbortFlag = 1; };
+  Button_Zurueck->OnClick = [this] { BackClick(); };
+  Button_Weiter->OnClick = [this] { NextClick(); };
+  // F1 on the window does nothing; help comes from the help button.
+  OnHelp = [] { return true; };
+
+  // A close while a run pumps messages: the run is asked to stop and the
+  // window closes once it has returned.
+  OnDeferredClose = [this] { RequestStop(); };
+  OnCloseQuery = [this](bool& canClose) {
+    if (running_) {
+      RequestStop();
+      closeAfterRun_ = true;
+      canClose = false;
+    }
+  };
+}
+
+ModuleWizardForm::~ModuleWizardForm() {
+  if (JvThreadTimer_Progress) JvThreadTimer_Progress->SetEnabled(false);
+}
+
+ui::TabSheet* ModuleWizardForm::AddWizardPage(const std::string& name, const std::string& caption) {
+  auto* page = new ui::TabSheet(JvPageControl1, name, caption);
+  page->SetColor(RGB(255, 255, 255));
+  return page;
+}
+
+ui::Label* ModuleWizardForm::AddPageTitle(ui::TabSheet* page, const std::string& name,
+                                          const std::string& caption) {
+  auto* l = new ui::Label(page, name, caption);
+  ui::FontSpec f;
+  f.size = 12;
+  f.bold = true;
+  f.color = kPageTitleColor;
+  l->SetFont(f);
+  l->SetBounds(16, 12, 600, 22);
+  l->Tag = 1;
+  return l;
+}
+
+ui::RichLabel* ModuleWizardForm::AddPageText(ui::TabSheet* page, const std::string& name,
+                                             const std::string& caption, int top, int height) {
+  auto* l = new ui::RichLabel(page, name, caption);
+  l->SetBounds(16, top, 600, height);
+  l->Tag = 1;
+  return l;
+}
+
+void ModuleWizardForm::FormCreate() {
+  CreateModuleWindows();
+  SetCaption(ProductTitle);
+  Button_LoadTranslation->Click();
+  if (!OcoRunning) {
+    skin::ApplyModuleSkin(JvPageControl1, Image_Header, Image_HeaderKreis,
+                          Tr("MESSAGE_HeaderCaption", info_.Title));
+    skin::DrawBackgroundBitmapText(info_.Group);
+    // The icon is decoration: a missing one leaves the circle empty.
+    Image_HeaderIcon->LoadFromFile(SkinDir + "\\ModuleIcon_" + info_.Code + ".png");
+  }
+  Button_Cancel->SetLeft(Button_Close->Left());
+  ModuleCreate();
+  SetState(WizardState::Start);
+}
+
+int ModuleWizardForm::PageOf(WizardState s) const {
+  switch (s) {
+    case WizardState::Start: return 0;
+    case WizardState::Searching: return 1;
+    case WizardState::Results: return 2;
+    case WizardState::Deleting: return 3;
+    case WizardState::LastPage: return JvPageControl1->PageCount() - 1;
+  }
+  return 0;
+}
+
+int ModuleWizardForm::PageIndex() const { return JvPageControl1->ActivePageIndex(); }
+
+void ModuleWizardForm::SetState(WizardState s) {
+  state_ = s;
+  const bool busy = s == WizardState::Searching || s == WizardState::Deleting;
+  JvPageControl1->SetActivePageIndex(PageOf(s));
+  Button_Zurueck->SetEnabled(s == WizardState::Results || s == WizardState::LastPage);
+  Button_Weiter->SetEnabled(s == WizardState::Start || s == WizardState::Results);
+  Button_Close->SetVisible(!busy);
+  Button_Cancel->SetVisible(busy);
+}
+
+void ModuleWizardForm::BackClick() {
+  if (state_ == WizardState::Results || state_ == WizardState::LastPage) ResetToStart();
+}
+
+std::string ModuleWizardForm::Tr(const std::string& key, const std::string& german) const {
+  return GetTranslation(Name, key, german);
+}
+
+int ModuleWizardForm::Message(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  if (OcoRunning) return 0;
+  return ShowMessageBox(Handle(), text, kind, buttons);
+}
+
+void ModuleWizardForm::RequestStop() {
+  if (running_) AbortFlag = 1;
+}
+
+void ModuleWizardForm::CloseAfterRun() {
+  if (!closeAfterRun_) return;
+  closeAfterRun_ = false;
+  Close();
+}
+
+bool ModuleWizardForm::RunWork(const std::function<void()>& work) {
+  if (running_) return false;  // one run at a time
+  running_ = true;
+  closeAfterRun_ = false;
+  std::exception_ptr error;
+  bool silent = false;
+  try {
+    work();
+  } catch (const ui::SilentAbort&) {
+    silent = true;
+  } catch (...) {
+    error = std::current_exception();
+  }
+  running_ = false;
+  if (error || silent) {
+    JvThreadTimer_Progress->SetEnabled(false);
+    ResetToStart();
+  }
+  if (error) {
+    if (OcoRunning) {
+      CloseAfterRun();
+      std::rethrow_exception(error);
+    }
+    std::string text = "Unknown error";
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      text = e.what();
+    } catch (...) {
+    }
+    Message(text, MsgKind::Error);
+  }
+  CloseAfterRun();
+  return !error && !silent;
+}
+
+void AddTranslationButtons(ui::Form* window, ui::Button*& save, ui::Button*& load,
+                           std::function<void()> translate) {
+  save = new ui::Button(window, "Button_SaveTranslation", "Save Translation");
+  save->SetVisible(false);
+  load = new ui::Button(window, "Button_LoadTranslation", "(Re)load Translation");
+  load->SetVisible(false);
+  load->OnClick = [window, translate = std::move(translate)] {
+    if (!TranslationFile.empty() && translate) translate();
+    window->Invalidate();
+  };
+  save->OnClick = [window] {
+    if (SaveFormTranslation(TranslationFile, *window))
+      ShowMessageBox(window->Handle(), "Translation-File saved", MsgKind::None);
+  };
+}
+
+namespace {
+ModalHook& TheModalHook() {
+  static ModalHook hook;
+  return hook;
+}
+}  // namespace
+
+void SetModalHook(ModalHook hook) { TheModalHook() = std::move(hook); }
+
+int ShowModalWindow(ui::Form& window) {
+  if (TheModalHook()) return TheModalHook()(window);
+  return window.ShowModal();
+}
+
+bool ReadOpenMaximized() {
+  const std::string key = OptionsKey();
+  if (!RegHasValue(HKEY_LOCAL_MACHINE, key, "OpenMaximized")) return true;
+  return RegIntegerEquals(HKEY_LOCAL_MACHINE, key, "OpenMaximized", 1);
+}
+
+}  // namespace qz::cleaning
