@@ -360,6 +360,17 @@ bool RecycleFile(const std::string& file) { return RecycleWithFlags(file, FOF_NO
 
 bool RecycleFileConfirm(const std::string& file) { return RecycleWithFlags(file, FOF_ALLOWUNDO); }
 
+namespace {
+constexpr FILEOP_FLAGS kQuietRecycle =
+    FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NO_CONNECTED_ELEMENTS | FOF_NOERRORUI | FOF_SILENT;
+}  // namespace
+
+bool RecycleFileQuiet(const std::string& file) { return RecycleWithFlags(file, kQuietRecycle); }
+
+bool ShellRecycleQuiet(const std::string& file) {
+  return IsShellSafePath(file) && ShellOperation(FO_DELETE, file, nullptr, kQuietRecycle);
+}
+
 // ---- lock tests -------------------------------------------------------------
 
 bool FileIsLocked(const std::string& file) {

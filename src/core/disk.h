@@ -48,6 +48,14 @@ bool ShellMoveFile(const std::string& source, const std::string& target);
 bool RecycleFile(const std::string& file);
 // The same, but the shell asks the user.
 bool RecycleFileConfirm(const std::string& file);
+// As RecycleFile, and the shell shows nothing at all (no progress, no error
+// box) and takes no connected elements (a page's "_files" folder) along.
+bool RecycleFileQuiet(const std::string& file);
+// Hands one file to the shell's quiet delete (as RecycleFileQuiet) and returns
+// only what the shell reported: the caller confirms that the file is gone,
+// which a caller recycling many files of one folder can do in one read of the
+// folder. An unsafe path is refused.
+bool ShellRecycleQuiet(const std::string& file);
 
 // False when the file does not exist; else true when it cannot be opened for
 // reading and writing without sharing.

@@ -1,12 +1,12 @@
 #include "cleaning/drive/dc_search.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cmath>
 #include <cstdio>
 #include <unordered_set>
 
+#include "core/disk.h"
 #include "core/globals.h"
 #include "core/pump.h"
 #include "core/registry.h"
@@ -399,12 +399,6 @@ RecycleCheck FromChain(FolderChain c) {
   return c == FolderChain::Missing ? RecycleCheck::Vanished : RecycleCheck::LinkedFolder;
 }
 
-bool IsGone(const std::wstring& path) {
-  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-  DWORD err = GetLastError();
-  return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
-}
-
 }  // namespace
 
 RecycleCheck CheckBeforeRecycle(const std::string& path) {
@@ -413,20 +407,6 @@ RecycleCheck CheckBeforeRecycle(const std::string& path) {
   FolderChain c = CheckFolderChain(path.substr(0, slash + 1));
   if (c != FolderChain::Plain) return FromChain(c);
   return CheckFileItself(path);
-}
-
-bool RecycleFileQuiet(const std::string& path) {
-  const std::string name = path.substr(path.rfind('\\') + 1);
-  if (!IsListableName(name, path)) return false;
-  std::wstring from = Widen(path);
-  from.push_back(L'\0');  // the list ends with two NULs
-  SHFILEOPSTRUCTW op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NO_CONNECTED_ELEMENTS | FOF_NOERRORUI | FOF_SILENT;
-  int rc = SHFileOperationW(&op);
-  if (rc != 0 || op.fAnyOperationsAborted) return false;
-  return IsGone(from.c_str());
 }
 
 int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folder) {
@@ -476,20 +456,6 @@ int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folde
 }
 
 namespace {
-
-// Hands one path to the shell's delete: true when the shell reported
-// success (whether the file is really gone is looked at afterwards).
-bool ShellRecycle(const std::string& path) {
-  const std::string name = path.substr(path.rfind('\\') + 1);
-  if (!IsListableName(name, path)) return false;
-  std::wstring from = Widen(path);
-  from.push_back(L'\0');  // the list ends with two NULs
-  SHFILEOPSTRUCTW op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NO_CONNECTED_ELEMENTS | FOF_NOERRORUI | FOF_SILENT;
-  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
-}
 
 // The upper-case names in a folder; false when it cannot be read (a folder
 // that is gone reads as empty).
@@ -579,7 +545,7 @@ void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveClea
       e.BytesDeleted += d.Size;
       tree.DeleteNode(n);
     } else if (check == RecycleCheck::Ready &&
-               (hooks.Recycle ? hooks.Recycle(path) : ShellRecycle(path))) {
+               (hooks.Recycle ? hooks.Recycle(path) : ShellRecycleQuiet(path))) {
       taken.push_back({n, d.FileName, d.Size});
     } else {
       ++e.DeleteErrors;

@@ -129,15 +129,12 @@ std::string ApplyFileException(DriveScanEngine& e, ui::VTreeModel& tree, const D
 // folders (no folder on the way became a link since the search).
 enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable };
 RecycleCheck CheckBeforeRecycle(const std::string& path);
-// Shell delete to the Recycle Bin without any dialog, connected elements or
-// error UI. True only when the shell reported success and the file is gone.
-bool RecycleFileQuiet(const std::string& path);
 
 struct DeleteHooks {
   TranslateFn Tr;
   std::function<void(const std::string& path, int64_t position)> OnFile;  // label + progress
   std::function<void(const std::string& label)> OnTempCleanup;            // label, progress 0
-  std::function<bool(const std::string& path)> Recycle;  // test seam; RecycleFileQuiet when empty
+  std::function<bool(const std::string& path)> Recycle;  // test seam; the shell's quiet delete when empty
 };
 // Counters (FilesDeleted, BytesDeleted, DeleteErrors) and AbortFlag reset,
 // then every checked entry is checked again and recycled: a vanished file
