@@ -13,6 +13,7 @@
 #include "core/startup.h"
 #include "core/text.h"
 #include "skin/library_mutex.h"
+#include "support/globals_guard.h"
 #include "support/sandbox.h"
 
 namespace qz {
@@ -21,18 +22,7 @@ namespace {
 const std::string kProgramDir = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
 const std::string kProgram = kProgramDir + "\\QuenzalSuite2.exe";
 
-// Keeps the program-wide state a test changes.
-struct GlobalsGuard {
-  std::string appDir = AppDir, file = TranslationFile;
-  int32_t lang = LanguageID;
-  StringList list = TranslationList;
-  ~GlobalsGuard() {
-    AppDir = appDir;
-    TranslationFile = file;
-    LanguageID = lang;
-    TranslationList = list;
-  }
-};
+using test::GlobalsGuard;
 
 TEST(LanguageFile, ChosenLanguageThenFallbackThenNothing) {
   GlobalsGuard keep;

@@ -12,7 +12,7 @@
 #include "core/help.h"
 #include "core/registry.h"
 #include "core/text.h"
-#include "core_lang/globals_guard.h"
+#include "support/globals_guard.h"
 #include "support/sandbox.h"
 #include "ui/help_router.h"
 

@@ -9,7 +9,7 @@
 #include "core/language.h"
 #include "core/registry.h"
 #include "core/text.h"
-#include "core_lang/globals_guard.h"
+#include "support/globals_guard.h"
 #include "support/sandbox.h"
 
 namespace qz {

@@ -8,7 +8,7 @@
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
-#include "core_lang/globals_guard.h"
+#include "support/globals_guard.h"
 #include "support/sandbox.h"
 #include "ui/form_translation.h"
 

@@ -12,6 +12,7 @@
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 #include "skin/skin_test_util.h"
+#include "support/globals_guard.h"
 #include "support/sandbox.h"
 #include "ui/ui.h"
 
@@ -20,30 +21,13 @@ namespace qz::test {
 // Saves the globals the main window reads and puts them back.
 class ShellGlobals {
  public:
-  explicit ShellGlobals(const std::string& keyName)
-      : key_(keyName, HKEY_LOCAL_MACHINE),
-        appDir_(AppDir),
-        skinDir_(SkinDir),
-        regKey_(ProductRegKey),
-        translationFile_(TranslationFile),
-        translation_(TranslationList),
-        language_(LanguageID),
-        oco_(OcoRunning) {
+  explicit ShellGlobals(const std::string& keyName) : key_(keyName, HKEY_LOCAL_MACHINE) {
     AppDir = InstalledProgramDir();
     SkinDir = InstalledSkinDir();
     ProductRegKey = key_.key();
     TranslationFile.clear();
     TranslationList.clear();
     LanguageID = 1033;
-  }
-  ~ShellGlobals() {
-    AppDir = appDir_;
-    SkinDir = skinDir_;
-    ProductRegKey = regKey_;
-    TranslationFile = translationFile_;
-    TranslationList = translation_;
-    LanguageID = language_;
-    OcoRunning = oco_;
   }
   // Loads the installed language file (1033 or 1031).
   static void UseLanguage(int lcid) {
@@ -54,11 +38,8 @@ class ShellGlobals {
   const ScratchKey& key() const { return key_; }
 
  private:
+  GlobalsGuard keep_;  // made first, so the key's globals are put back last
   ScratchKey key_;
-  std::string appDir_, skinDir_, regKey_, translationFile_;
-  StringList translation_;
-  int32_t language_;
-  uint8_t oco_;
 };
 
 // Creates the main window (its creation handler run, its window made but not

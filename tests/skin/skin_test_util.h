@@ -14,6 +14,7 @@
 #include "core/globals.h"
 #include "core/ini.h"
 #include "core/text.h"
+#include "support/globals_guard.h"
 #include "support/sandbox.h"
 #include "ui/picture.h"
 
@@ -58,21 +59,12 @@ inline ui::Picture Pattern(int w, int h, const std::function<uint32_t(int x, int
 // the object lives (with AppDir and ProductRegKey saved and put back).
 class ScratchSkin {
  public:
-  explicit ScratchSkin(const std::string& name)
-      : dir_("skin_" + name), savedSkinDir_(SkinDir), savedAppDir_(AppDir), savedRegKey_(ProductRegKey),
-        savedTranslation_(TranslationList), savedTranslationFile_(TranslationFile) {
+  explicit ScratchSkin(const std::string& name) : dir_("skin_" + name) {
     ui::ClearPictureCache();  // a file written anew at the same path must be decoded anew
     path_ = dir_.path() + "default";
     CopyTree(InstalledSkinDir(), path_);
     SkinDir = path_;
     AppDir = InstalledProgramDir();
-  }
-  ~ScratchSkin() {
-    SkinDir = savedSkinDir_;
-    AppDir = savedAppDir_;
-    ProductRegKey = savedRegKey_;
-    TranslationList = savedTranslation_;
-    TranslationFile = savedTranslationFile_;
   }
   ScratchSkin(const ScratchSkin&) = delete;
   ScratchSkin& operator=(const ScratchSkin&) = delete;
@@ -101,11 +93,9 @@ class ScratchSkin {
   }
 
  private:
+  GlobalsGuard keep_;
   ScratchDir dir_;
   std::string path_;
-  std::string savedSkinDir_, savedAppDir_, savedRegKey_;
-  StringList savedTranslation_;
-  std::string savedTranslationFile_;
 };
 
 }  // namespace qz::test
