@@ -17,6 +17,7 @@
 #   tests/cleaning/drive/fixtures.sh create|check|remove
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/env.sh"
+source "$QZ_ROOT/tests/support/trash.sh"
 
 fx="$QZ_DRIVES/d/qzdclink"
 expect="$WINEPREFIX/drive_c/qztests/expect-trash.txt"
@@ -56,9 +57,6 @@ create() {
   done
 }
 
-# Percent-decoding of a trashinfo Path value.
-urldecode() { local s=${1//+/ }; printf '%b' "${s//%/\\x}"; }
-
 check() {
   local rc=0 n
   if [ -d "$fx/wild" ]; then
@@ -66,32 +64,7 @@ check() {
       [ -f "$fx/wild/$n" ] || { echo "host-fixture: $fx/wild/$n is gone" >&2; rc=1; }
     done
   fi
-  [ -f "$expect" ] || return $rc
-  # Every path the tests recycled must have its entry in the sandbox's trash.
-  local paths=() f p
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    p=$(sed -n 's/^Path=//p' "$f" | head -n1)
-    paths+=("$(urldecode "$p")")
-  done
-  local line letter rest a b found checked=0
-  while IFS= read -r line; do
-    line=${line%$'\r'}
-    [ -n "$line" ] || continue
-    letter=$(printf '%s' "${line:0:1}" | tr 'A-Z' 'a-z')
-    rest=${line:3}
-    rest=${rest//\\//}
-    a="$WINEPREFIX/dosdevices/$letter:/$rest"
-    b="$QZ_DRIVES/$letter/$rest"
-    found=0
-    for p in "${paths[@]}"; do
-      if [ "${p,,}" = "${a,,}" ] || [ "${p,,}" = "${b,,}" ]; then found=1; break; fi
-    done
-    checked=$((checked + 1))
-    [ $found = 1 ] || { echo "host-fixture: $line is not in the trash" >&2; rc=1; }
-  done <"$expect"
-  [ $rc = 0 ] && echo "host-fixture: $checked recycled files found in the sandbox's trash"
-  rm -f -- "$expect"
+  qz_check_expected_trash "$expect" "host-fixture" || rc=1
   return $rc
 }
 

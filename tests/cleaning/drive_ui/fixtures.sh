@@ -9,17 +9,16 @@
 #   tests/cleaning/drive_ui/fixtures.sh create|check|remove
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/env.sh"
+source "$QZ_ROOT/tests/support/trash.sh"
 
 expect="$WINEPREFIX/drive_c/qztests/expect-trash-dcui.txt"
 
-# Percent-decoding of a trashinfo Path value.
-urldecode() { local s=${1//+/ }; printf '%b' "${s//%/\\x}"; }
 
 tidy_trash() {
   local f p n
   for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
     [ -f "$f" ] || continue
-    p=$(urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
+    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
     case "${p,,}" in
       */dosdevices/d:/qzdcui/*|"${QZ_DRIVES,,}"/d/qzdcui/*|*/qzjunk/*|*/qz-e2e-junk*)
         n=$(basename "$f" .trashinfo)
@@ -28,34 +27,7 @@ tidy_trash() {
   done
 }
 
-check() {
-  [ -f "$expect" ] || return 0
-  local rc=0 paths=() f p line letter rest a b found checked=0
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    p=$(sed -n 's/^Path=//p' "$f" | head -n1)
-    paths+=("$(urldecode "$p")")
-  done
-  while IFS= read -r line; do
-    line=${line%$'\r'}
-    [ -n "$line" ] || continue
-    letter=$(printf '%s' "${line:0:1}" | tr 'A-Z' 'a-z')
-    rest=${line:3}
-    rest=${rest//\\//}
-    a="$WINEPREFIX/dosdevices/$letter:/$rest"
-    b="$QZ_DRIVES/$letter/$rest"
-    [ "$letter" = c ] && b="$WINEPREFIX/drive_c/$rest"
-    found=0
-    for p in "${paths[@]}"; do
-      if [ "${p,,}" = "${a,,}" ] || [ "${p,,}" = "${b,,}" ]; then found=1; break; fi
-    done
-    checked=$((checked + 1))
-    [ $found = 1 ] || { echo "host-fixture (drive_ui): $line is not in the trash" >&2; rc=1; }
-  done <"$expect"
-  [ $rc = 0 ] && echo "host-fixture (drive_ui): $checked recycled files found in the sandbox's trash"
-  rm -f -- "$expect"
-  return $rc
-}
+check() { qz_check_expected_trash "$expect" "host-fixture (drive_ui)"; }
 
 case "${1:-}" in
   create) rm -f -- "$expect" ;;
