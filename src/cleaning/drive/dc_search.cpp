@@ -364,12 +364,32 @@ namespace {
 
 enum class FolderChain { Plain, Missing, Linked };
 
+// The attributes of the entry a path names by its own name. A name holding
+// "~" can also be the short (8.3) alias of another entry ("LONG~4IB.TMP"
+// opens "longnamexyz.tmp"): once the entry of that very name is gone, the
+// name leads to one nobody saw, so it counts as missing. On failure
+// INVALID_FILE_ATTRIBUTES with the reason as the last error.
+DWORD OwnNameAttributes(const std::string& path) {
+  const std::wstring w = Widen(path);
+  const std::wstring name = w.substr(w.rfind(L'\\') + 1);
+  if (name.find(L'~') == std::wstring::npos) return GetFileAttributesW(w.c_str());
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW(w.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return INVALID_FILE_ATTRIBUTES;
+  FindClose(h);
+  if (CompareStringOrdinal(fd.cFileName, -1, name.c_str(), static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return fd.dwFileAttributes;
+}
+
 // Every folder on the way from the drive root to the file must still be a
 // plain folder: a folder replaced by a link since the search would lead the
 // shell to files nobody saw.
 FolderChain CheckFolderChain(const std::string& folder) {
   for (size_t i = folder.find('\\', 3); i != std::string::npos; i = folder.find('\\', i + 1)) {
-    DWORD a = GetFileAttributesW(Widen(folder.substr(0, i)).c_str());
+    DWORD a = OwnNameAttributes(folder.substr(0, i));
     if (a == INVALID_FILE_ATTRIBUTES) {
       DWORD err = GetLastError();
       return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FolderChain::Missing
@@ -383,7 +403,7 @@ FolderChain CheckFolderChain(const std::string& folder) {
 RecycleCheck CheckFileItself(const std::string& path) {
   const std::string name = path.substr(path.rfind('\\') + 1);
   if (!IsListableName(name, path)) return RecycleCheck::UnsafeName;
-  DWORD a = GetFileAttributesW(Widen(path).c_str());
+  DWORD a = OwnNameAttributes(path);
   if (a == INVALID_FILE_ATTRIBUTES) {
     DWORD err = GetLastError();
     if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return RecycleCheck::Vanished;

@@ -531,6 +531,57 @@ TEST_F(DeleteTest, UnsafeEntriesNeverReachTheShell) {
   EXPECT_TRUE(Exists(a1b) && Exists(axb));
 }
 
+// A name holding "~" can also be the short (8.3) alias of another entry. When
+// the listed file (or folder) of that name is gone, the entry must not lead
+// the shell to the file behind the alias, which nobody saw.
+TEST_F(DeleteTest, AnAliasNeverStandsForAnotherFile) {
+  const std::string file = base.Write("alias\\longnamexyz.tmp", "precious");
+  const std::string inFolder = base.Write("alias\\longfoldername\\x.tmp", "precious too");
+  const std::string real = base.Write("alias\\real~name.tmp");
+  auto shortName = [](const std::string& path) {
+    wchar_t buf[MAX_PATH] = {};
+    GetShortPathNameW(Widen(path).c_str(), buf, MAX_PATH);
+    return ExtractFileName(Narrow(buf));
+  };
+  const std::string fileAlias = shortName(file);
+  const std::string folderAlias = shortName(base / "alias\\longfoldername");
+  if (fileAlias.find('~') == std::string::npos || folderAlias.find('~') == std::string::npos)
+    GTEST_SKIP() << "the file system gives no short names";
+  // The aliases reach the other entries through the usual lookup.
+  ASSERT_NE(GetFileAttributesW(Widen(base / "alias\\" + fileAlias).c_str()), INVALID_FILE_ATTRIBUTES);
+  ASSERT_NE(GetFileAttributesW(Widen(base / "alias\\" + folderAlias + "\\x.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  auto add = [&](const std::string& folder, const std::string& name) {
+    DriveScanNode r;
+    r.Folder = folder;
+    r.FileName = name;
+    VNode* n = tree.AddChild(cat, std::move(r));
+    tree.SetCheckType(n, ui::CheckType::TriState);
+    tree.SetCheckState(n, CheckState::Checked);
+  };
+  add(base / "alias", fileAlias);                  // its own file is gone
+  add(base / "alias\\" + folderAlias, "x.tmp");    // its own folder is gone
+  add(base / "alias", "real~name.tmp");            // a real name with "~"
+  RecomputeTotals(e, tree);
+  EXPECT_EQ(CheckBeforeRecycle(base / "alias\\" + fileAlias), RecycleCheck::Vanished);
+  EXPECT_EQ(CheckBeforeRecycle(base / "alias\\" + folderAlias + "\\x.tmp"), RecycleCheck::Vanished);
+  EXPECT_EQ(CheckBeforeRecycle(real), RecycleCheck::Ready);
+
+  std::vector<std::string> handedOver;
+  DeleteHooks hooks;
+  hooks.Recycle = [&](const std::string& p) {
+    handedOver.push_back(p);
+    return DeleteFileW(Widen(p).c_str()) != 0;
+  };
+  DeleteMarkedFilesCore(e, tree, NoTemp(), hooks);
+  EXPECT_EQ(handedOver, (std::vector<std::string>{real}));
+  EXPECT_EQ(e.FilesDeleted, 3);  // two were gone already, one deleted now
+  EXPECT_EQ(e.DeleteErrors, 0);
+  EXPECT_EQ(qz::test::ReadFileText(file), "precious");
+  EXPECT_EQ(qz::test::ReadFileText(inFolder), "precious too");
+  EXPECT_FALSE(Exists(real));
+}
+
 TEST_F(DeleteTest, CancelStopsTheWalkAndSkipsTheCleanUp) {
   for (int i = 0; i < 6; ++i) base.Write("can\\f" + std::to_string(i) + ".tmp");
   base.MakeDir("win\\temp\\emptysub");
