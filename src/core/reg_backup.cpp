@@ -504,8 +504,10 @@ bool RestoreRegistryBackup(const std::string& undoFile) {
   const std::wstring wcopy = Widen(copy);
   SetFileAttributesW(wcopy.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(wcopy.c_str());
-  CopyFileW(Widen(undoFile).c_str(), wcopy.c_str(), FALSE);
-  if (!FileExists(copy)) return false;
+  // Only a copy made now may go to the editor: an older copy that could not
+  // be removed holds some other undo file, and importing it would change
+  // what the user did not choose.
+  if (!CopyFileW(Widen(undoFile).c_str(), wcopy.c_str(), FALSE) || !FileExists(copy)) return false;
   int64_t rc = RunAndWait("regedit.exe \"" + copy + "\"", ExtractFileDir(copy), SW_SHOWNORMAL);
   // The copy is only the editor's input; it must not linger in the
   // Windows temporary folder.

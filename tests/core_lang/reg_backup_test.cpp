@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "core/reg_backup.h"
 #include "core/registry.h"
+#include "core/stringlist.h"
 #include "core/text.h"
 #include "support/globals_guard.h"
 #include "support/sandbox.h"
@@ -348,6 +349,29 @@ TEST_F(UndoFile, RestoreThroughTheRegistryEditorGivesBackEveryByte) {
 TEST_F(UndoFile, RestoreOfAMissingFileRunsNothing) {
   EXPECT_FALSE(RestoreRegistryBackup(dir / "none.REG"));
   EXPECT_FALSE(PathExists(RegistryRestoreCopyPath()));
+}
+
+TEST_F(UndoFile, AnOlderRestoreCopyThatCannotBeReplacedIsNeverImported) {
+  auto record = [&](const char* name) {
+    return "REGEDIT4\r\n\r\n" + Root() + "]\r\n\"" + name + "\"=dword:00000001\r\n\r\n";
+  };
+  // A copy left from an earlier restore, held open by someone else: it can be
+  // read, but neither removed nor overwritten.
+  const std::string copy = RegistryRestoreCopyPath();
+  ASSERT_TRUE(WriteFileBytes(copy, record("Stale")));
+  HANDLE held = CreateFileW(Widen(copy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::string chosen = dir.Write("chosen.REG", record("Chosen"));
+
+  EXPECT_FALSE(RestoreRegistryBackup(chosen));
+  EXPECT_FALSE(RestoreRegistryBackup(dir / "none.REG"));
+  EXPECT_FALSE(RegHasValue(HKEY_CURRENT_USER, key.key(), "Stale")) << "another undo file was imported";
+  CloseHandle(held);
+
+  // Once the old copy is free again, the chosen file goes through.
+  EXPECT_TRUE(RestoreRegistryBackup(chosen));
+  EXPECT_TRUE(RegIntegerEquals(HKEY_CURRENT_USER, key.key(), "Chosen", 1));
+  EXPECT_FALSE(RegHasValue(HKEY_CURRENT_USER, key.key(), "Stale"));
 }
 
 }  // namespace
