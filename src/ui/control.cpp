@@ -26,15 +26,12 @@ HFONT GetFontHandle(const FontSpec& spec) {
   auto key = std::make_tuple(spec.face, spec.size, spec.bold, spec.italic, spec.underline);
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
-  int height = spec.size;
+  int height = spec.size;  // <= 0: a pixel height of the characters, as LOGFONT takes it
   if (spec.size > 0) {
     HDC screen = GetDC(nullptr);
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen) ReleaseDC(nullptr, screen);
     height = -MulDiv(spec.size, dpi, 72);
-  } else {
-    height = -spec.size;  // pixel height of the character cell
-    height = -height;
   }
   LOGFONTW lf{};
   lf.lfHeight = height;
@@ -1098,11 +1095,14 @@ LRESULT WinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_WINDOWPOSCHANGED: {
+      // The bounds as the system placed the window (a minimised form keeps
+      // its normal ones): a form's on the screen, a child's in its parent.
       auto* wpos = reinterpret_cast<WINDOWPOS*>(lp);
-      if (!isForm_ && !(wpos->flags & SWP_NOMOVE && wpos->flags & SWP_NOSIZE)) {
+      if (!(wpos->flags & SWP_NOMOVE && wpos->flags & SWP_NOSIZE) && !IsIconic(hwnd_)) {
         RECT r;
         GetWindowRect(hwnd_, &r);
-        if (HWND p = GetParent(hwnd_)) MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&r), 2);
+        if (HWND p = isForm_ ? nullptr : GetParent(hwnd_))
+          MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&r), 2);
         left_ = r.left;
         top_ = r.top;
         width_ = r.right - r.left;

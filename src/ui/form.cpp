@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <set>
 
 #include "core/text.h"
 #include "ui/application.h"
@@ -123,44 +122,35 @@ void Form::FillCreateParams(CreateParams& cp) {
   cp.height = height_;
 }
 
+void Form::ApplyClientSize() {
+  RECT wr, cr;
+  GetWindowRect(Handle(), &wr);
+  GetClientRect(Handle(), &cr);
+  int w = (wr.right - wr.left) - cr.right + clientW_;
+  int h = (wr.bottom - wr.top) - cr.bottom + clientH_;
+  SetWindowPos(Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  width_ = w;
+  height_ = h;
+}
+
 void Form::HandleCreated() {
-  if (clientW_ >= 0 && clientH_ >= 0) {
-    RECT wr, cr;
-    GetWindowRect(Handle(), &wr);
-    GetClientRect(Handle(), &cr);
-    int w = (wr.right - wr.left) - cr.right + clientW_;
-    int h = (wr.bottom - wr.top) - cr.bottom + clientH_;
-    SetWindowPos(Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    width_ = w;
-    height_ = h;
-  }
+  if (clientW_ >= 0 && clientH_ >= 0) ApplyClientSize();
   if (iconBig_) SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(iconBig_));
   if (iconSmall_) SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall_));
 }
 
-void Form::HandleDestroying() {
-  if (visible_) {
-    visible_ = false;
-  }
-}
+void Form::HandleDestroying() { visible_ = false; }
 
 void Form::SetBounds(int left, int top, int width, int height) {
   if (width != width_ || height != height_) clientW_ = clientH_ = -1;
   WinControl::SetBounds(left, top, width, height);
 }
 
-void Form::BoundsChanged() {}
-
 void Form::SetClientSize(int width, int height) {
   clientW_ = std::max(0, width);
   clientH_ = std::max(0, height);
   if (Handle()) {
-    RECT wr, cr;
-    GetWindowRect(Handle(), &wr);
-    GetClientRect(Handle(), &cr);
-    int w = (wr.right - wr.left) - cr.right + clientW_;
-    int h = (wr.bottom - wr.top) - cr.bottom + clientH_;
-    SetWindowPos(Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyClientSize();
     return;
   }
   CreateParams cp;
@@ -538,16 +528,6 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (minHeight_ > 0) mmi->ptMinTrackSize.y = minHeight_;
       return 0;
     }
-    case WM_WINDOWPOSCHANGED:
-      if (!IsIconic(Handle())) {
-        RECT r;
-        GetWindowRect(Handle(), &r);
-        left_ = r.left;
-        top_ = r.top;
-        width_ = r.right - r.left;
-        height_ = r.bottom - r.top;
-      }
-      break;
     case WM_SIZE:
       if (wp == SIZE_MAXIMIZED) state_ = WindowState::Maximized;
       else if (wp == SIZE_MINIMIZED) state_ = WindowState::Minimized;
@@ -569,12 +549,10 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (OnDeactivate) OnDeactivate();
         return DefaultProc(msg, wp, lp);
-      } else {
-        LRESULT r = 0;
-        if (!HIWORD(wp)) FocusFirst();
-        if (OnActivate) OnActivate();
-        return r;
       }
+      if (!HIWORD(wp)) FocusFirst();
+      if (OnActivate) OnActivate();
+      return 0;
     case WM_DROPFILES: {
       auto drop = reinterpret_cast<HDROP>(wp);
       std::vector<std::string> files;

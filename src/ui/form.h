@@ -185,7 +185,6 @@ class Form : public WinControl {
   void HandleCreated() override;
   void HandleDestroying() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
-  void BoundsChanged() override;
 
  public:
   void SetBounds(int left, int top, int width, int height) override;
@@ -201,6 +200,8 @@ class Form : public WinControl {
   void RunDeferred();
   void CenterOnScreen();
   void ApplyStyles();
+  // Sizes the window so its client area is clientW_ x clientH_.
+  void ApplyClientSize();
   void ShowHelp();
   void ClickButton(Button* b);
   void CloseModal();

@@ -209,15 +209,9 @@ void RichLabel::FontChanged() {
 
 namespace {
 
-std::string LowerTag(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 // The value of attribute `name` in a tag's text (after the tag name); quotes optional.
 std::string Attribute(const std::string& tag, const std::string& name) {
-  std::string low = LowerTag(tag);
+  std::string low = LowerAscii(tag);
   size_t p = 0;
   while ((p = low.find(name, p)) != std::string::npos) {
     bool startOk = p == 0 || std::isspace(static_cast<unsigned char>(low[p - 1]));
@@ -241,7 +235,7 @@ std::string Attribute(const std::string& tag, const std::string& name) {
 }
 
 bool ParseColor(const std::string& v, COLORREF& out) {
-  std::string s = LowerTag(Trim(v));
+  std::string s = LowerAscii(Trim(v));
   struct Named {
     const char* name;
     COLORREF c;
@@ -268,13 +262,15 @@ bool ParseColor(const std::string& v, COLORREF& out) {
   return true;
 }
 
+// Appends a character given by its code; nothing for 0, a surrogate or a
+// code beyond Unicode.
 void AppendUtf8(std::string& out, unsigned long cp) {
   std::wstring w;
   if (cp >= 0x10000 && cp <= 0x10FFFF) {
     cp -= 0x10000;
     w += static_cast<wchar_t>(0xD800 + (cp >> 10));
     w += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-  } else if (cp > 0 && cp < 0xD800) {
+  } else if ((cp > 0 && cp < 0xD800) || (cp > 0xDFFF && cp <= 0xFFFF)) {
     w += static_cast<wchar_t>(cp);
   } else {
     return;
@@ -321,7 +317,7 @@ void RichLabel::Parse() {
       size_t e = s.find('>', i + 1);
       if (e != std::string::npos) {
         std::string inner = Trim(s.substr(i + 1, e - i - 1));
-        std::string low = LowerTag(inner);
+        std::string low = LowerAscii(inner);
         bool closing = !low.empty() && low[0] == '/';
         std::string nameLow = closing ? Trim(low.substr(1)) : low;
         size_t sp = nameLow.find_first_of(" \t=");
@@ -376,7 +372,7 @@ void RichLabel::Parse() {
     if (c == '&') {
       size_t e = s.find(';', i + 1);
       if (e != std::string::npos && e - i <= 8) {
-        std::string ent = LowerTag(s.substr(i + 1, e - i - 1));
+        std::string ent = LowerAscii(s.substr(i + 1, e - i - 1));
         bool ok = true;
         if (ent == "amp") text += '&';
         else if (ent == "lt") text += '<';
@@ -438,8 +434,8 @@ void RichLabel::Relayout() const {
   runs_.clear();
   layoutWidth_ = width_;
   layoutValid_ = true;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldFont = SelectObject(dc, GetFontHandle(font_));
+  MeasureDC measure(GetFontHandle(font_));
+  HDC dc = measure.get();
   int maxWidth = wordWrap_ ? std::max(1, width_) : INT32_MAX;
 
   struct Word {
@@ -472,21 +468,20 @@ void RichLabel::Relayout() const {
     }
     int lx = 0;
     for (const Word& w : line) {
-      // Drop the blank at the end of a line.
-      std::wstring t = w.text;
-      int ww = w.width;
+      // A word joins the run before it when it continues it in the same style.
+      const int ww = w.width;
       RichRun* last = runs_.empty() ? nullptr : &runs_.back();
       int top = y + ascent - w.ascent;
       const Piece& p = *w.piece;
       if (last && last->rect.top == top && last->rect.right == lx && last->bold == p.bold &&
           last->italic == p.italic && last->underline == p.underline && last->color == p.color &&
           last->link == p.link && last->rect.bottom == top + w.height) {
-        last->text += Narrow(t);
+        last->text += Narrow(w.text);
         last->rect.right += ww;
       } else {
         RichRun r;
         r.rect = RECT{lx, top, lx + ww, top + w.height};
-        r.text = Narrow(t);
+        r.text = Narrow(w.text);
         r.bold = p.bold;
         r.italic = p.italic;
         r.underline = p.underline;
@@ -533,8 +528,6 @@ void RichLabel::Relayout() const {
   }
   if (!line.empty()) emitLine(false);
   textHeight_ = y;
-  SelectObject(dc, oldFont);
-  DeleteDC(dc);
 }
 
 const std::vector<RichRun>& RichLabel::Runs() const {

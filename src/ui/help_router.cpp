@@ -1,6 +1,5 @@
 #include "ui/help_router.h"
 
-#include <commctrl.h>
 #include <htmlhelp.h>
 
 #include <stdexcept>

@@ -37,12 +37,13 @@ UINT EventMessage() {
   return msg;
 }
 
-const wchar_t* WindowClass() {
+// The class of the message-only windows that receive the workers' events.
+const wchar_t* WindowClass(WNDPROC proc) {
   static const wchar_t* const name = L"QzHttpClientSink";
   static bool registered = false;
   if (!registered) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;  // replaced per window below
+    wc.lpfnWndProc = proc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = name;
     RegisterClassW(&wc);
@@ -323,12 +324,9 @@ int HttpClient::Transfer::ReadBody(HINTERNET request, bool toFile) {
 
 HttpClient::HttpClient(Component* owner, std::string name)
     : Component(owner, std::move(name)), thread_(GetCurrentThreadId()) {
-  window_ = CreateWindowExW(0, WindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HttpClient::WindowProc));
-  }
+  window_ = CreateWindowExW(0, WindowClass(&HttpClient::WindowProc), L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 HttpClient::~HttpClient() {
@@ -338,7 +336,7 @@ HttpClient::~HttpClient() {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
-  if (alive_) *alive_ = false;
+  *alive_ = false;
 }
 
 bool HttpClient::Get(const std::string& url) { return Start(url, {}, {}); }

@@ -133,37 +133,34 @@ void ListView::SetSmallImages(ImageList* images) {
   ApplyImages();
 }
 
+void ListView::InsertColumnIntoWindow(int i) {
+  const ListColumn& col = columns_[static_cast<size_t>(i)];
+  std::wstring w = Widen(col.caption);
+  LVCOLUMNW c{};
+  c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  c.fmt = col.align == Alignment::Right    ? LVCFMT_RIGHT
+          : col.align == Alignment::Center ? LVCFMT_CENTER
+                                           : LVCFMT_LEFT;
+  c.cx = col.width;
+  c.pszText = w.data();
+  Perform(LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
+}
+
 void ListView::ApplyColumns() {
   if (!Handle()) return;
   while (Perform(LVM_DELETECOLUMN, 0)) {
   }
-  for (size_t i = 0; i < columns_.size(); ++i) {
-    std::wstring w = Widen(columns_[i].caption);
-    LVCOLUMNW c{};
-    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    c.fmt = columns_[i].align == Alignment::Right ? LVCFMT_RIGHT
-            : columns_[i].align == Alignment::Center ? LVCFMT_CENTER
-                                                      : LVCFMT_LEFT;
-    c.cx = columns_[i].width;
-    c.pszText = w.data();
-    Perform(LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&c));
-  }
+  for (int i = 0; i < ColumnCount(); ++i) InsertColumnIntoWindow(i);
 }
 
 int ListView::AddColumn(const std::string& caption, int width, Alignment align) {
   columns_.push_back({caption, width, align});
   int i = static_cast<int>(columns_.size()) - 1;
   if (Handle()) {
-    std::wstring w = Widen(caption);
-    LVCOLUMNW c{};
-    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    c.fmt = align == Alignment::Right ? LVCFMT_RIGHT : align == Alignment::Center ? LVCFMT_CENTER : LVCFMT_LEFT;
-    c.cx = width;
-    c.pszText = w.data();
-    Perform(LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&c));
+    InsertColumnIntoWindow(i);
     // Texts of existing rows for the new column.
-    for (int r = 0; r < ItemCount(); ++r)
-      if (i > 0) SetItemText(r, i, ItemText(r, i));
+    if (i > 0)
+      for (int r = 0; r < ItemCount(); ++r) SetItemText(r, i, ItemText(r, i));
   }
   return i;
 }
@@ -212,19 +209,16 @@ void ListView::InsertRowIntoWindow(int index) {
     sub.pszText = sw.data();
     Perform(LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&sub));
   }
-  if (CheckBoxes) {
-    LVITEMW st{};
-    st.stateMask = LVIS_STATEIMAGEMASK;
-    st.state = INDEXTOSTATEIMAGEMASK(it.checked ? 2 : 1);
-    Perform(LVM_SETITEMSTATE, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&st));
-  }
-  if (selected_[static_cast<size_t>(index)]) {
-    LVITEMW st{};
-    st.stateMask = LVIS_SELECTED;
-    st.state = LVIS_SELECTED;
-    Perform(LVM_SETITEMSTATE, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&st));
-  }
+  if (CheckBoxes) SetRowState(at, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(it.checked ? 2 : 1));
+  if (selected_[static_cast<size_t>(index)]) SetRowState(at, LVIS_SELECTED, LVIS_SELECTED);
   settingChecks_ = false;
+}
+
+void ListView::SetRowState(int index, UINT mask, UINT state) {
+  LVITEMW st{};
+  st.stateMask = mask;
+  st.state = state;
+  Perform(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&st));
 }
 
 void ListView::FillWindow() {
@@ -335,11 +329,8 @@ void ListView::SetChecked(int index, bool on) {
   if (index < 0 || index >= ItemCount()) return;
   items_[static_cast<size_t>(index)].checked = on;
   if (!Handle() || !CheckBoxes) return;
-  LVITEMW st{};
-  st.stateMask = LVIS_STATEIMAGEMASK;
-  st.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
   settingChecks_ = true;
-  Perform(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&st));
+  SetRowState(index, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(on ? 2 : 1));
   settingChecks_ = false;
 }
 
@@ -353,10 +344,7 @@ int ListView::ItemIndex() const {
 void ListView::SetItemIndex(int index) {
   for (int i = 0; i < ItemCount(); ++i) SetSelected(i, i == index);
   if (Handle() && index >= 0 && index < ItemCount()) {
-    LVITEMW st{};
-    st.stateMask = LVIS_FOCUSED;
-    st.state = LVIS_FOCUSED;
-    Perform(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&st));
+    SetRowState(index, LVIS_FOCUSED, LVIS_FOCUSED);
     Perform(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
   }
 }
@@ -370,11 +358,7 @@ bool ListView::Selected(int index) const {
 void ListView::SetSelected(int index, bool on) {
   if (index < 0 || index >= ItemCount()) return;
   selected_[static_cast<size_t>(index)] = on;
-  if (!Handle()) return;
-  LVITEMW st{};
-  st.stateMask = LVIS_SELECTED;
-  st.state = on ? LVIS_SELECTED : 0;
-  Perform(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&st));
+  if (Handle()) SetRowState(index, LVIS_SELECTED, on ? LVIS_SELECTED : 0);
 }
 
 std::vector<int> ListView::SelectedIndices() const {

@@ -132,7 +132,9 @@ class ListView : public WinControl {
   bool Notify(NMHDR* nm, LRESULT& result) override;
 
  private:
+  void InsertColumnIntoWindow(int index);
   void InsertRowIntoWindow(int index);
+  void SetRowState(int index, UINT mask, UINT state);
   void FillWindow();
   void ReadSelection() const;
   void ApplyColumns();

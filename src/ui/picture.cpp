@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/disk.h"
 #include "core/text.h"
 
 namespace qz::ui {
@@ -77,6 +78,14 @@ IWICImagingFactory* WicFactory(HRESULT* result) {
     }
   }
   if (result) *result = S_OK;
+  return factory;
+}
+
+// The factory, or nullptr with the reason in `error`.
+IWICImagingFactory* WicFactoryOrError(std::string* error) {
+  HRESULT hr = S_OK;
+  IWICImagingFactory* factory = WicFactory(&hr);
+  if (!factory) SetError(error, "Imaging component unavailable (" + HexResult(hr) + ")");
   return factory;
 }
 
@@ -207,18 +216,21 @@ BITMAPINFO TopDown32(int width, int height) {
   return bi;
 }
 
-// A new 32-bit top-down DIB section; bits zeroed.
-HBITMAP NewDib(int width, int height, uint32_t** bits) {
+}  // namespace
+
+HBITMAP CreateTopDownDib(int width, int height, uint32_t** bits) {
+  if (width <= 0 || height <= 0) return nullptr;
   BITMAPINFO bi = TopDown32(width, height);
   void* p = nullptr;
   HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-  if (!bmp) return nullptr;
+  if (!bmp || !p) {
+    if (bmp) DeleteObject(bmp);
+    return nullptr;
+  }
   std::memset(p, 0, static_cast<size_t>(width) * height * 4);
-  *bits = static_cast<uint32_t*>(p);
+  if (bits) *bits = static_cast<uint32_t*>(p);
   return bmp;
 }
-
-}  // namespace
 
 // ---- construction, copy, move --------------------------------------------
 
@@ -274,7 +286,7 @@ bool Picture::Allocate(int width, int height) {
   Clear();
   if (width <= 0 || height <= 0 || static_cast<uint64_t>(width) * height > kMaxPixels) return false;
   uint32_t* bits = nullptr;
-  HBITMAP bmp = NewDib(width, height, &bits);
+  HBITMAP bmp = CreateTopDownDib(width, height, &bits);
   if (!bmp) return false;
   bitmap_ = bmp;
   bits_ = bits;
@@ -333,18 +345,14 @@ bool Picture::LoadFromMemory(const void* data, size_t size, std::string* error) 
     SetError(error, "Not a picture (empty)");
     return false;
   }
-  HRESULT hr = S_OK;
-  IWICImagingFactory* factory = WicFactory(&hr);
-  if (!factory) {
-    SetError(error, "Imaging component unavailable (" + HexResult(hr) + ")");
-    return false;
-  }
+  IWICImagingFactory* factory = WicFactoryOrError(error);
+  if (!factory) return false;
   Com<IWICStream> stream;
   Com<IWICBitmapDecoder> decoder;
   Com<IWICBitmapFrameDecode> frame;
   Com<IWICFormatConverter> converter;
   UINT w = 0, h = 0;
-  hr = factory->CreateStream(stream.put());
+  HRESULT hr = factory->CreateStream(stream.put());
   if (SUCCEEDED(hr))
     hr = stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)),
                                       static_cast<DWORD>(size));
@@ -429,12 +437,8 @@ bool Picture::SaveToFile(const std::string& path, std::string* error) const {
     return false;
   }
   if (canvas_) GdiFlush();
-  HRESULT hr = S_OK;
-  IWICImagingFactory* factory = WicFactory(&hr);
-  if (!factory) {
-    SetError(error, "Imaging component unavailable (" + HexResult(hr) + ")");
-    return false;
-  }
+  IWICImagingFactory* factory = WicFactoryOrError(error);
+  if (!factory) return false;
   // Rows in the encoder's format: straight BGRA for PNG, BGR otherwise.
   const UINT stride = png ? width_ * 4 : ((width_ * 3 + 3) & ~3u);
   std::vector<uint8_t> rows(static_cast<size_t>(stride) * height_);
@@ -453,7 +457,7 @@ bool Picture::SaveToFile(const std::string& path, std::string* error) const {
   Com<IWICBitmapEncoder> encoder;
   Com<IWICBitmapFrameEncode> frame;
   Com<IPropertyBag2> options;
-  hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.put());
+  HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, memory.put());
   if (SUCCEEDED(hr))
     hr = factory->CreateEncoder(png    ? GUID_ContainerFormatPng
                                 : jpeg ? GUID_ContainerFormatJpeg
@@ -597,7 +601,7 @@ HBITMAP Picture::CreateBitmap() const {
   if (Empty()) return nullptr;
   if (canvas_) GdiFlush();
   uint32_t* bits = nullptr;
-  HBITMAP bmp = NewDib(width_, height_, &bits);
+  HBITMAP bmp = CreateTopDownDib(width_, height_, &bits);
   if (bmp) std::memcpy(bits, bits_, static_cast<size_t>(width_) * height_ * 4);
   return bmp;
 }
@@ -607,7 +611,7 @@ HICON Picture::CreateIcon() const {
   if (canvas_) GdiFlush();
   // Icons carry straight (not premultiplied) alpha.
   uint32_t* bits = nullptr;
-  HBITMAP color = NewDib(width_, height_, &bits);
+  HBITMAP color = CreateTopDownDib(width_, height_, &bits);
   if (!color) return nullptr;
   size_t n = static_cast<size_t>(width_) * height_;
   for (size_t i = 0; i < n; ++i)
@@ -636,21 +640,14 @@ struct CacheEntry {
 };
 
 std::mutex g_cacheMutex;
-std::map<std::wstring, CacheEntry> g_cache;
+std::map<std::string, CacheEntry> g_cache;
 
-std::wstring CacheKey(const std::string& path) {
-  std::wstring w = Widen(path);
-  wchar_t buf[MAX_PATH * 4];
-  DWORD n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(std::size(buf)), buf, nullptr);
-  if (n > 0 && n < std::size(buf)) w.assign(buf, n);
-  if (!w.empty()) CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
-  return w;
-}
+std::string CacheKey(const std::string& path) { return UpperLocale(ExpandFileName(path)); }
 
 }  // namespace
 
 std::shared_ptr<const Picture> LoadPictureCached(const std::string& path, std::string* error) {
-  const std::wstring key = CacheKey(path);
+  const std::string key = CacheKey(path);
   WIN32_FILE_ATTRIBUTE_DATA fad{};
   uint64_t size = 0;
   {

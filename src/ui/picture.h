@@ -125,6 +125,11 @@ class Picture {
   HGDIOBJ canvasOld_ = nullptr;
 };
 
+// A new 32-bit top-down DIB section with every byte zero; `bits` (when
+// given) gets its width * height pixels. nullptr for a size <= 0 or when the
+// system refuses. The caller owns the bitmap.
+HBITMAP CreateTopDownDib(int width, int height, uint32_t** bits);
+
 // Pictures by path, decoded once. Skin code loads the same files again and
 // again; the cache hands out the same decoded picture while the file's size
 // and time stamp stay the same (a changed file is decoded anew). Paths are

@@ -14,15 +14,6 @@ namespace qz::ui {
 
 namespace {
 
-// Paints the parent's background behind a control and makes its text draw
-// transparently: the answer to WM_CTLCOLORSTATIC of check boxes and radio buttons.
-HBRUSH TransparentCtlColor(WinControl* self, HDC dc) {
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, self->Enabled() ? self->Font().color : GetSysColor(COLOR_GRAYTEXT));
-  if (WinControl* p = self->Parent()) p->PaintBackgroundFor(self, dc);
-  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-}
-
 int CompareNoCase(const std::string& a, const std::string& b) {
   std::wstring wa = Widen(a), wb = Widen(b);
   int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(), static_cast<int>(wa.size()),
@@ -88,25 +79,44 @@ bool Button::CommandNotify(WORD code, LRESULT& result) {
   return true;
 }
 
-// ---- CheckBox --------------------------------------------------------------------
+// ---- CheckButton -----------------------------------------------------------------
 
-CheckBox::CheckBox(WinControl* parent, std::string name, const std::string& caption)
-    : WinControl(parent, std::move(name)) {
+CheckButton::CheckButton(WinControl* parent, std::string name, const std::string& caption, int width,
+                         DWORD buttonStyle)
+    : WinControl(parent, std::move(name)), buttonStyle_(buttonStyle) {
   text_ = caption;
   tabStop_ = true;
-  width_ = 97;
+  width_ = width;
   height_ = 17;
 }
 
-void CheckBox::FillCreateParams(CreateParams& cp) {
+void CheckButton::FillCreateParams(CreateParams& cp) {
   WinControl::FillCreateParams(cp);
   cp.className = L"BUTTON";
   cp.style &= ~WS_CLIPCHILDREN;
-  cp.style |= BS_AUTOCHECKBOX | (WordWrap ? BS_MULTILINE : 0);
+  cp.style |= buttonStyle_ | (WordWrap ? BS_MULTILINE : 0);
   cp.exStyle = 0;
 }
 
-void CheckBox::HandleCreated() { Perform(BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED); }
+void CheckButton::HandleCreated() { ShowCheck(checked_); }
+
+void CheckButton::ShowCheck(bool on) {
+  if (Handle()) Perform(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// The answer to WM_CTLCOLORSTATIC: the parent's background behind the
+// control, the text drawn transparently over it.
+HBRUSH CheckButton::CtlColor(HDC dc, UINT) {
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, enabled_ ? font_.color : GetSysColor(COLOR_GRAYTEXT));
+  if (WinControl* p = Parent()) p->PaintBackgroundFor(this, dc);
+  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+// ---- CheckBox --------------------------------------------------------------------
+
+CheckBox::CheckBox(WinControl* parent, std::string name, const std::string& caption)
+    : CheckButton(parent, std::move(name), caption, 97, BS_AUTOCHECKBOX) {}
 
 void CheckBox::HandleDestroying() { checked_ = Perform(BM_GETCHECK) == BST_CHECKED; }
 
@@ -118,7 +128,7 @@ bool CheckBox::Checked() const {
 void CheckBox::SetChecked(bool on) {
   if (on == Checked()) return;
   checked_ = on;
-  if (Handle()) Perform(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+  ShowCheck(on);
   Click();
 }
 
@@ -130,40 +140,23 @@ bool CheckBox::CommandNotify(WORD code, LRESULT& result) {
   return true;
 }
 
-HBRUSH CheckBox::CtlColor(HDC dc, UINT) { return TransparentCtlColor(this, dc); }
-
 // ---- RadioButton -----------------------------------------------------------------
 
+// The group is kept by this class (one group per parent), not by the system.
 RadioButton::RadioButton(WinControl* parent, std::string name, const std::string& caption)
-    : WinControl(parent, std::move(name)) {
-  text_ = caption;
-  tabStop_ = true;
-  width_ = 113;
-  height_ = 17;
-}
-
-void RadioButton::FillCreateParams(CreateParams& cp) {
-  WinControl::FillCreateParams(cp);
-  cp.className = L"BUTTON";
-  cp.style &= ~WS_CLIPCHILDREN;
-  // The group is kept by this class (one group per parent), not by the system.
-  cp.style |= BS_RADIOBUTTON | (WordWrap ? BS_MULTILINE : 0);
-  cp.exStyle = 0;
-}
-
-void RadioButton::HandleCreated() { Perform(BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED); }
+    : CheckButton(parent, std::move(name), caption, 113, BS_RADIOBUTTON) {}
 
 void RadioButton::SetChecked(bool on) {
   if (on == checked_) return;
   checked_ = on;
-  if (Handle()) Perform(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED);
+  ShowCheck(on);
   if (!on) return;
   if (WinControl* p = Parent()) {
     for (Control* c : p->Controls()) {
       auto* r = dynamic_cast<RadioButton*>(c);
       if (!r || r == this || !r->checked_) continue;
       r->checked_ = false;
-      if (r->Handle()) r->Perform(BM_SETCHECK, BST_UNCHECKED);
+      r->ShowCheck(false);
     }
   }
   Click();
@@ -175,8 +168,6 @@ bool RadioButton::CommandNotify(WORD code, LRESULT& result) {
   SetChecked(true);
   return true;
 }
-
-HBRUSH RadioButton::CtlColor(HDC dc, UINT) { return TransparentCtlColor(this, dc); }
 
 // ---- Edit ------------------------------------------------------------------------
 
@@ -325,12 +316,7 @@ void SpinEdit::HandleCreated() {
                             GetModuleHandleW(nullptr), nullptr);
   if (!updown_) return;
   SendMessageW(updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_->Handle()), 0);
-  int lo = min_, hi = max_;
-  if (lo == 0 && hi == 0) {
-    lo = INT_MIN / 2;
-    hi = INT_MAX / 2;
-  }
-  SendMessageW(updown_, UDM_SETRANGE32, static_cast<WPARAM>(lo), static_cast<LPARAM>(hi));
+  ApplyRange();
   UDACCEL accel{0, static_cast<UINT>(std::max(1, Increment))};
   SendMessageW(updown_, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
   SendMessageW(updown_, UDM_SETPOS32, 0, Value());
@@ -357,15 +343,18 @@ void SpinEdit::SetRange(int minValue, int maxValue) {
   min_ = minValue;
   max_ = std::max(minValue, maxValue);
   edit_->SetNumbersOnly(min_ >= 0);
-  if (updown_) {
-    int lo = min_, hi = max_;
-    if (lo == 0 && hi == 0) {
-      lo = INT_MIN / 2;
-      hi = INT_MAX / 2;
-    }
-    SendMessageW(updown_, UDM_SETRANGE32, static_cast<WPARAM>(lo), static_cast<LPARAM>(hi));
-  }
+  ApplyRange();
   SetValue(Value());
+}
+
+void SpinEdit::ApplyRange() {
+  if (!updown_) return;
+  int lo = min_, hi = max_;
+  if (lo == 0 && hi == 0) {  // no limit: the arrows still need a range
+    lo = INT_MIN / 2;
+    hi = INT_MAX / 2;
+  }
+  SendMessageW(updown_, UDM_SETRANGE32, static_cast<WPARAM>(lo), static_cast<LPARAM>(hi));
 }
 
 void SpinEdit::Layout() {

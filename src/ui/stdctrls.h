@@ -60,53 +60,53 @@ class Button : public WinControl {
   bool cancel_ = false;
 };
 
-// Check boxes and radio buttons look transparent over any background: they
-// paint what lies behind them (the parent's background, skinned or not).
-class CheckBox : public WinControl {
+// What check boxes and radio buttons share: a BUTTON window of one style
+// whose caption is its text, whose check state is kept while it has no
+// window, and which looks transparent over any background (it paints what
+// lies behind it: the parent's background, skinned or not).
+class CheckButton : public WinControl {
+ public:
+  bool HasCaption() const override { return true; }
+  std::string Caption() const override { return Text(); }
+  void SetCaption(const std::string& c) override { SetText(c); }
+  bool WordWrap = false;  // apply before the window is made
+
+ protected:
+  CheckButton(WinControl* parent, std::string name, const std::string& caption, int width, DWORD buttonStyle);
+  void FillCreateParams(CreateParams& cp) override;
+  void HandleCreated() override;
+  HBRUSH CtlColor(HDC dc, UINT msg) override;
+  // Shows the state in the window (when there is one).
+  void ShowCheck(bool on);
+  bool checked_ = false;
+
+ private:
+  DWORD buttonStyle_;
+};
+
+class CheckBox : public CheckButton {
  public:
   explicit CheckBox(WinControl* parent, std::string name = {}, const std::string& caption = {});
   const char* ClassName() const override { return "CheckBox"; }
 
-  bool HasCaption() const override { return true; }
-  std::string Caption() const override { return Text(); }
-  void SetCaption(const std::string& c) override { SetText(c); }
-
   bool Checked() const;
   void SetChecked(bool on);
-  bool WordWrap = false;  // apply before the window is made
 
  protected:
-  void FillCreateParams(CreateParams& cp) override;
-  void HandleCreated() override;
   void HandleDestroying() override;
   bool CommandNotify(WORD code, LRESULT& result) override;
-  HBRUSH CtlColor(HDC dc, UINT msg) override;
-
- private:
-  bool checked_ = false;
 };
 
-class RadioButton : public WinControl {
+class RadioButton : public CheckButton {
  public:
   explicit RadioButton(WinControl* parent, std::string name = {}, const std::string& caption = {});
   const char* ClassName() const override { return "RadioButton"; }
 
-  bool HasCaption() const override { return true; }
-  std::string Caption() const override { return Text(); }
-  void SetCaption(const std::string& c) override { SetText(c); }
-
   bool Checked() const { return checked_; }
   void SetChecked(bool on);
-  bool WordWrap = false;
 
  protected:
-  void FillCreateParams(CreateParams& cp) override;
-  void HandleCreated() override;
   bool CommandNotify(WORD code, LRESULT& result) override;
-  HBRUSH CtlColor(HDC dc, UINT msg) override;
-
- private:
-  bool checked_ = false;
 };
 
 class Edit : public WinControl {
@@ -198,6 +198,7 @@ class SpinEdit : public WinControl {
  private:
   int Clamp(int v) const;
   void Layout();
+  void ApplyRange();
   Edit* edit_ = nullptr;
   HWND updown_ = nullptr;
   int min_ = 0, max_ = 0;

@@ -26,13 +26,9 @@ uint64_t NextThreadTimerKey() {
 }
 }  // namespace
 
-// ---- Timer -------------------------------------------------------------------
+// ---- TimerBase ---------------------------------------------------------------
 
-Timer::Timer(Component* owner, std::string name) : Component(owner, std::move(name)) {}
-
-Timer::~Timer() { Stop(); }
-
-void Timer::SetInterval(unsigned ms) {
+void TimerBase::SetInterval(unsigned ms) {
   if (ms == interval_) return;
   interval_ = ms;
   if (enabled_) {
@@ -41,12 +37,18 @@ void Timer::SetInterval(unsigned ms) {
   }
 }
 
-void Timer::SetEnabled(bool on) {
+void TimerBase::SetEnabled(bool on) {
   if (on == enabled_) return;
   enabled_ = on;
   if (on) Start();
   else Stop();
 }
+
+// ---- Timer -------------------------------------------------------------------
+
+Timer::Timer(Component* owner, std::string name) : TimerBase(owner, std::move(name)) {}
+
+Timer::~Timer() { Stop(); }
 
 void Timer::Start() {
   if (id_ || interval_ == 0) return;
@@ -71,7 +73,7 @@ void detail::DispatchTimer(UINT_PTR id) {
 
 // ---- ThreadTimer ---------------------------------------------------------------
 
-ThreadTimer::ThreadTimer(Component* owner, std::string name) : Component(owner, std::move(name)) {
+ThreadTimer::ThreadTimer(Component* owner, std::string name) : TimerBase(owner, std::move(name)) {
   key_ = NextThreadTimerKey();
   ThreadTimers()[key_] = this;
 }
@@ -80,22 +82,6 @@ ThreadTimer::~ThreadTimer() {
   *alive_ = false;
   Stop();
   ThreadTimers().erase(key_);
-}
-
-void ThreadTimer::SetInterval(unsigned ms) {
-  if (ms == interval_) return;
-  interval_ = ms;
-  if (enabled_) {
-    Stop();
-    Start();
-  }
-}
-
-void ThreadTimer::SetEnabled(bool on) {
-  if (on == enabled_) return;
-  enabled_ = on;
-  if (on) Start();
-  else Stop();
 }
 
 void ThreadTimer::Start() {
@@ -108,7 +94,10 @@ void ThreadTimer::Start() {
     gen = ++generation_;
   }
   App().UtilityWindow();  // the window must exist before the thread posts to it
-  thread_ = std::thread([this, gen] { ThreadMain(gen); });
+  // The thread gets its own copy of the interval: SetInterval changes
+  // interval_ on the GUI thread before it stops the running thread.
+  const unsigned ms = interval_;
+  thread_ = std::thread([this, gen, ms] { ThreadMain(gen, ms); });
 }
 
 void ThreadTimer::Stop() {
@@ -122,11 +111,11 @@ void ThreadTimer::Stop() {
   thread_.join();
 }
 
-void ThreadTimer::ThreadMain(uint64_t generation) {
+void ThreadTimer::ThreadMain(uint64_t generation, unsigned intervalMs) {
   HWND target = App().UtilityWindow();
   std::unique_lock<std::mutex> lock(mu_);
   while (!stop_) {
-    if (cv_.wait_for(lock, std::chrono::milliseconds(interval_), [this] { return stop_; })) break;
+    if (cv_.wait_for(lock, std::chrono::milliseconds(intervalMs), [this] { return stop_; })) break;
     pending_ = true;
     PostMessageW(target, WM_QZ_THREADTIMER, static_cast<WPARAM>(key_), static_cast<LPARAM>(generation));
     // The next interval counts from when the event has run.

@@ -13,13 +13,14 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "ui/component.h"
 
@@ -32,47 +33,49 @@ void DispatchTimer(UINT_PTR id);
 void DispatchThreadTimer(uint64_t key, uint64_t generation);
 }  // namespace detail
 
-class Timer : public Component {
+// What both kinds share: the interval, the enabled switch and the event.
+class TimerBase : public Component {
+ public:
+  unsigned Interval() const { return interval_; }
+  // A new interval restarts a running timer; 0 stops it (Enabled stays on).
+  void SetInterval(unsigned ms);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool on);
+
+  std::function<void()> OnTimer;
+
+ protected:
+  TimerBase(Component* owner, std::string name) : Component(owner, std::move(name)) {}
+  virtual void Start() = 0;
+  virtual void Stop() = 0;
+
+  unsigned interval_ = 1000;
+  bool enabled_ = false;
+};
+
+class Timer : public TimerBase {
  public:
   explicit Timer(Component* owner = nullptr, std::string name = {});
   ~Timer() override;
 
-  unsigned Interval() const { return interval_; }
-  void SetInterval(unsigned ms);
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool on);
-
-  std::function<void()> OnTimer;
-
  private:
-  void Start();
-  void Stop();
-  unsigned interval_ = 1000;
-  bool enabled_ = false;
+  void Start() override;
+  void Stop() override;
   UINT_PTR id_ = 0;
 };
 
-class ThreadTimer : public Component {
+class ThreadTimer : public TimerBase {
  public:
   explicit ThreadTimer(Component* owner = nullptr, std::string name = {});
   ~ThreadTimer() override;
 
-  unsigned Interval() const { return interval_; }
-  void SetInterval(unsigned ms);
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool on);
-
-  std::function<void()> OnTimer;
-
  private:
   friend void detail::DispatchThreadTimer(uint64_t, uint64_t);
-  void Start();
-  void Stop();
-  void ThreadMain(uint64_t generation);
+  void Start() override;
+  void Stop() override;
+  void ThreadMain(uint64_t generation, unsigned intervalMs);
   void Fire(uint64_t generation);
 
-  unsigned interval_ = 1000;
-  bool enabled_ = false;
   uint64_t key_ = 0;  // identifies this timer in posted messages
   std::thread thread_;
   std::mutex mu_;

@@ -60,8 +60,7 @@ VNode* VTreeModel::AddChild(VNode* parent) {
     try {
       construct_(RawData(n));
     } catch (...) {
-      n->next = freeList_;
-      freeList_ = n;
+      ReturnSlot(n);
       throw;
     }
   }
@@ -78,8 +77,7 @@ void VTreeModel::FreeSubtree(VNode* n) {
   }
   if (OnFreeNode) OnFreeNode(n);
   if (destroy_) destroy_(RawData(n));
-  n->next = freeList_;
-  freeList_ = n;
+  ReturnSlot(n);
 }
 
 void VTreeModel::MarkDeleted(VNode* n) {
@@ -272,10 +270,11 @@ void VTreeModel::SetExpanded(VNode* n, bool on) {
   Changed(true);
 }
 
-void VTreeModel::FullExpand(VNode* n) {
+void VTreeModel::SetSubtreeExpanded(VNode* n, bool expand) {
   VNode* top = n ? n : &root_;
   const std::int64_t old = top->totalHeight;
-  // Post-order: every node's total is its height plus its children's totals.
+  // Post-order: every node's total is its height plus its children's totals
+  // (the invisible root keeps its flag: it is always expanded).
   struct Rec {
     static std::uint32_t Run(VNode* m, bool expand, bool keepFlag) {
       std::uint32_t kids = 0;
@@ -287,25 +286,17 @@ void VTreeModel::FullExpand(VNode* n) {
       return m->totalHeight;
     }
   };
-  Rec::Run(top, true, top == &root_);
+  Rec::Run(top, expand, top == &root_);
   if (top != &root_) AdjustTotals(top->parent, static_cast<std::int64_t>(top->totalHeight) - old);
+}
+
+void VTreeModel::FullExpand(VNode* n) {
+  SetSubtreeExpanded(n, true);
   Changed(true);
 }
 
 void VTreeModel::FullCollapse(VNode* n) {
-  VNode* top = n ? n : &root_;
-  const std::int64_t old = top->totalHeight;
-  struct Rec {
-    static std::uint32_t Run(VNode* m, bool keepFlag) {
-      std::uint32_t kids = 0;
-      for (VNode* c = m->first; c; c = c->next) kids += Run(c, false);
-      if (!keepFlag) m->flags &= ~kExpanded;
-      m->totalHeight = m->height + ((m->flags & kExpanded) ? kids : 0);
-      return m->totalHeight;
-    }
-  };
-  Rec::Run(top, top == &root_);
-  if (top != &root_) AdjustTotals(top->parent, static_cast<std::int64_t>(top->totalHeight) - old);
+  SetSubtreeExpanded(n, false);
   if (focused_ && !IsVisible(focused_)) {
     VNode* f = focused_;
     while (!IsVisible(f)) f = f->parent;
@@ -361,7 +352,7 @@ VNode* VTreeModel::NodeAtY(std::int64_t y, std::int64_t* top) const {
 }
 
 std::int64_t VTreeModel::NodeTop(const VNode* n) const {
-  // The nearest shown node: n itself or its lowest collapsed ancestor.
+  // The nearest shown node: n itself or its collapsed ancestor nearest the root.
   const VNode* v = n;
   for (const VNode* m = n->parent; m && m != &root_; m = m->parent)
     if (!(m->flags & kExpanded)) v = m;

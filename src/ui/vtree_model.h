@@ -271,6 +271,16 @@ class VTreeModel {
   VNode* WalkSuccessor(VNode* n) const;
   template <class Less>
   void SortChildren(VNode* parent, Less& less, bool recursive);
+  // Runs fn(p) for `top` and, when recursive, every node of its subtree
+  // (pre-order) that has at least two children.
+  template <class Fn>
+  static void ForEachParentToSort(VNode* top, bool recursive, Fn fn);
+  // Links p's children in the order of [begin, end); get(element) -> VNode*.
+  template <class It, class Get>
+  static void RelinkChildren(VNode* p, It begin, It end, Get get);
+  void ReturnSlot(VNode* n) { n->next = freeList_; freeList_ = n; }
+  // Expands or collapses n (nullptr: every top-level node) and its whole subtree.
+  void SetSubtreeExpanded(VNode* n, bool expand);
 
   VNode root_;
   std::size_t recSize_ = 0, recOffset_ = sizeof(VNode), slotSize_ = sizeof(VNode);
@@ -356,38 +366,47 @@ VNode* VTreeModel::AddChild(VNode* parent, T&& record) {
   try {
     ::new (RawData(n)) R(std::forward<T>(record));
   } catch (...) {
-    n->next = freeList_;
-    freeList_ = n;
+    ReturnSlot(n);
     throw;
   }
   LinkNode(parent, n);
   return n;
 }
 
+template <class Fn>
+void VTreeModel::ForEachParentToSort(VNode* top, bool recursive, Fn fn) {
+  auto nextInSubtree = [top](VNode* q) -> VNode* {
+    if (q->first) return q->first;
+    while (q != top && !q->next) q = q->parent;
+    return q == top ? nullptr : q->next;
+  };
+  for (VNode* p = top; p; p = recursive ? nextInSubtree(p) : nullptr)
+    if (p->childCount >= 2) fn(p);
+}
+
+template <class It, class Get>
+void VTreeModel::RelinkChildren(VNode* p, It begin, It end, Get get) {
+  VNode* prev = nullptr;
+  for (It it = begin; it != end; ++it) {
+    VNode* c = get(*it);
+    c->prev = prev;
+    if (prev) prev->next = c; else p->first = c;
+    prev = c;
+  }
+  prev->next = nullptr;
+  p->last = prev;
+}
+
 template <class Less>
 void VTreeModel::SortChildren(VNode* parent, Less& less, bool recursive) {
   std::vector<VNode*> v;
-  // Pre-order over the subtree below `parent` (only `parent` itself when not recursive).
-  auto nextInSubtree = [parent](VNode* q) -> VNode* {
-    if (q->first) return q->first;
-    while (q != parent && !q->next) q = q->parent;
-    return q == parent ? nullptr : q->next;
-  };
-  for (VNode* p = parent; p; p = recursive ? nextInSubtree(p) : nullptr) {
-    if (p->childCount < 2) continue;
+  ForEachParentToSort(parent, recursive, [&](VNode* p) {
     v.clear();
     v.reserve(p->childCount);
     for (VNode* c = p->first; c; c = c->next) v.push_back(c);
     std::stable_sort(v.begin(), v.end(), less);
-    VNode* prev = nullptr;
-    for (VNode* c : v) {
-      c->prev = prev;
-      if (prev) prev->next = c; else p->first = c;
-      prev = c;
-    }
-    prev->next = nullptr;
-    p->last = prev;
-  }
+    RelinkChildren(p, v.begin(), v.end(), [](VNode* c) { return c; });
+  });
 }
 
 template <class Cmp>
@@ -406,15 +425,8 @@ void VTreeModel::SortWith(VNode* parent, Cmp cmp, bool ascending, bool recursive
 template <class KeyFn>
 void VTreeModel::SortByKey(VNode* parent, KeyFn key, bool ascending, bool recursive) {
   using K = std::decay_t<decltype(key(static_cast<VNode*>(nullptr)))>;
-  VNode* top = parent ? parent : &root_;
   std::vector<std::pair<K, VNode*>> v;
-  auto nextInSubtree = [top](VNode* q) -> VNode* {
-    if (q->first) return q->first;
-    while (q != top && !q->next) q = q->parent;
-    return q == top ? nullptr : q->next;
-  };
-  for (VNode* p = top; p; p = recursive ? nextInSubtree(p) : nullptr) {
-    if (p->childCount < 2) continue;
+  ForEachParentToSort(parent ? parent : &root_, recursive, [&](VNode* p) {
     v.clear();
     v.reserve(p->childCount);
     for (VNode* c = p->first; c; c = c->next) v.emplace_back(key(c), c);
@@ -422,16 +434,8 @@ void VTreeModel::SortByKey(VNode* parent, KeyFn key, bool ascending, bool recurs
       std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     else
       std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return b.first < a.first; });
-    VNode* prev = nullptr;
-    for (auto& e : v) {
-      VNode* c = e.second;
-      c->prev = prev;
-      if (prev) prev->next = c; else p->first = c;
-      prev = c;
-    }
-    prev->next = nullptr;
-    p->last = prev;
-  }
+    RelinkChildren(p, v.begin(), v.end(), [](const auto& e) { return e.second; });
+  });
   Changed(true);
 }
 

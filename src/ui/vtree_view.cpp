@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "ui/picture.h"
 
 namespace qz::ui {
 
@@ -177,18 +178,9 @@ void VTreeView::SetIndent(int px) { indent_ = std::max(px, 0); InvalidateAll(); 
 // ---------------------------------------------------------------- background
 
 HBITMAP VTreeView::MakeGradientBitmap(int width, int height, COLORREF top, COLORREF bottom) {
-  if (width <= 0 || height <= 0) return nullptr;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bmp || !bits) return bmp;
-  auto* px = static_cast<std::uint32_t*>(bits);
+  std::uint32_t* px = nullptr;
+  HBITMAP bmp = CreateTopDownDib(width, height, &px);
+  if (!bmp) return nullptr;
   const int span = std::max(height - 1, 1);
   for (int y = 0; y < height; ++y) {
     auto mix = [&](int a, int b) { return a + (b - a) * y / span; };
@@ -537,19 +529,12 @@ void VTreeView::DrawButton(HDC dc, int cx, int cy, bool expanded) {
 HBITMAP VTreeView::MakeGlyph(CheckState s) {
   // Drawn once on white and once on black: the difference gives each pixel's
   // coverage, so the glyph can be blended over any background afterwards.
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = kCheckSize;
-  bi.bmiHeader.biHeight = -kCheckSize;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits[2] = {nullptr, nullptr};
-  HBITMAP bmp[2];
+  std::uint32_t* bits[2] = {nullptr, nullptr};
+  HBITMAP bmp[2] = {nullptr, nullptr};
   HDC dc = CreateCompatibleDC(nullptr);
   for (int i = 0; i < 2; ++i) {
-    bmp[i] = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits[i], nullptr, 0);
-    if (!bmp[i] || !bits[i]) {
+    bmp[i] = CreateTopDownDib(kCheckSize, kCheckSize, &bits[i]);
+    if (!bmp[i]) {
       DeleteDC(dc);
       if (bmp[0]) DeleteObject(bmp[0]);
       return nullptr;
@@ -562,8 +547,8 @@ HBITMAP VTreeView::MakeGlyph(CheckState s) {
     SelectObject(dc, old);
   }
   DeleteDC(dc);
-  auto* white = static_cast<std::uint8_t*>(bits[0]);
-  auto* black = static_cast<std::uint8_t*>(bits[1]);
+  auto* white = reinterpret_cast<std::uint8_t*>(bits[0]);
+  auto* black = reinterpret_cast<std::uint8_t*>(bits[1]);
   for (int i = 0; i < kCheckSize * kCheckSize; ++i) {
     std::uint8_t* w = white + i * 4;
     std::uint8_t* b = black + i * 4;
@@ -578,8 +563,7 @@ HBITMAP VTreeView::MakeGlyph(CheckState s) {
   return bmp[1];
 }
 
-void VTreeView::DrawCheck(HDC dc, const RECT& r, CheckType t, CheckState s) {
-  (void)t;
+void VTreeView::DrawCheck(HDC dc, const RECT& r, CheckState s) {
   const int i = static_cast<int>(s);
   if (!glyphs_[i]) glyphs_[i] = MakeGlyph(s);
   if (glyphs_[i]) {
@@ -657,7 +641,7 @@ void VTreeView::PaintRow(HDC dc, VNode* n, int y, int clientW, bool focusedWindo
   if (ct != CheckType::None) {
     RECT cr{cellLeft + kCheckGap, y + (h - kCheckSize) / 2, cellLeft + kCheckGap + kCheckSize,
             y + (h - kCheckSize) / 2 + kCheckSize};
-    DrawCheck(dc, cr, ct, model_.GetCheckState(n));
+    DrawCheck(dc, cr, model_.GetCheckState(n));
     cellLeft += CheckAreaWidth(ct);
   }
   RestoreDC(dc, saved);

@@ -189,7 +189,7 @@ class VTreeView : public WinControl, private VTreeObserver {
   void PaintHeader(HDC dc, const RECT& client);
   void PaintRow(HDC dc, VNode* n, int y, int clientW, bool focusedWindow);
   void DrawButton(HDC dc, int cx, int cy, bool expanded);
-  void DrawCheck(HDC dc, const RECT& r, CheckType t, CheckState s);
+  void DrawCheck(HDC dc, const RECT& r, CheckState s);
   void DrawCheckDirect(HDC dc, const RECT& r, CheckState s);
   HBITMAP MakeGlyph(CheckState s);
   void ClearGlyphs();

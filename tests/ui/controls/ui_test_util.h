@@ -48,14 +48,8 @@ class Capture {
     GetClientRect(hwnd, &r);
     w_ = r.right;
     h_ = r.bottom;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w_;
-    bi.bmiHeader.biHeight = -h_;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     dc_ = CreateCompatibleDC(nullptr);
-    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    bmp_ = ui::CreateTopDownDib(w_, h_, &bits_);
     old_ = SelectObject(dc_, bmp_);
     // Start from a colour no test paints, so "nothing painted" shows.
     for (int i = 0; i < w_ * h_; ++i) bits_[i] = 0x00123456;
