@@ -3,7 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/globals.h"
@@ -415,6 +415,7 @@ void FindFiles(const std::string& folder, const std::string& mask, StringList& l
 
 void FindFilesRecursive(const std::string& folder, const std::string& mask, StringList& list) {
   FileMask m(mask);
+  if (m.MatchesNothing()) return;  // no tree walk for a mask that takes no file
   // Depth first with an explicit stack, so a deep tree cannot exhaust the
   // thread's stack; each folder's files come before its sub-folders' files.
   struct Pending {

@@ -4,6 +4,7 @@
 
 #include "core/disk.h"
 #include "core/globals.h"
+#include "core/language.h"
 #include "core/registry.h"
 #include "core/text.h"
 
@@ -104,9 +105,9 @@ std::string MakeTopicFileSafe(const std::string& topic) {
 }
 
 std::string HelpFileForLanguage() {
-  std::string f = AppDir + "\\Translation\\" + IntToStr(LanguageID) + ".chm";
-  if (!FileExists(f)) f = AppDir + "\\Translation\\1033.chm";
-  return f;
+  const std::string dir = TranslationDir() + "\\";
+  std::string f = dir + IntToStr(LanguageID) + ".chm";
+  return FileExists(f) ? f : dir + "1033.chm";
 }
 
 std::string ChangeFileExt(const std::string& path, const std::string& ext) {

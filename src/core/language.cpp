@@ -39,12 +39,12 @@ void InitLanguage(int32_t systemLanguageId) {
 
   if (RegHasValue(HKEY_LOCAL_MACHINE, ProductRegKey, "ForceLanguageID")) {
     std::string forced = RegGetString(HKEY_LOCAL_MACHINE, ProductRegKey, "ForceLanguageID");
+    // An installed file whose name is no number goes on with the system language.
     if (ContainsI(LanguageList, forced)) {
       if (auto id = TryParseInt(forced)) {
         LanguageID = *id;
         return;
       }
-      LanguageID = 1033;
     }
   }
 
@@ -76,7 +76,7 @@ bool InitSkins() {
   std::string use = RegGetString(HKEY_LOCAL_MACHINE, ProductRegKey, "UseSkin");
   if (!use.empty()) {
     for (const std::string& s : SkinList)
-      if (UpperLocale(s) == UpperLocale(use)) SkinDir = skins + use;
+      if (IEquals(s, use)) SkinDir = skins + use;
   }
   return true;
 }

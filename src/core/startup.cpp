@@ -4,6 +4,7 @@
 
 #include "core/disk.h"
 #include "core/globals.h"
+#include "core/language.h"
 #include "core/osinfo.h"
 #include "core/stringlist.h"
 #include "core/text.h"
@@ -22,16 +23,12 @@ void SingleInstanceGuard::Release() {
   mutex_ = nullptr;
 }
 
-std::string TranslationFileFor(int languageId) {
-  return AppDir + "\\Translation\\" + std::to_string(languageId) + ".ini";
-}
-
 bool LoadLanguageFile() {
   TranslationList.clear();
-  TranslationFile = TranslationFileFor(LanguageID);
+  TranslationFile = LanguageFileFor(LanguageID);
   if (!FileExists(TranslationFile)) {
     LanguageID = 1033;
-    TranslationFile = TranslationFileFor(LanguageID);
+    TranslationFile = LanguageFileFor(LanguageID);
     if (!FileExists(TranslationFile)) return false;
   }
   return LoadLines(TranslationFile, TranslationList);

@@ -58,7 +58,6 @@ struct StartupHooks {
 // it cannot be read): the program then ends silently. Otherwise the whole
 // file is loaded into TranslationList.
 bool LoadLanguageFile();
-std::string TranslationFileFor(int languageId);
 
 // True when the upper-cased first argument contains "OCO".
 bool FirstArgumentAsksForOneClick(const std::vector<std::string>& args);

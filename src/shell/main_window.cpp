@@ -430,37 +430,42 @@ void TForm_ZAMO2::Status(TForm_ZAMO_Splash* splash, const std::string& text) {
   if (splash) splash->SetStatus(text);
 }
 
-void TForm_ZAMO2::LoadSkinImage(ui::Image* image, const std::string& skinIni, const std::string& section) {
-  image->Hide();
-  if (skin::ReadSkinIntFrom(skinIni, section, "Load") != 1) return;
+namespace {
+
+// Hides the control; when the section's "Load" is 1, places it as the skin
+// says and shows it. A size the skin does not give (or gives as zero or less)
+// keeps the designed one.
+bool PlaceFromSkin(ui::Image* control, const std::string& skinIni, const std::string& section) {
+  control->Hide();
+  if (skin::ReadSkinIntFrom(skinIni, section, "Load") != 1) return false;
   int w = skin::ReadSkinIntFrom(skinIni, section, "Width");
   int h = skin::ReadSkinIntFrom(skinIni, section, "Height");
-  if (w <= 0) w = image->Width();
-  if (h <= 0) h = image->Height();
-  image->SetBounds(skin::ReadSkinIntFrom(skinIni, section, "Left"), skin::ReadSkinIntFrom(skinIni, section, "Top"),
-                   w, h);
-  image->Show();
-  auto picture = skin::LoadSkinPicture(
-      skin::SkinFileFromIni(skinIni, skin::ReadSkinStringFrom(skinIni, section, "Filename")));
-  image->SetPicture(*picture);
+  if (w <= 0) w = control->Width();
+  if (h <= 0) h = control->Height();
+  control->SetBounds(skin::ReadSkinIntFrom(skinIni, section, "Left"),
+                     skin::ReadSkinIntFrom(skinIni, section, "Top"), w, h);
+  control->Show();
+  return true;
+}
+
+// A picture the section names by `key`, relative to the skin description.
+std::shared_ptr<const ui::Picture> SectionPicture(const std::string& skinIni, const std::string& section,
+                                                  const char* key) {
+  return skin::LoadSkinPicture(skin::SkinFileFromIni(skinIni, skin::ReadSkinStringFrom(skinIni, section, key)));
+}
+
+}  // namespace
+
+void TForm_ZAMO2::LoadSkinImage(ui::Image* image, const std::string& skinIni, const std::string& section) {
+  if (!PlaceFromSkin(image, skinIni, section)) return;
+  image->SetPicture(*SectionPicture(skinIni, section, "Filename"));
   image->Invalidate();
 }
 
 void TForm_ZAMO2::LoadSkinButton(TMorvekMouseImage3State* button, const std::string& skinIni,
                                  const std::string& section) {
-  button->Hide();
-  if (skin::ReadSkinIntFrom(skinIni, section, "Load") != 1) return;
-  int w = skin::ReadSkinIntFrom(skinIni, section, "Width");
-  int h = skin::ReadSkinIntFrom(skinIni, section, "Height");
-  // A size the skin does not give (or gives as zero or less) keeps the designed one.
-  if (w <= 0) w = button->Width();
-  if (h <= 0) h = button->Height();
-  button->SetBounds(skin::ReadSkinIntFrom(skinIni, section, "Left"),
-                    skin::ReadSkinIntFrom(skinIni, section, "Top"), w, h);
-  button->Show();
-  auto file = [&](const char* key) {
-    return skin::LoadSkinPicture(skin::SkinFileFromIni(skinIni, skin::ReadSkinStringFrom(skinIni, section, key)));
-  };
+  if (!PlaceFromSkin(button, skinIni, section)) return;
+  auto file = [&](const char* key) { return SectionPicture(skinIni, section, key); };
   auto normal = file("Filename_normal");
   auto over = file("Filename_over");
   auto down = file("Filename_down");
@@ -475,13 +480,8 @@ void TForm_ZAMO2::Bake(TMorvekMouseImage3State* button, const TMorvekMouseImage3
   const skin::SkinFont big = skin::ReadSkinFont(layout.bigFontSection);
   const skin::SkinFont small = skin::ReadSkinFont(layout.smallFontSection);
 
-  bool haveIcon = false;
-  if (!iconFile.empty() && FileExists(iconFile)) {
-    if (auto icon = ui::LoadPictureCached(iconFile)) {
-      Image_Dummy->SetPicture(*icon);
-      haveIcon = true;
-    }
-  }
+  std::shared_ptr<const ui::Picture> icon;
+  if (!iconFile.empty() && FileExists(iconFile)) icon = ui::LoadPictureCached(iconFile);
 
   // The state pictures: the button's own, or those of the holder its kind
   // of button takes them from.
@@ -498,7 +498,7 @@ void TForm_ZAMO2::Bake(TMorvekMouseImage3State* button, const TMorvekMouseImage3
       BitBlt(dc, 0, 0, w, h, background, button->Left() + layout.backgroundOffset.x,
              button->Top() + layout.backgroundOffset.y, SRCCOPY);
     states[i]->Draw(dc, 0, 0);
-    if (haveIcon) Image_Dummy->Picture().Draw(dc, iconPos.x + s, iconPos.y + s);
+    if (icon) icon->Draw(dc, iconPos.x + s, iconPos.y + s);
     DrawText(dc, title, big, big.size, big, layout.title.x + s, layout.title.y + s);
     DrawText(dc, line2, big, small.size, big, layout.line2.x + s, layout.line2.y + s);
     if (layout.hasLine3) DrawText(dc, line3, big, small.size, big, layout.line3.x + s, layout.line3.y + s);
@@ -617,12 +617,11 @@ void TForm_ZAMO2::BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool compos
   DrawWelcomePanel();
 
   // 11. The mode lights.
-  const std::string iniForLeds = ini;
-  Image_EasyMode->SetBounds(skin::ReadSkinIntFrom(iniForLeds, "EasyMode", "Left"),
-                            skin::ReadSkinIntFrom(iniForLeds, "EasyMode", "Top"), Image_EasyMode->Width(),
+  Image_EasyMode->SetBounds(skin::ReadSkinIntFrom(ini, "EasyMode", "Left"),
+                            skin::ReadSkinIntFrom(ini, "EasyMode", "Top"), Image_EasyMode->Width(),
                             Image_EasyMode->Height());
-  Image_ExpertMode->SetBounds(skin::ReadSkinIntFrom(iniForLeds, "ExpertMode", "Left"),
-                              skin::ReadSkinIntFrom(iniForLeds, "ExpertMode", "Top"), Image_ExpertMode->Width(),
+  Image_ExpertMode->SetBounds(skin::ReadSkinIntFrom(ini, "ExpertMode", "Left"),
+                              skin::ReadSkinIntFrom(ini, "ExpertMode", "Top"), Image_ExpertMode->Width(),
                               Image_ExpertMode->Height());
   UpdateModeLeds();
   ComposeMenuBackground();
@@ -744,9 +743,6 @@ void TForm_ZAMO2::ShowPage(int index) {
 
 void TForm_ZAMO2::ShowGroup(int group) {
   if (group < 1 || group > 3) return;
-  MorvekMouseImage3State_Module1->Show();
-  MorvekMouseImage3State_Module2->Show();
-  if (group != 3) MorvekMouseImage3State_Module3->Show();
   Image_Submenu->SetPicture(submenuBlank_);
   currentGroup_ = group;
 

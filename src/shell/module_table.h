@@ -10,13 +10,10 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "ui/form.h"
 
 namespace qz::ui {
-class Form;
-class Component;
 class Label;
 class Button;
 }  // namespace qz::ui

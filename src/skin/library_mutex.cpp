@@ -1,14 +1,13 @@
 #include "skin/library_mutex.h"
 
+#include "core/disk.h"
 #include "core/osinfo.h"
 #include "core/text.h"
 
 namespace qz {
 
 std::string LibraryMutexName(const std::string& exePath) {
-  std::string upper = UpperAscii(exePath);
-  size_t p = upper.find_last_of("\\:");
-  return p == std::string::npos ? upper : upper.substr(p + 1);
+  return ExtractFileName(UpperAscii(exePath));
 }
 
 LibraryMutex::LibraryMutex() {

@@ -13,13 +13,14 @@
 #include "core/startup.h"
 #include "core/text.h"
 #include "skin/library_mutex.h"
+#include "skin/skin_test_util.h"
 #include "support/globals_guard.h"
 #include "support/sandbox.h"
 
 namespace qz {
 namespace {
 
-const std::string kProgramDir = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
+const std::string kProgramDir = test::InstalledProgramDir();
 const std::string kProgram = kProgramDir + "\\QuenzalSuite2.exe";
 
 using test::GlobalsGuard;
@@ -137,47 +138,16 @@ class Child {
   }
   // The first visible top-level window of the process.
   HWND VisibleWindow() const {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } s{pi_.dwProcessId, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(lp);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          if (pid == s->pid && IsWindowVisible(w)) {
-            s->found = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return FindVisibleWindow([](HWND) { return true; });
   }
   // The visible main window of the process: the form named TForm_ZAMO2 (the
   // splash carries the product title too).
   HWND MainWindow() const {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } s{pi_.dwProcessId, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(lp);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
-          wchar_t name[64] = {};
-          auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(w, L"QZName")));
-          if (atom && GlobalGetAtomNameW(atom, name, 64) && wcscmp(name, L"TForm_ZAMO2") == 0) {
-            s->found = w;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return FindVisibleWindow([](HWND w) {
+      wchar_t name[64] = {};
+      auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(w, L"QZName")));
+      return atom && GlobalGetAtomNameW(atom, name, 64) && wcscmp(name, L"TForm_ZAMO2") == 0;
+    });
   }
   // Watches the process until it ends or the time is up; notes any visible window.
   bool WaitEnd(DWORD ms, bool* sawWindow = nullptr) {
@@ -203,6 +173,26 @@ class Child {
   }
 
  private:
+  // The first visible top-level window of the process that `match` accepts.
+  HWND FindVisibleWindow(const std::function<bool(HWND)>& match) const {
+    struct Search {
+      DWORD pid;
+      const std::function<bool(HWND)>* match;
+      HWND found;
+    } s{pi_.dwProcessId, &match, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(lp);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if (pid != s->pid || !IsWindowVisible(w) || !(*s->match)(w)) return TRUE;
+          s->found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+  }
+
   PROCESS_INFORMATION pi_{};
 };
 
@@ -244,28 +234,11 @@ TEST(ProgramProcess, SecondCopyEndsAtOnceAndSilently) {
   CloseHandle(first);
 }
 
-// Copies a folder tree, leaving out the sub-folder named `skip`.
-void CopyTree(const std::wstring& from, const std::wstring& to, const std::wstring& skip) {
-  CreateDirectoryW(to.c_str(), nullptr);
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((from + L"\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    std::wstring n = fd.cFileName;
-    if (n == L"." || n == L".." || _wcsicmp(n.c_str(), skip.c_str()) == 0) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      CopyTree(from + L"\\" + n, to + L"\\" + n, L"");
-    else
-      CopyFileW((from + L"\\" + n).c_str(), (to + L"\\" + n).c_str(), FALSE);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-}
-
 TEST(ProgramProcess, MissingLanguageFileEndsSilently) {
   if (!FileExists(kProgram)) GTEST_SKIP() << "program not installed: run through ./test.sh";
   test::ScratchDir d("core-nolanguage");
   // The installed program and its data, without the folder "Translation".
-  CopyTree(Widen(kProgramDir), Widen(d / "app"), L"Translation");
+  test::CopyTree(kProgramDir, d / "app", "Translation");
   ASSERT_TRUE(FileExists(d / "app\\QuenzalSuite2.exe"));
   ASSERT_FALSE(PathExists(d / "app\\Translation"));
   ASSERT_TRUE(NoCopyRuns());

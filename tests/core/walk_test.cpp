@@ -69,6 +69,9 @@ TEST(Walks, RecursionSkipsDotFoldersAndListsFilesBeforeSubfolders) {
   auto at = [&](const std::string& f) { return std::find(l.begin(), l.end(), d / f) - l.begin(); };
   EXPECT_LT(at("top.tmp"), at("sub\\mid.tmp"));
   EXPECT_LT(at("sub\\mid.tmp"), at("sub\\deeper\\low.tmp"));
+  StringList none;
+  FindFilesRecursive(d.path(), "", none);
+  EXPECT_TRUE(none.empty()) << "an empty mask takes no file";
 
   StringList subs;
   ListSubfolders(d.path(), subs);

@@ -7,12 +7,12 @@
 #include <objbase.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "core/text.h"
+#include "skin/skin_test_util.h"
 
 // The interface of the system's compiled-help storage, as far as used. It is
 // declared outside the anonymous namespace: for a class with internal linkage
@@ -41,22 +41,8 @@ struct Language {
 };
 const Language kLanguages[] = {{"1033", 0x0409}, {"1031", 0x0407}};
 
-std::string ProgramDir() {
-  if (const char* env = std::getenv("QZ_PROGDIR_WIN"); env && *env) return env;
-  return "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
-}
-std::string HelpFile(const Language& lang) { return ProgramDir() + "\\Translation\\" + lang.id + ".chm"; }
-
-std::string ReadWholeFile(const std::string& path) {
-  std::string data;
-  HANDLE h = CreateFileW(qz::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return data;
-  char buf[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
-  CloseHandle(h);
-  return data;
+std::string HelpFile(const Language& lang) {
+  return qz::test::InstalledProgramDir() + "\\Translation\\" + lang.id + ".chm";
 }
 
 // ---- the compiled file's directory (ITSF header, ITSP index, PMGL chunks) ----
@@ -202,7 +188,7 @@ class HelpFiles : public testing::TestWithParam<Language> {};
 TEST_P(HelpFiles, DirectoryListsEveryTopicPageAndTheLanguage) {
   const Language& lang = GetParam();
   std::string path = HelpFile(lang);
-  std::string data = ReadWholeFile(path);
+  std::string data = qz::test::ReadFileText(path);
   ASSERT_FALSE(data.empty()) << path << " is missing or empty (is the program installed?)";
   ChmDirectory dir = ParseChmDirectory(data);
   ASSERT_TRUE(dir.ok) << dir.error;

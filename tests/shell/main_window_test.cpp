@@ -263,17 +263,21 @@ class FakeOptimizer : public test::ProbeWindow {
   }
 };
 
+ModuleFactory FakeOptimizerFactory(test::ModuleProbe& probe, OptimizerRun& run, HWND main) {
+  return [&probe, &run, main](ui::Component* owner) -> ui::Form* {
+    auto* f = new FakeOptimizer(owner, probe, run, main);
+    f->DoCreate();
+    return f;
+  };
+}
+
 TEST(MainWindow, TheOcoSwitchRunsTheOptimiserOnceAndLaterClicksShowItsStartPage) {
   ShellGlobals g("shell_oco");
   test::ModuleProbe probe;
   OptimizerRun run;
   auto w = test::BuildMainWindow();
   w->Show();
-  test::ModuleOverride fake("OCO", [&](ui::Component* owner) -> ui::Form* {
-    auto* f = new FakeOptimizer(owner, probe, run, w->Handle());
-    f->DoCreate();
-    return f;
-  });
+  test::ModuleOverride fake("OCO", FakeOptimizerFactory(probe, run, w->Handle()));
 
   w->RunOneClickFromCommandLine();
   EXPECT_EQ(run.weiterClicks, 1);
@@ -301,11 +305,7 @@ TEST(MainWindow, AFailedCommandLineRunShowsTheMainWindowAgainAndResetsTheFlag) {
   run.fail = true;
   auto w = test::BuildMainWindow();
   w->Show();
-  test::ModuleOverride fake("OCO", [&](ui::Component* owner) -> ui::Form* {
-    auto* f = new FakeOptimizer(owner, probe, run, w->Handle());
-    f->DoCreate();
-    return f;
-  });
+  test::ModuleOverride fake("OCO", FakeOptimizerFactory(probe, run, w->Handle()));
   EXPECT_THROW(w->RunOneClickFromCommandLine(), std::runtime_error);
   EXPECT_EQ(run.weiterClicks, 1);
   EXPECT_EQ(OcoRunning, 0);

@@ -13,6 +13,7 @@
 
 #include "core/globals.h"
 #include "core/ini.h"
+#include "core/stringlist.h"
 #include "core/text.h"
 #include "support/globals_guard.h"
 #include "support/sandbox.h"
@@ -27,15 +28,16 @@ inline std::string InstalledProgramDir() {
 }
 inline std::string InstalledSkinDir() { return InstalledProgramDir() + "\\Skins\\default"; }
 
-// Copies a folder tree (files and sub-folders).
-inline void CopyTree(const std::string& from, const std::string& to) {
+// Copies a folder tree (files and sub-folders), leaving out the sub-folder
+// of `from` named `skip` (without regard to case).
+inline void CopyTree(const std::string& from, const std::string& to, const std::string& skip = {}) {
   CreateDirectoryW(Widen(to).c_str(), nullptr);
   WIN32_FIND_DATAW fd;
   HANDLE h = FindFirstFileW(Widen(from + "\\*").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return;
   do {
     std::string n = Narrow(fd.cFileName);
-    if (n == "." || n == "..") continue;
+    if (n == "." || n == ".." || (!skip.empty() && IEquals(n, skip))) continue;
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       CopyTree(from + "\\" + n, to + "\\" + n);
     else
@@ -86,10 +88,7 @@ class ScratchSkin {
   }
   void Delete(const std::string& rel) const { DeleteFileW(Widen(File(rel)).c_str()); }
   void WriteBytes(const std::string& rel, const std::string& bytes) const {
-    HANDLE h = CreateFileW(Widen(File(rel)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(h);
+    if (!WriteFileBytes(File(rel), bytes)) throw std::runtime_error("cannot write " + rel);
   }
 
  private:

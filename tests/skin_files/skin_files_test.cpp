@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/disk.h"
 #include "core/text.h"
+#include "skin/skin_test_util.h"
 #include "ui/picture.h"
 
 namespace {
@@ -16,17 +18,11 @@ namespace {
 using qz::ui::AlphaOf;
 using qz::ui::Picture;
 
-std::string ProgramDir() {
-  if (const char* env = std::getenv("QZ_PROGDIR_WIN"); env && *env) return env;
-  return "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
-}
-std::string SkinDir() { return ProgramDir() + "\\Skins\\default"; }
-std::string SkinIni() { return SkinDir() + "\\skin.ini"; }
+using qz::FileExists;
+using qz::test::InstalledProgramDir;
 
-bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesW(qz::Widen(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+std::string SkinDir() { return qz::test::InstalledSkinDir(); }
+std::string SkinIni() { return SkinDir() + "\\skin.ini"; }
 
 // A key's text, or kMissing when the key is missing.
 constexpr const char* kMissing = "\x01missing";
@@ -423,7 +419,7 @@ TEST(SkinIni, TextColoursContrastWithTheirBackground) {
 // ---- pictures inside the program file -------------------------------------
 
 TEST(ProgramPictures, SplashAboutPicturesAndIconAreInTheProgram) {
-  std::string exe = ProgramDir() + "\\QuenzalSuite2.exe";
+  std::string exe = InstalledProgramDir() + "\\QuenzalSuite2.exe";
   HMODULE module = LoadLibraryExW(qz::Widen(exe).c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(module, nullptr) << exe;
