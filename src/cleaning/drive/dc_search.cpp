@@ -127,33 +127,29 @@ SearchOutcome RunDriveSearchCore(DriveScanEngine& e, VTreeModel& tree, const Sea
 
   const std::string scanTmp = Tr(tr, "MESSAGE_ScanTMPDirs",
                                  "Untersuche Ordner \"Temporäre Dateien\"...");
-  if (s.Options.TMPDir_ALL && AbortFlag == 0) {
-    pass(PassKind::SystemTemp, scanTmp, e.SystemTempFolder);
+  // The folder passes: every find goes under the pass's own category.
+  // A folder that may not be scanned still starts its pass's counters afresh.
+  auto scanFolder = [&](VNode* cat, const std::string& folder, const char* mask, bool allowed = true) {
     e.FoldersCounted = 0;
     e.ProgressPosition = 0;
-    e.CurrentCategoryNode = tmpCat;
-    if (e.SystemTempSafe) e.ScanFolderWithMask(e.SystemTempFolder, "*.*");
+    if (!allowed) return;
+    e.CurrentCategoryNode = cat;
+    e.ScanFolderWithMask(folder, mask);
     e.CurrentCategoryNode = nullptr;
+  };
+  if (s.Options.TMPDir_ALL && AbortFlag == 0) {
+    pass(PassKind::SystemTemp, scanTmp, e.SystemTempFolder);
+    scanFolder(tmpCat, e.SystemTempFolder, "*.*", e.SystemTempSafe);
   }
   if (s.Options.TMPDir_User && AbortFlag == 0) {
     pass(PassKind::UserTemp, scanTmp, e.UserTempFolder);
-    e.FoldersCounted = 0;
-    e.ProgressPosition = 0;
-    e.CurrentCategoryNode = tmpCat;
-    if (e.UserTempSafe) e.ScanFolderWithMask(e.UserTempFolder, "*.*");
-    e.CurrentCategoryNode = nullptr;
+    scanFolder(tmpCat, e.UserTempFolder, "*.*", e.UserTempSafe);
   }
   if (s.Options.Minidump && AbortFlag == 0) {
     pass(PassKind::Minidump, Tr(tr, "MESSAGE_ScanMinidumps", "Untersuche Ordner \"Minidumps\""),
          e.MinidumpFolder);
     DWORD a = GetFileAttributesW(Widen(e.MinidumpFolder).c_str());
-    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) {
-      e.FoldersCounted = 0;
-      e.ProgressPosition = 0;
-      e.CurrentCategoryNode = dumpCat;
-      e.ScanFolderWithMask(e.MinidumpFolder, "*.dmp");
-      e.CurrentCategoryNode = nullptr;
-    }
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) scanFolder(dumpCat, e.MinidumpFolder, "*.dmp");
   }
 
   e.FoldersCounted = 0;

@@ -24,24 +24,15 @@
 #include "cleaning/drive/dc_search.h"
 #include "core/globals.h"
 #include "core/text.h"
+#include "../bench_clock.h"
 
 using namespace qz;
 using namespace qz::dc;
 
 namespace {
 
-double NowMs() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-bool IsDots(const wchar_t* n) { return n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)); }
+using qz::bench::IsDots;
+using qz::bench::NowMs;
 
 // The floor: every entry of the tree seen once, nothing else done.
 void PlainWalk(const std::wstring& dir, long long& files) {

@@ -19,6 +19,7 @@
 #include "ui/application.h"
 #include "ui/form.h"
 #include "ui/vtree_view.h"
+#include "../bench_clock.h"
 
 using namespace qz::ui;
 
@@ -44,12 +45,7 @@ struct OwnedRec {
   std::int32_t image = 0;
 };
 
-double Now() {
-  static LARGE_INTEGER f = [] { LARGE_INTEGER x; QueryPerformanceFrequency(&x); return x; }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+double Now() { return qz::bench::NowMs(); }
 
 double Median(std::vector<double> v) {
   if (v.empty()) return 0;

@@ -10,21 +10,12 @@
 
 #include "core/disk.h"
 #include "core/text.h"
+#include "../bench_clock.h"
 
 namespace {
 
-double NowMs() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-bool IsDots(const wchar_t* n) { return n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)); }
+using qz::bench::IsDots;
+using qz::bench::NowMs;
 
 // The plain walk: FindFirstFileW over "*" (or the mask for the files and "*"
 // for the folders when a mask is given), recursing into every real folder.
