@@ -74,6 +74,35 @@ std::string IniReadString(const std::string& file, const std::string& section, c
   }
 }
 
+std::vector<std::pair<std::string, std::string>> IniReadSection(const std::string& file,
+                                                                 const std::string& section) {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::wstring wsec = Widen(section), wfile = Widen(file);
+  std::wstring buf(4096, L'\0');
+  DWORD n = 0;
+  for (;;) {
+    n = GetPrivateProfileSectionW(wsec.c_str(), buf.data(), static_cast<DWORD>(buf.size()), wfile.c_str());
+    // size - 2 means the section was cut to fit.
+    if (n + 2 < buf.size() || buf.size() >= (1u << 24)) break;
+    buf.assign(buf.size() * 4, L'\0');
+  }
+  size_t pos = 0;
+  while (pos < n) {
+    size_t end = buf.find(L'\0', pos);
+    if (end == std::wstring::npos || end > n) end = n;
+    std::wstring_view line(buf.data() + pos, end - pos);
+    if (!line.empty()) {
+      size_t eq = line.find(L'=');
+      if (eq == std::wstring_view::npos)
+        out.emplace_back(Narrow(line), std::string());
+      else
+        out.emplace_back(Narrow(line.substr(0, eq)), Narrow(line.substr(eq + 1)));
+    }
+    pos = end + 1;
+  }
+  return out;
+}
+
 std::string ProjectIniPath() { return AppDir + "\\project.ini"; }
 
 }  // namespace qz

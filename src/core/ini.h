@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qz {
 
@@ -19,6 +21,12 @@ bool IniWriteStringChecked(const std::string& file, const std::string& section,
 int32_t IniReadInteger(const std::string& file, const std::string& section, const std::string& key);
 // The text value; "" when absent.
 std::string IniReadString(const std::string& file, const std::string& section, const std::string& key);
+
+// The entries of a section in file order, each as its key and its raw value
+// (quotes and blanks kept as the file holds them). A line without "=" gives
+// the line as key and an empty value. Empty when the file or section is missing.
+std::vector<std::pair<std::string, std::string>> IniReadSection(const std::string& file,
+                                                                 const std::string& section);
 
 // AppDir + "\project.ini": download addresses (sections Update, NewLists, ITTest).
 std::string ProjectIniPath();

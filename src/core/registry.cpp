@@ -1,6 +1,7 @@
 #include "core/registry.h"
 
 #include <cstring>
+#include <algorithm>
 
 #include "core/text.h"
 
@@ -293,6 +294,16 @@ bool RegSetStringChecked(HKEY root, const std::string& key, const std::string& n
   return v && v->type == REG_SZ && StringData(*v) == text;
 }
 
+bool RegSetStringChecked(HKEY root, const std::string& key, const std::string& name, const std::string& text,
+                         DWORD type) {
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  std::wstring w = Widen(text);
+  DWORD bytes = static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t));
+  if (!WriteValue(root, key, name, type, w.c_str(), bytes)) return false;
+  auto v = ReadValue(root, key, name);
+  return v && v->type == type && StringData(*v) == text;
+}
+
 bool RegSetIntegerChecked(HKEY root, const std::string& key, const std::string& name, int32_t n) {
   DWORD d = static_cast<DWORD>(n);
   if (!WriteValue(root, key, name, REG_DWORD, &d, sizeof d)) return false;
@@ -320,6 +331,111 @@ std::optional<RegRawValue> RegReadRaw(HKEY root, const std::string& key, const s
 bool RegWriteRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const void* data,
                  DWORD size) {
   return WriteValue(root, key, name, type, data, size);
+}
+
+std::vector<RegNamedValue> RegListValues(HKEY root, const std::string& key) {
+  std::vector<RegNamedValue> out;
+  RegKey k;
+  if (!k.Open(root, key, KEY_QUERY_VALUE)) return out;
+  DWORD count = 0, maxName = 0, maxData = 0;
+  if (RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData,
+                       nullptr, nullptr) != ERROR_SUCCESS)
+    return out;
+  std::wstring name(maxName + 1, L'\0');
+  std::vector<uint8_t> data(maxData + 1);
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    DWORD dataLen = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    LONG rc = RegEnumValueW(k.get(), i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+    if (rc == ERROR_MORE_DATA) {
+      // A value grew or appeared since the key was queried: retry this index.
+      name.assign(name.size() * 2 + 256, L'\0');
+      data.resize(data.size() * 2 + 256);
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    RegNamedValue v;
+    v.name = Narrow(std::wstring_view(name.data(), nameLen));
+    v.type = type;
+    v.data.assign(data.begin(), data.begin() + dataLen);
+    out.push_back(std::move(v));
+  }
+  return out;
+}
+
+// ---- views --------------------------------------------------------------------
+
+std::string RegKernelName(HKEY key) {
+  using NtQueryKeyFn = LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+  static const auto query = reinterpret_cast<NtQueryKeyFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryKey")));
+  if (!query || !key) return {};
+  const int kKeyNameInformation = 3;
+  std::vector<uint8_t> buf(1024);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    ULONG got = 0;
+    LONG st = query(key, kKeyNameInformation, buf.data(), static_cast<ULONG>(buf.size()), &got);
+    if (st == 0) {
+      ULONG bytes = 0;
+      std::memcpy(&bytes, buf.data(), sizeof bytes);
+      bytes = std::min<ULONG>(bytes, static_cast<ULONG>(buf.size() - sizeof(ULONG)));
+      return Narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(buf.data() + sizeof(ULONG)),
+                                      bytes / sizeof(wchar_t)));
+    }
+    // STATUS_BUFFER_OVERFLOW / STATUS_BUFFER_TOO_SMALL: grow and ask again.
+    if (got <= buf.size()) buf.resize(buf.size() * 2);
+    else buf.resize(got + 16);
+  }
+  return {};
+}
+
+namespace {
+
+// The kernel name of root\path as seen with the given view flag; "" when the
+// key does not exist.
+std::string ViewName(HKEY root, const std::string& path, REGSAM view) {
+  RegKey k;
+  if (!k.Open(root, path, KEY_QUERY_VALUE | view)) return {};
+  return RegKernelName(k.get());
+}
+
+// The kernel name of a root. A predefined handle cannot be asked itself, so
+// ask one of its sub-keys and drop that sub-key's name.
+std::string RootKernelName(HKEY root) {
+  wchar_t child[256];
+  DWORD len = 256;
+  if (RegEnumKeyExW(root, 0, child, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return {};
+  std::string childName = Narrow(std::wstring_view(child, len));
+  std::string full = ViewName(root, childName, KEY_WOW64_64KEY);
+  if (full.size() <= childName.size() + 1) return {};
+  std::string tail = full.substr(full.size() - childName.size() - 1);
+  if (!IEquals(tail, "\\" + childName)) return {};
+  return full.substr(0, full.size() - tail.size());
+}
+
+}  // namespace
+
+std::vector<RegLocation> RegLocationViews(HKEY root, const std::string& path) {
+  std::vector<RegLocation> out;
+  std::string stripped = path;
+  if (!stripped.empty() && stripped.front() == '\\') stripped.erase(0, 1);
+  out.push_back({root, stripped, false});
+  std::string name32 = ViewName(root, stripped, KEY_WOW64_32KEY);
+  if (name32.empty()) return out;
+  std::string name64 = ViewName(root, stripped, KEY_WOW64_64KEY);
+  if (!name64.empty() && IEquals(name64, name32)) return out;
+  // Express the 32-bit key as a path below the same root: the root's own
+  // kernel name is a prefix of every key below it.
+  std::string rootName = RootKernelName(root);
+  if (rootName.empty() || name32.size() <= rootName.size() + 1 ||
+      !IEquals(name32.substr(0, rootName.size()), rootName) || name32[rootName.size()] != '\\')
+    return out;
+  std::string stored = name32.substr(rootName.size() + 1);
+  if (IEquals(stored, stripped)) return out;
+  out.push_back({root, stored, true});
+  return out;
 }
 
 }  // namespace qz

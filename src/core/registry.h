@@ -89,6 +89,10 @@ bool RegIntegerEquals(HKEY root, const std::string& key, const std::string& name
 // true when the read-back text equals the written one.
 bool RegSetStringChecked(HKEY root, const std::string& key, const std::string& name,
                          const std::string& text);
+// The same with a chosen string type (REG_SZ or REG_EXPAND_SZ; any other type
+// is refused): true when the value reads back with that type and text.
+bool RegSetStringChecked(HKEY root, const std::string& key, const std::string& name,
+                         const std::string& text, DWORD type);
 // Writes REG_DWORD in place, reads back with RegIntegerEquals.
 bool RegSetIntegerChecked(HKEY root, const std::string& key, const std::string& name, int32_t n);
 // The bytes of a binary value (REG_BINARY and every other raw type), of any
@@ -102,5 +106,39 @@ std::optional<RegRawValue> RegReadRaw(HKEY root, const std::string& key, const s
 // Writes a value of any type in place, creating the key. True on success.
 bool RegWriteRaw(HKEY root, const std::string& key, const std::string& name,
                  DWORD type, const void* data, DWORD size);
+
+// One value of a key: its name, type and raw bytes.
+struct RegNamedValue {
+  std::string name;
+  DWORD type = REG_NONE;
+  std::vector<uint8_t> data;
+};
+// Every value of a key with its type and bytes, read on one open handle, in
+// the registry's order. Empty when the key does not exist.
+std::vector<RegNamedValue> RegListValues(HKEY root, const std::string& key);
+
+// ---- the two registry views of a 64-bit program ------------------------------
+//
+// A location as a root and a stored path below it. A path that a 32-bit
+// program reaches through redirection is given as the key it really is, for
+// example HKEY_LOCAL_MACHINE "Software\Wow6432Node\Microsoft\Windows\
+// CurrentVersion\Run": opened without any view flag, that path is the 32-bit
+// key itself, so it is read, written, removed and backed up like any other key
+// and an undo file restores it into the view it came from.
+struct RegLocation {
+  HKEY root = nullptr;
+  std::string path;
+  bool wow32 = false;  // the store 32-bit programs see in place of `path`
+};
+// The 64-bit key {root, path} (always first, whether it exists or not), plus
+// the key that a 32-bit program reaches under the same path when that is a
+// different key (compared by the names the kernel gives the two keys). HKCU
+// and the keys shared between the views therefore come back once. Open the
+// 32-bit class root as HKLM "Software\Classes" (or HKCU): HKCR opened with
+// KEY_WOW64_32KEY stays the 64-bit root.
+std::vector<RegLocation> RegLocationViews(HKEY root, const std::string& path);
+// The kernel's name of an open key ("\REGISTRY\MACHINE\SOFTWARE\..."); "" when
+// it cannot be asked.
+std::string RegKernelName(HKEY key);
 
 }  // namespace qz

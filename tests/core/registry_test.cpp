@@ -225,5 +225,86 @@ TEST(Registry, RootNames) {
   EXPECT_EQ(RegRootFromName("HKEY_NOWHERE"), nullptr);
 }
 
+
+TEST(Registry, ListValuesGivesNamesTypesAndBytesInOneRead) {
+  test::ScratchKey k("core-reg-listvalues");
+  PutSz(k, "text", "abc");
+  PutSz(k, "expand", "%WINDIR%", REG_EXPAND_SZ);
+  PutDword(k, "dword", 7);
+  PutBin(k, "bin", {1, 2, 3});
+  PutBin(k, "", {});  // default value, empty binary
+  std::string longName(16383, 'n');
+  PutSz(k, longName, "long");
+  auto values = RegListValues(k.root(), k.key());
+  ASSERT_EQ(values.size(), 6u);
+  auto find = [&](const std::string& n) -> const RegNamedValue* {
+    for (auto& v : values)
+      if (v.name == n) return &v;
+    return nullptr;
+  };
+  ASSERT_TRUE(find("expand"));
+  EXPECT_EQ(find("expand")->type, static_cast<DWORD>(REG_EXPAND_SZ));
+  ASSERT_TRUE(find("dword"));
+  EXPECT_EQ(find("dword")->data, (std::vector<uint8_t>{7, 0, 0, 0}));
+  EXPECT_EQ(find("bin")->data, (std::vector<uint8_t>{1, 2, 3}));
+  ASSERT_TRUE(find(""));
+  EXPECT_TRUE(find("")->data.empty());
+  ASSERT_TRUE(find(longName));
+  EXPECT_EQ(find("text")->data.size(), 8u);  // "abc" and its NUL in UTF-16
+  EXPECT_TRUE(RegListValues(k.root(), k / "missing").empty());
+}
+
+TEST(Registry, TypedStringSetterKeepsItsType) {
+  test::ScratchKey k("core-reg-typedset");
+  PutDword(k, "v", 1);
+  EXPECT_TRUE(RegSetStringChecked(k.root(), k.key(), "v", "%SystemRoot%\\x", REG_EXPAND_SZ));
+  auto raw = RegReadRaw(k.root(), k.key(), "v");
+  ASSERT_TRUE(raw);
+  EXPECT_EQ(raw->type, static_cast<DWORD>(REG_EXPAND_SZ));
+  EXPECT_EQ(RegGetString(k.root(), k.key(), "v"), "%SystemRoot%\\x");
+  EXPECT_TRUE(RegSetStringChecked(k.root(), k.key(), "v", "plain", REG_SZ));
+  EXPECT_EQ(RegReadRaw(k.root(), k.key(), "v")->type, static_cast<DWORD>(REG_SZ));
+  // Only the two string types are written.
+  EXPECT_FALSE(RegSetStringChecked(k.root(), k.key(), "v", "x", REG_MULTI_SZ));
+  EXPECT_EQ(RegGetString(k.root(), k.key(), "v"), "plain");
+}
+
+TEST(Registry, LocationViewsGiveThe32BitStoreAsItsOwnPath) {
+  // HKLM\Software\QZTests is redirected for 32-bit programs, HKCU is not.
+  const std::string path = "Software\\QZTests\\core-views";
+  RegRemoveKey(HKEY_LOCAL_MACHINE, path);
+  {
+    RegKey k32;
+    ASSERT_TRUE(k32.Create(HKEY_LOCAL_MACHINE, path, KEY_WRITE | KEY_WOW64_32KEY));
+    DWORD one = 1;
+    ASSERT_EQ(RegSetValueExW(k32.get(), L"only32", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
+              ERROR_SUCCESS);
+  }
+  auto views = RegLocationViews(HKEY_LOCAL_MACHINE, "\\" + path);
+  ASSERT_EQ(views.size(), 2u);
+  EXPECT_EQ(views[0].root, HKEY_LOCAL_MACHINE);
+  EXPECT_EQ(views[0].path, path);
+  EXPECT_FALSE(views[0].wow32);
+  EXPECT_TRUE(views[1].wow32);
+  EXPECT_TRUE(IEquals(views[1].path, "Software\\Wow6432Node\\QZTests\\core-views")) << views[1].path;
+  // The stored path reaches the 32-bit key without any view flag.
+  EXPECT_TRUE(RegHasValue(HKEY_LOCAL_MACHINE, views[1].path, "only32"));
+  EXPECT_FALSE(RegHasValue(HKEY_LOCAL_MACHINE, views[0].path, "only32"));
+
+  // HKCU is one key for both views: listed once.
+  test::ScratchKey cu("core-views-cu");
+  auto cuViews = RegLocationViews(cu.root(), cu.key());
+  ASSERT_EQ(cuViews.size(), 1u);
+  EXPECT_EQ(cuViews[0].path, cu.key());
+
+  // A key missing in both views still gives the 64-bit location, once.
+  auto none = RegLocationViews(HKEY_LOCAL_MACHINE, "Software\\QZTests\\core-views-none");
+  ASSERT_EQ(none.size(), 1u);
+  EXPECT_FALSE(none[0].wow32);
+
+  RegRemoveKey(HKEY_LOCAL_MACHINE, views[1].path);
+  RegRemoveKey(HKEY_LOCAL_MACHINE, path);
+}
+
 }  // namespace
 }  // namespace qz

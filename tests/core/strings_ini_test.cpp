@@ -95,6 +95,23 @@ TEST(Ini, ReadAndWrite) {
   EXPECT_EQ(IniReadInteger(f, "Numbers", "neg"), -5);
 }
 
+TEST(Ini, ReadSectionKeepsRawValuesInFileOrder) {
+  test::ScratchDir dir("core-ini-section");
+  std::string file = dir.Write("win.ini",
+                               "[windows]\r\nrun=\"C:\\a b\\x.exe\" /s\r\nload=\r\nTool=1\r\ntool=2\r\n"
+                               "[other]\r\nx=y\r\n");
+  auto entries = IniReadSection(file, "Windows");
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].first, "run");
+  EXPECT_EQ(entries[0].second, "\"C:\\a b\\x.exe\" /s");
+  EXPECT_EQ(entries[1].first, "load");
+  EXPECT_EQ(entries[1].second, "");
+  EXPECT_EQ(entries[2].first, "Tool");
+  EXPECT_EQ(entries[3].first, "tool");
+  EXPECT_TRUE(IniReadSection(file, "missing").empty());
+  EXPECT_TRUE(IniReadSection(dir / "none.ini", "windows").empty());
+}
+
 TEST(Ini, WriteCheckedComparesWithWhatTheProfileReturns) {
   test::ScratchDir d("core-ini-write");
   std::string f = d.Write("s.ini", "[S]\r\n");
