@@ -174,7 +174,9 @@ void ScanFolder(const std::wstring& wfolder, const std::string& folder, const Fi
     if (IsFolderEntry(fd)) {
       if (subfolders && IsWalkableFolder(fd)) subfolders->emplace_back(fd.cFileName);
     } else if (IsAddressableName(fd.cFileName) && mask.Matches(fd.cFileName)) {
-      files.push_back(folder + Narrow(fd.cFileName));
+      // A link to a file looks like a file here; only its final path tells.
+      std::string path = folder + Narrow(fd.cFileName);
+      if (FileReachesItself(path)) files.push_back(std::move(path));
     }
   });
 }
@@ -182,6 +184,9 @@ void ScanFolder(const std::wstring& wfolder, const std::string& folder, const Fi
 // Removes one folder if it is empty: its attributes are cleared for the
 // removal and put back when the folder stays.
 void RemoveOneFolder(const std::wstring& path, DWORD attr) {
+  // Looked at again right before: a folder swapped for a link (or reached
+  // through one) since the walk is left alone.
+  if (!IsFolderItself(Narrow(path))) return;
   bool cleared = (attr & kSettableAttributes) != 0;
   if (cleared) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!RemoveDirectoryW(path.c_str()) && cleared) SetFileAttributesW(path.c_str(), attr & kSettableAttributes);
@@ -226,17 +231,39 @@ bool ShellOperation(UINT func, const std::string& from, const std::string* to, F
 bool RecycleWithFlags(const std::string& file, FILEOP_FLAGS flags) {
   // The name as given is checked too: expanding it strips a trailing dot or
   // blank, and what exists then is a sibling.
-  if (!IsShellSafePath(file) || !FileExists(file)) return false;
-  std::string full = ExpandFileName(file);
+  if (!IsShellSafePath(file)) return false;
+  const std::string full = ExpandFileName(file);
   if (!IsShellSafePath(full)) return false;
+  // Right before: a link hands the shell its target.
+  const PathCheck check = CheckPathItself(full);
+  if (!check.IsFile()) return false;
   if (!ShellOperation(FO_DELETE, full, nullptr, flags)) return false;
   // The shell reports success for some failures; only a file that is gone
-  // was recycled.
-  return !PathExists(full);
+  // was recycled, and its name may now reach a twin.
+  return IsGone(CheckFileGone(full, check.identity));
+}
+
+// Where a copy or move would write: the target, or the source's name inside a
+// target folder. It must be free, or a file that is itself. A name that
+// exists yet cannot be opened (a dangling link) is not free: writing there
+// would create the link's target.
+bool TargetIsSafe(const std::string& source, const std::string& target) {
+  std::string dest = target;
+  if (IsFolderItself(target)) dest = IncludeTrailingBackslash(target) + ExtractFileName(source);
+  const PathCheck c = CheckPathItself(dest);
+  if (c.state == PathState::File) return true;
+  if (c.state != PathState::Missing) return false;
+  // Free only when a new file of that name can be made (and is removed again).
+  FileHandle probe = CreateFileItself(dest, DELETE, 0, CreateMode::New);
+  if (!probe) return false;
+  FILE_DISPOSITION_INFO gone{};
+  gone.DeleteFile = TRUE;
+  return SetFileInformationByHandle(probe.get(), FileDispositionInfo, &gone, sizeof gone) != FALSE;
 }
 
 bool ShellTransfer(UINT func, const std::string& source, const std::string& target) {
   if (!IsShellSafePath(source) || !IsShellSafePath(target)) return false;
+  if (!IsFileItself(source) || !TargetIsSafe(source, target)) return false;
   return ShellOperation(func, source, &target, FOF_NOCONFIRMATION | FOF_ALLOWUNDO);
 }
 
@@ -367,8 +394,18 @@ constexpr FILEOP_FLAGS kQuietRecycle =
 
 bool RecycleFileQuiet(const std::string& file) { return RecycleWithFlags(file, kQuietRecycle); }
 
-bool ShellRecycleQuiet(const std::string& file) {
-  return IsShellSafePath(file) && ShellOperation(FO_DELETE, file, nullptr, kQuietRecycle);
+bool ShellRecycleChecked(const std::string& file, const PathCheck& check) {
+  if (!IsShellSafePath(file) || check.path != file || !check.IsFile()) return false;
+  return ShellOperation(FO_DELETE, file, nullptr, kQuietRecycle);
+}
+
+bool ShellRecycleQuiet(const std::string& file, PathCheck* check) {
+  PathCheck c;
+  c.path = file;
+  if (IsShellSafePath(file)) c = CheckPathItself(file);
+  const bool done = ShellRecycleChecked(file, c);
+  if (check) *check = std::move(c);
+  return done;
 }
 
 // ---- lock tests -------------------------------------------------------------
@@ -384,6 +421,8 @@ bool FileIsLocked(const std::string& file) {
 
 bool FileIsLockedAnyAttr(const std::string& file) {
   if (!FileExists(file)) return false;
+  // Attributes are set by name: on a link they would be its target's.
+  if (!IsFileItself(file)) return true;
   std::wstring w = Widen(file);
   DWORD attr = GetFileAttributesW(w.c_str());
   bool cleared = (attr & kSettableAttributes) != 0 && SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -402,6 +441,8 @@ bool IsDriveFolder(const std::string& path) {
 void ListSubfolders(const std::string& folder, StringList& list) {
   PumpMessagesThrottled();
   if (AbortFlag) return;
+  // The names would be those of wherever a linked folder leads.
+  if (!IsFolderItself(folder)) return;
   for (const auto& name : WalkableSubfolders(Widen(folder))) list.push_back(Narrow(name));
 }
 
@@ -416,6 +457,9 @@ void FindFiles(const std::string& folder, const std::string& mask, StringList& l
 void FindFilesRecursive(const std::string& folder, const std::string& mask, StringList& list) {
   FileMask m(mask);
   if (m.MatchesNothing()) return;  // no tree walk for a mask that takes no file
+  // A tree reached through a link would list nothing (no file there is
+  // itself); it is not walked at all.
+  if (!IsFolderItself(folder)) return;
   // Depth first with an explicit stack, so a deep tree cannot exhaust the
   // thread's stack; each folder's files come before its sub-folders' files.
   struct Pending {

@@ -8,6 +8,7 @@
 #include "cleaning/drive/dc_search.h"
 #include "cleaning/wizard/wizard_form.h"
 #include "core/globals.h"
+#include "core/pump.h"
 #include "core/text.h"
 #include "core/translation.h"
 #include "ui/application.h"
@@ -354,7 +355,14 @@ bool TForm_DC_Options::LoadDriveExceptions() {
   ui::VTreeModel& t = VirtualDrawTree_Ausnahmen->Tree();
   t.Clear();
   if (r != ExceptionLoad::Ok) return false;
-  for (const ExceptionEntry& e : list) AddExceptionNode(e.Path, e.IsFolder != 0, e.IsBuiltIn != 0);
+  // Lists of tens of thousands of lines: one update of the view, messages
+  // answered meanwhile.
+  t.BeginUpdate();
+  for (const ExceptionEntry& e : list) {
+    AddExceptionNode(e.Path, e.IsFolder != 0, e.IsBuiltIn != 0);
+    PumpMessagesThrottled();
+  }
+  t.EndUpdate();
   return true;
 }
 

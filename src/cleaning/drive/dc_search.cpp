@@ -396,7 +396,7 @@ FolderChain CheckFolderChain(const std::string& folder) {
   return FolderChain::Plain;
 }
 
-RecycleCheck CheckFileItself(const std::string& path) {
+RecycleCheck CheckOwnEntry(const std::string& path) {
   const std::string name = path.substr(path.rfind('\\') + 1);
   if (!IsListableName(name, path)) return RecycleCheck::UnsafeName;
   DWORD a = OwnNameAttributes(path);
@@ -415,14 +415,42 @@ RecycleCheck FromChain(FolderChain c) {
   return c == FolderChain::Missing ? RecycleCheck::Vanished : RecycleCheck::LinkedFolder;
 }
 
+// The core's look right before the recycle (one open): only a file that is
+// itself, and whose name on disk is exactly the listed name. A name that now
+// reaches a file differing only in case (a twin, on a file system that holds
+// both) stands for a file nobody listed: the listed one is gone.
+RecycleCheck CheckItself(const std::string& path, PathCheck& c) {
+  c = CheckPathItself(path);
+  switch (c.state) {
+    case PathState::File:
+      return ExtractFileName(c.finalPath) == ExtractFileName(path) ? RecycleCheck::Ready : RecycleCheck::Vanished;
+    case PathState::Missing:
+      return RecycleCheck::Vanished;
+    case PathState::Folder:
+      return RecycleCheck::NotAFile;
+    case PathState::ReparsePoint:
+      return RecycleCheck::ReparsePoint;
+    case PathState::Elsewhere:
+      return RecycleCheck::NotItself;
+    case PathState::Unreadable:
+      break;
+  }
+  return RecycleCheck::Unreadable;
+}
+
 }  // namespace
 
-RecycleCheck CheckBeforeRecycle(const std::string& path) {
+RecycleCheck CheckBeforeRecycle(const std::string& path, PathCheck* check) {
+  PathCheck local;
+  PathCheck& itself = check ? *check : local;
+  itself = PathCheck{};
+  itself.path = path;
   size_t slash = path.rfind('\\');
   if (slash == std::string::npos || slash < 2) return RecycleCheck::UnsafeName;
   FolderChain c = CheckFolderChain(path.substr(0, slash + 1));
   if (c != FolderChain::Plain) return FromChain(c);
-  return CheckFileItself(path);
+  RecycleCheck own = CheckOwnEntry(path);
+  return own == RecycleCheck::Ready ? CheckItself(path, itself) : own;
 }
 
 int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folder) {
@@ -452,6 +480,7 @@ int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folde
         continue;
       walk(sw, su);
       std::wstring bare = w + s;
+      if (!IsFolderItself(Narrow(bare))) continue;  // swapped for a link meanwhile
       if (RemoveDirectoryW(bare.c_str())) {
         ++removed;
       } else if (a & FILE_ATTRIBUTE_READONLY) {
@@ -511,6 +540,7 @@ void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveClea
     VNode* node;
     std::string name;
     int64_t size;
+    FileIdentity identity;  // taken right before the recycle
   };
   std::vector<Taken> taken;
   std::string takenFolder;
@@ -523,8 +553,10 @@ void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveClea
     const bool listed = taken.size() >= kReadFolderFrom && ListNamesUpper(takenFolder, present);
     for (const Taken& t : taken) {
       const std::string path = takenFolder + "\\" + t.name;
-      const bool gone = listed ? present.count(UpperLocale(t.name)) == 0
-                               : CheckBeforeRecycle(path) == RecycleCheck::Vanished;
+      // Confirmed by what the file is, not by its name: the name may now
+      // reach a twin (Replaced), which means the recycled file is gone too.
+      const bool gone = (listed && present.count(UpperLocale(t.name)) == 0) ||
+                        IsGone(CheckFileGone(path, t.identity));
       if (gone) {
         ++e.FilesDeleted;
         e.BytesDeleted += t.size;
@@ -555,14 +587,16 @@ void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveClea
       chain = CheckFolderChain(d.Folder + "\\");
       chainTime = GetTickCount64();
     }
-    RecycleCheck check = chain == FolderChain::Plain ? CheckFileItself(path) : FromChain(chain);
+    RecycleCheck check = chain == FolderChain::Plain ? CheckOwnEntry(path) : FromChain(chain);
+    PathCheck itself;
+    if (check == RecycleCheck::Ready) check = CheckItself(path, itself);
     if (check == RecycleCheck::Vanished) {  // nothing left to delete
       ++e.FilesDeleted;
       e.BytesDeleted += d.Size;
       tree.DeleteNode(n);
     } else if (check == RecycleCheck::Ready &&
-               (hooks.Recycle ? hooks.Recycle(path) : ShellRecycleQuiet(path))) {
-      taken.push_back({n, d.FileName, d.Size});
+               (hooks.Recycle ? hooks.Recycle(path) : ShellRecycleChecked(path, itself))) {
+      taken.push_back({n, d.FileName, d.Size, itself.identity});
     } else {
       ++e.DeleteErrors;
     }

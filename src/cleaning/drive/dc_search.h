@@ -25,6 +25,7 @@
 
 #include "cleaning/drive/dc_settings.h"
 #include "cleaning/drive/scan_engine.h"
+#include "core/file_itself.h"
 #include "ui/vtree_model.h"
 
 namespace qz::dc {
@@ -126,9 +127,14 @@ std::string ApplyFileException(DriveScanEngine& e, ui::VTreeModel& tree, const D
 
 // How an entry stands right before it goes to the Recycle Bin: Ready only for
 // a plain file with a name the shell takes safely, in a chain of plain
-// folders (no folder on the way became a link since the search).
-enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable };
-RecycleCheck CheckBeforeRecycle(const std::string& path);
+// folders (no folder on the way became a link since the search), that is
+// itself (core/file_itself.h; NotItself: a link to a file) and whose name on
+// disk is exactly the listed name (a name that now reaches a twin differing
+// in case, or another file through a short name, means the listed file is
+// gone: Vanished). *check gets the core's look, with the identity that
+// confirms the recycle afterwards.
+enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable, NotItself };
+RecycleCheck CheckBeforeRecycle(const std::string& path, PathCheck* check = nullptr);
 
 struct DeleteHooks {
   TranslateFn Tr;
@@ -137,9 +143,11 @@ struct DeleteHooks {
   std::function<bool(const std::string& path)> Recycle;  // test seam; the shell's quiet delete when empty
 };
 // Counters (FilesDeleted, BytesDeleted, DeleteErrors) and AbortFlag reset,
-// then every checked entry is checked again and recycled: a vanished file
-// counts as deleted, anything else that is not a plain file is an error and
-// stays. Deleted entries leave the tree. Unless cancelled, empty sub-folders
+// then every checked entry is checked again (CheckBeforeRecycle) and recycled:
+// a vanished file counts as deleted, anything else that is not a plain file
+// that is itself is an error and stays. A recycle is confirmed by the file's
+// identity taken right before it: an entry whose name afterwards reaches
+// another file counts as deleted and leaves the tree. Deleted entries leave the tree. Unless cancelled, empty sub-folders
 // of the temporary folders go (the folders themselves stay). Totals are
 // recomputed at the end.
 void DeleteMarkedFilesCore(DriveScanEngine& e, ui::VTreeModel& tree, const DriveCleanerOptions& options,

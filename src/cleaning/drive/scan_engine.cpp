@@ -419,6 +419,9 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
         const std::string upperFull = upperFolder + U;
         if (FoundFiles.ContainsUpper(upperFull) || FileExceptions.ContainsUpper(upperFull)) continue;
         if (!IsListableName(name, full)) continue;
+        // A link to a file looks like a plain file in the listing: only a
+        // file that is itself is listed (one open per candidate, not per file).
+        if (!FileReachesItself(full)) continue;
         const std::wstring fullW = folderW + f.name;
         if (SkipLockedFiles == 1 && LeaveOutLocked(fullW, f.attr)) continue;
         std::string info;
@@ -487,8 +490,9 @@ void DriveScanEngine::ScanMaskFolder(const std::wstring& folderW, const std::str
     const std::string N = UpperW(f.name);
     const std::string U = upperFolder + N;
     if (FileExceptions.ContainsUpper(N) || FileExceptions.ContainsUpper(U)) continue;
-    if (SkipLockedFiles == 1 && LeaveOutLocked(folderW + f.name, f.attr)) continue;
     if (FoundFiles.ContainsUpper(U)) continue;
+    if (!FileReachesItself(full)) continue;  // a link to a file is never listed
+    if (SkipLockedFiles == 1 && LeaveOutLocked(folderW + f.name, f.attr)) continue;
     FoundFiles.AddUpper(U);
     ++FilesFound;
     AddEntry(CurrentCategoryNode, name, folderNoSlash, f.size, {});

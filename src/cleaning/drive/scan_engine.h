@@ -7,7 +7,8 @@
 //
 // What is never listed, whatever the masks say:
 //  - anything below a reparse point (junction, symbolic link) and a file that
-//    is one: no walk enters or follows them;
+//    is one: no walk enters or follows them; a file that is not itself (a
+//    link to a file, which looks like a plain file under Wine: core/file_itself.h);
 //  - names the shell's file operation cannot take safely (holding
 //    < > : " / \ | ? * or a control character, ending in "." or a blank, or a
 //    path too long for it);

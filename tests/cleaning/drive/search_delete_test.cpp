@@ -660,3 +660,148 @@ TEST(DeleteHost, NothingBehindALinkIsTouched) {
   EXPECT_TRUE(Exists(fx + "win\\temp\\canary-link"));
   EXPECT_TRUE(Exists(fx + "win\\temp\\canary-link\\empty"));
 }
+
+// ---- files that are not themselves --------------------------------------------
+//
+// The host fixture (tests/cleaning/drive/fixtures.sh) holds links to files in
+// the canary outside the sandbox: in a scanned folder, in the temporary
+// folder, in the crash-dump folder, a dangling one, one swapped in between a
+// search and its delete, and a hard link; and names that differ only in case.
+// A Windows program sees every file link as a plain file.
+
+namespace {
+
+const std::string kLinkFx = "D:\\qzdclink\\";
+
+bool HaveLinkFixture() { return Exists(kLinkFx + "scan\\tocanary.tmp") && Exists(kLinkFx + "twins\\case.tmp"); }
+
+VNode* AddEntryFor(VTreeModel& tree, VNode* cat, const std::string& folder, const std::string& name) {
+  DriveScanNode r;
+  r.Folder = folder;
+  r.FileName = name;
+  VNode* n = tree.AddChild(cat, std::move(r));
+  tree.SetCheckType(n, ui::CheckType::TriState);
+  tree.SetCheckState(n, CheckState::Checked);
+  return n;
+}
+
+DriveCleanerOptions NoTempPasses() {
+  DriveCleanerOptions o;
+  o.TMPDir_ALL = o.TMPDir_User = false;
+  return o;
+}
+
+}  // namespace
+
+TEST(DeleteHost, FileLinksAreNeverListedNorRecycled) {
+  if (!HaveLinkFixture()) GTEST_SKIP() << "host fixture not present";
+  VTreeModel tree;
+  DriveScanEngine e;
+  e.ScanTree = &tree;
+  // Every pass: the drive pass over the scanned folder, the temporary folder
+  // and the crash dumps.
+  SearchSettings s = Settings(true, true, "E");
+  ASSERT_EQ(RunDriveSearchCore(e, tree, s, {}, TestEnvironment(kLinkFx)), SearchOutcome::Found);
+  e.PrepareDriveScan(TestEnvironment(kLinkFx));
+  VNode* cat = AddCategory(tree, "scan", 0);
+  e.MaskList = {{"*.TMP", cat}};
+  e.ScanDrive("D:\\", "qzdclink\\scan\\");
+  RecomputeTotals(e, tree);
+  const std::vector<std::string> listed = EntryPaths(tree);
+  for (const std::string& p : listed) EXPECT_EQ(p.find("canary"), std::string::npos) << p;
+  EXPECT_FALSE(Has(listed, kLinkFx + "scan\\dangling.tmp"));
+  EXPECT_TRUE(Has(listed, kLinkFx + "scan\\plain.tmp"));
+  EXPECT_TRUE(Has(listed, kLinkFx + "scan\\hard.tmp"));  // a second name is itself
+  EXPECT_TRUE(Has(listed, kLinkFx + "win\\Minidump\\real.dmp"));
+
+  // Entries for the links, as if a search had listed them: refused, left in
+  // place and counted as errors; the hard link goes (only its own name).
+  tree.Clear();
+  cat = AddCategory(tree, "links", 0);
+  AddEntryFor(tree, cat, kLinkFx + "scan", "tocanary.tmp");
+  AddEntryFor(tree, cat, kLinkFx + "win\\temp", "tocanary.tmp");
+  AddEntryFor(tree, cat, kLinkFx + "win\\Minidump", "tocanary.dmp");
+  AddEntryFor(tree, cat, kLinkFx + "scan", "hard.tmp");
+  RecomputeTotals(e, tree);
+  EXPECT_EQ(CheckBeforeRecycle(kLinkFx + "scan\\tocanary.tmp"), RecycleCheck::NotItself);
+  DeleteMarkedFilesCore(e, tree, NoTempPasses());
+  EXPECT_EQ(e.DeleteErrors, 3);
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(EntryPaths(tree).size(), 3u);
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "scan\\tocanary.tmp"), "canary a.tmp\n");
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "win\\temp\\tocanary.tmp"), "canary Temp/f.tmp\n");
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "win\\Minidump\\tocanary.dmp"), "canary crash.dmp\n");
+  EXPECT_FALSE(Exists(kLinkFx + "scan\\hard.tmp"));
+  ExpectInTrash(kLinkFx + "scan\\hard.tmp");
+}
+
+// The file the search listed was swapped for a link before the delete: the
+// delete refuses it and leaves everything where it is.
+TEST(DeleteHost, ALinkSwappedInAfterTheSearchIsRefused) {
+  if (!Exists(kLinkFx + "swap\\staged\\victim.tmp")) GTEST_SKIP() << "host fixture not present";
+  VTreeModel tree;
+  DriveScanEngine e;
+  e.ScanTree = &tree;
+  e.PrepareDriveScan(TestEnvironment(kLinkFx));
+  VNode* cat = AddCategory(tree, "tmp", 0);
+  e.MaskList = {{"*.TMP", cat}};
+  e.ScanDrive("D:\\", "qzdclink\\swap\\listed\\");
+  RecomputeTotals(e, tree);
+  ASSERT_EQ(EntryPaths(tree), (std::vector<std::string>{kLinkFx + "swap\\listed\\victim.tmp"}));
+  // The swap: plain folders renamed, the link inside the staged one carried along.
+  ASSERT_TRUE(MoveFileW(Widen(kLinkFx + "swap\\listed").c_str(), Widen(kLinkFx + "swap\\searched").c_str()));
+  ASSERT_TRUE(MoveFileW(Widen(kLinkFx + "swap\\staged").c_str(), Widen(kLinkFx + "swap\\listed").c_str()));
+  DeleteMarkedFilesCore(e, tree, NoTempPasses());
+  EXPECT_EQ(e.FilesDeleted, 0);
+  EXPECT_EQ(e.DeleteErrors, 1);
+  EXPECT_EQ(EntryPaths(tree).size(), 1u);
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "swap\\listed\\victim.tmp"), "canary b.bak\n");
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "swap\\searched\\victim.tmp"), "victim\n");
+}
+
+// Names that differ only in case: the recycle is confirmed by what the file
+// is, not by its name, which afterwards reaches the twin; and an entry whose
+// own file is gone never stands for the twin.
+TEST(DeleteHost, CaseTwinsAreToldApart) {
+  if (!HaveLinkFixture() || !Exists(kLinkFx + "twins2\\Case.tmp")) GTEST_SKIP() << "host fixture not present";
+  VTreeModel tree;
+  DriveScanEngine e;
+  e.ScanTree = &tree;
+  e.PrepareDriveScan(TestEnvironment(kLinkFx));
+  VNode* cat = AddCategory(tree, "tmp", 0);
+  e.MaskList = {{"*.TMP", cat}};
+  e.ScanDrive("D:\\", "qzdclink\\twins\\");
+  RecomputeTotals(e, tree);
+  const std::vector<std::string> listed = EntryPaths(tree);
+  ASSERT_EQ(listed.size(), 1u);  // the twins are one path to the scan
+  const std::string name = ExtractFileName(listed[0]);
+  const std::string other = kLinkFx + "twins\\" + (name == "Case.tmp" ? "case.tmp" : "Case.tmp");
+  const std::string otherText = name == "Case.tmp" ? "lower\n" : "Upper\n";
+  DeleteMarkedFilesCore(e, tree, NoTempPasses());
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(e.DeleteErrors, 0);
+  EXPECT_TRUE(EntryPaths(tree).empty()) << "an entry whose name now reaches the twin stayed";
+  EXPECT_EQ(e.FilesMarked, 0);
+  EXPECT_EQ(qz::test::ReadFileText(other), otherText);
+  ExpectInTrash(listed[0]);
+
+  // The listed file vanished before the delete; its name reaches the twin.
+  tree.Clear();
+  cat = AddCategory(tree, "tmp", 0);
+  AddEntryFor(tree, cat, kLinkFx + "twins2", "Case.tmp");
+  RecomputeTotals(e, tree);
+  ASSERT_TRUE(DeleteFileItself(kLinkFx + "twins2\\Case.tmp"));
+  ASSERT_EQ(qz::test::ReadFileText(kLinkFx + "twins2\\Case.tmp"), "lower\n");
+  int shellCalls = 0;
+  DeleteHooks hooks;
+  hooks.Recycle = [&](const std::string&) {
+    ++shellCalls;
+    return false;
+  };
+  DeleteMarkedFilesCore(e, tree, NoTempPasses(), hooks);
+  EXPECT_EQ(shellCalls, 0);
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(e.DeleteErrors, 0);
+  EXPECT_TRUE(EntryPaths(tree).empty());
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "twins2\\case.tmp"), "lower\n");
+}
