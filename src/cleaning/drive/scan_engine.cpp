@@ -349,9 +349,46 @@ void DriveScanEngine::CountFolders(const std::string& folder) {
   }
 }
 
+void DriveScanEngine::IndexMasks() {
+  masksByExtension_.clear();
+  otherMasks_.clear();
+  for (size_t i = 0; i < MaskList.size(); ++i) {
+    const std::string& m = MaskList[i].Mask;
+    // "*.EXT" with no other wildcard and no other dot: a plain suffix.
+    const bool plain = m.size() > 2 && m[0] == '*' && m[1] == '.' &&
+                       m.find_first_of("*?.", 2) == std::string::npos;
+    if (plain)
+      masksByExtension_.emplace(m.substr(1), i);  // the first such mask wins
+    else
+      otherMasks_.push_back(i);
+  }
+  indexedMasks_ = MaskList.size();
+}
+
+VNode* DriveScanEngine::FirstMatchingCategory(const std::string& upperName) {
+  if (indexedMasks_ != MaskList.size()) IndexMasks();
+  // The first mask in list order that matches wins: a plain "*.EXT" mask is
+  // found by the name's extension, the others are tried in turn up to it.
+  size_t best = MaskList.size();
+  const size_t dot = upperName.rfind('.');
+  if (dot != std::string::npos) {
+    auto it = masksByExtension_.find(upperName.substr(dot));
+    if (it != masksByExtension_.end()) best = it->second;
+  }
+  for (size_t i : otherMasks_) {
+    if (i >= best) break;
+    if (Matcher.Matches(upperName, MaskList[i].Mask)) {
+      best = i;
+      break;
+    }
+  }
+  return best < MaskList.size() ? MaskList[best].Category : nullptr;
+}
+
 void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string& rel) {
   if (AbortFlag == 1 || !ScanTree) return;
   ErrorModeGuard guard;
+  IndexMasks();  // the masks may have changed since the last pass
 
   struct Pending {
     std::string rel;
@@ -406,13 +443,7 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
         std::string U = UpperW(f.name);
         if (U.find(".EXE.") != std::string::npos) continue;
         if (f.attr & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-        VNode* category = nullptr;
-        for (const MaskEntry& m : MaskList) {
-          if (Matcher.Matches(U, m.Mask)) {
-            category = m.Category;
-            break;
-          }
-        }
+        VNode* category = FirstMatchingCategory(U);
         if (!category) continue;
         if (FileExceptions.ContainsUpper(U)) continue;
         const std::string full = folder + name;

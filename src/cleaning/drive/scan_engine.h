@@ -193,6 +193,12 @@ class DriveScanEngine {
   void ScanMaskFolder(const std::wstring& folderW, const std::string& folder, const std::string& mask,
                       bool allFiles);
   bool LeaveOutLocked(const std::wstring& pathW, uint32_t attr) const;
+  // The category of the first mask that matches a name (upper case), or null.
+  ui::VNode* FirstMatchingCategory(const std::string& upperName);
+  void IndexMasks();
+  std::unordered_map<std::string, size_t> masksByExtension_;  // ".EXT" -> first "*.EXT" mask
+  std::vector<size_t> otherMasks_;                             // the rest, in list order
+  size_t indexedMasks_ = static_cast<size_t>(-1);
   std::vector<FileItem> files_;  // reused by the walks
   // The counting pass reads every folder of a drive right before the scanning
   // pass reads them again; it keeps what it read (up to a budget of entries)
