@@ -211,6 +211,9 @@ std::vector<std::wstring> WalkableSubfolders(const std::wstring& wfolder) {
 // Runs one shell file operation; success only when the call returns 0 and
 // no part of it was aborted.
 bool ShellOperation(UINT func, const std::string& from, const std::string* to, FILEOP_FLAGS flags) {
+  // The shell would take "*" and "?" as wildcards and strip a trailing dot or
+  // blank: such a name would stand for its siblings.
+  if (!IsShellSafePath(from) || (to && !IsShellSafePath(*to))) return false;
   // Double-NUL-terminated lists of exactly the length needed.
   std::wstring wfrom = Widen(from);
   wfrom.push_back(L'\0');
@@ -233,7 +236,6 @@ bool RecycleWithFlags(const std::string& file, FILEOP_FLAGS flags) {
   // blank, and what exists then is a sibling.
   if (!IsShellSafePath(file)) return false;
   const std::string full = ExpandFileName(file);
-  if (!IsShellSafePath(full)) return false;
   // Right before: a link hands the shell its target.
   const PathCheck check = CheckPathItself(full);
   if (!check.IsFile()) return false;
@@ -262,7 +264,6 @@ bool TargetIsSafe(const std::string& source, const std::string& target) {
 }
 
 bool ShellTransfer(UINT func, const std::string& source, const std::string& target) {
-  if (!IsShellSafePath(source) || !IsShellSafePath(target)) return false;
   if (!IsFileItself(source) || !TargetIsSafe(source, target)) return false;
   return ShellOperation(func, source, &target, FOF_NOCONFIRMATION | FOF_ALLOWUNDO);
 }
@@ -395,14 +396,12 @@ constexpr FILEOP_FLAGS kQuietRecycle =
 bool RecycleFileQuiet(const std::string& file) { return RecycleWithFlags(file, kQuietRecycle); }
 
 bool ShellRecycleChecked(const std::string& file, const PathCheck& check) {
-  if (!IsShellSafePath(file) || check.path != file || !check.IsFile()) return false;
+  if (check.path != file || !check.IsFile()) return false;
   return ShellOperation(FO_DELETE, file, nullptr, kQuietRecycle);
 }
 
 bool ShellRecycleQuiet(const std::string& file, PathCheck* check) {
-  PathCheck c;
-  c.path = file;
-  if (IsShellSafePath(file)) c = CheckPathItself(file);
+  PathCheck c = CheckPathItself(file);
   const bool done = ShellRecycleChecked(file, c);
   if (check) *check = std::move(c);
   return done;

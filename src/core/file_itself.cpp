@@ -143,33 +143,19 @@ HANDLE OpenNoFollow(const std::wstring& path, DWORD access, DWORD share) {
   return CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
 }
 
-// Fills c from an open handle: Elsewhere when the final path is not c.path,
-// ReparsePoint, or File / Folder with the identity.
+// Fills c from an open handle: the rule (ClassifyOpened), and the identity of
+// a file or folder that is itself.
 void Inspect(HANDLE h, PathCheck& c) {
   const std::wstring fin = FinalPathOf(h);
-  if (fin.empty()) {
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (fin.empty() || !GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)) {
     c.state = PathState::Unreadable;
     return;
   }
   c.finalPath = Narrow(WithoutLongPrefix(fin));
-  if (!ReachesPath(fin, Widen(c.path))) {
-    c.state = PathState::Elsewhere;
-    return;
-  }
-  FILE_ATTRIBUTE_TAG_INFO tag{};
-  if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag)) {
+  c.state = ClassifyOpened(c.path, c.finalPath, tag.FileAttributes);
+  if ((c.state == PathState::File || c.state == PathState::Folder) && !GetFileIdentity(h, c.finalPath, c.identity))
     c.state = PathState::Unreadable;
-    return;
-  }
-  if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    c.state = PathState::ReparsePoint;
-    return;
-  }
-  if (!GetFileIdentity(h, c.finalPath, c.identity)) {
-    c.state = PathState::Unreadable;
-    return;
-  }
-  c.state = (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? PathState::Folder : PathState::File;
 }
 
 // Marks an open file for deletion at its last close.
@@ -192,8 +178,12 @@ PathState FolderOf(const std::string& path) {
 
 // ---- looking -----------------------------------------------------------------
 
-bool SamePath(const std::string& finalPath, const std::string& path) {
-  return SamePathW(Widen(finalPath), Widen(path));
+PathState ClassifyOpened(const std::string& path, const std::string& finalPath, DWORD attributes) {
+  if (finalPath.empty() || !ReachesPath(Widen(finalPath), Widen(path))) return PathState::Elsewhere;
+  // A Windows link opened without following keeps its own final path: only
+  // its attributes tell.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathState::ReparsePoint;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathState::Folder : PathState::File;
 }
 
 bool GetFileIdentity(HANDLE h, const std::string& finalPath, FileIdentity& out) {

@@ -16,8 +16,9 @@
 //
 //   A file is acted on only when it is itself: opened without following
 //   links, the final path of what was opened is the path that was listed
-//   (without regard to case, "\\?\" and "\\?\UNC\" normalised), and it is not
-//   a reparse point.
+//   (without regard to case, "\\?\" and "\\?\UNC\" normalised; a folder on
+//   the way may be spelled in short 8.3 form, the file's own name may not),
+//   and it is not a reparse point.
 //
 // Otherwise a walk never lists it, and an action refuses it and leaves
 // everything in place. The check runs again right before each action. Where
@@ -102,9 +103,10 @@ bool IsFolderItself(const std::string& path);
 // a substitute for the check right before an action.
 bool FileReachesItself(const std::string& path);
 
-// True when `finalPath` (as GetFinalPathNameByHandleW gives it) names the
-// same place as `path`: "\\?\" and "\\?\UNC\" normalised, no regard to case.
-bool SamePath(const std::string& finalPath, const std::string& path);
+// The rule for what opening `path` without following gave: Elsewhere unless
+// the final path names the path (a folder part may be in short form, the
+// last part not), ReparsePoint for that attribute, else Folder or File.
+PathState ClassifyOpened(const std::string& path, const std::string& finalPath, DWORD attributes);
 
 // A file handle closed when it goes out of scope.
 class FileHandle {

@@ -89,6 +89,46 @@ TEST(FileItself, WhatAPathReaches) {
   EXPECT_TRUE(IsFileItself(UpperLocale(kFiles + "plain.tmp")));  // no regard to case
 }
 
+// The rule on what an open gave: the final path, then the attributes (a link
+// opened without following on Windows keeps its own final path).
+TEST(FileItself, TheRuleOnAFinalPathAndAttributes) {
+  const std::string p = "C:\\a\\b.tmp";
+  struct Row {
+    std::string finalPath;
+    DWORD attributes;
+    PathState state;
+  } rows[] = {
+      {"C:\\a\\b.tmp", FILE_ATTRIBUTE_ARCHIVE, PathState::File},
+      {"c:\\A\\B.TMP", FILE_ATTRIBUTE_NORMAL, PathState::File},
+      {"\\\\?\\C:\\a\\b.tmp", FILE_ATTRIBUTE_ARCHIVE, PathState::File},
+      {"C:\\a\\b.tmp", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, PathState::ReparsePoint},
+      {"C:\\a\\b.tmp", FILE_ATTRIBUTE_DIRECTORY, PathState::Folder},
+      {"C:\\a\\b.tmp", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, PathState::ReparsePoint},
+      {"unix\\home\\b.tmp", FILE_ATTRIBUTE_ARCHIVE, PathState::Elsewhere},
+      {"C:\\a\\c.tmp", FILE_ATTRIBUTE_ARCHIVE, PathState::Elsewhere},
+      {"C:\\a\\b.tmp2", FILE_ATTRIBUTE_ARCHIVE, PathState::Elsewhere},
+      {"", FILE_ATTRIBUTE_ARCHIVE, PathState::Elsewhere},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.finalPath);
+    EXPECT_EQ(ClassifyOpened(p, r.finalPath, r.attributes), r.state);
+  }
+  EXPECT_EQ(ClassifyOpened("\\\\srv\\share\\x.tmp", "\\\\?\\UNC\\srv\\share\\x.tmp", 0), PathState::File);
+}
+
+// A recycle counts only when the file is gone afterwards, whatever the shell
+// answered.
+TEST(FileItself, ARecycleCountsOnlyWhenTheFileIsGone) {
+  test::ScratchDir d("core-itself-held");
+  const std::string f = d.Write("held.tmp");
+  HANDLE h = CreateFileW(Widen(f).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(RecycleFileQuiet(f));
+  EXPECT_FALSE(RecycleFile(f));
+  EXPECT_TRUE(FileExists(f));
+  CloseHandle(h);
+}
+
 // A folder may be spelled in short form (some temporary-folder settings give
 // it so); the file's own name may not: a short name can stand for another file.
 TEST(FileItself, ShortNames) {
@@ -185,8 +225,22 @@ TEST(FileItself, WritingRenamingAndDeletingNeverGoThroughALink) {
     EXPECT_FALSE(CreateFileItself(kFiles + name, GENERIC_WRITE, 0, CreateMode::New));
     EXPECT_FALSE(ShellCopyFile(mine, kFiles + name));
   }
-  // A new file in a folder reached through a link would land in the canary.
+  // A name the system rewrites ("x.tmp." is made as "x.tmp"): what was made
+  // is taken back.
   PathCheck c;
+  EXPECT_FALSE(CreateFileItself(d / "made.tmp.", GENERIC_WRITE, 0, CreateMode::New, &c));
+  EXPECT_EQ(c.state, PathState::Elsewhere);
+  EXPECT_FALSE(PathExists(d / "made.tmp"));
+  // Nothing is made through a folder link, not even for a moment.
+  const std::wstring target = Widen(kCore + "rmtarget");
+  WIN32_FILE_ATTRIBUTE_DATA before{}, after{};
+  ASSERT_TRUE(GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &before));
+  Sleep(20);  // past the file system's time resolution
+  EXPECT_FALSE(CreateFileItself(kCore + "rm\\linked\\new.tmp", GENERIC_WRITE, 0, CreateMode::New, &c));
+  EXPECT_EQ(c.state, PathState::Elsewhere);
+  ASSERT_TRUE(GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &after));
+  EXPECT_EQ(CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime), 0);
+  // A new file in a folder reached through a link would land in the canary.
   EXPECT_FALSE(CreateFileItself(kThroughLink + "new.tmp", GENERIC_WRITE, 0, CreateMode::New, &c));
   EXPECT_EQ(c.state, PathState::Elsewhere);
   EXPECT_FALSE(RenameFileItself(mine, kThroughLink + "mine.txt"));
