@@ -208,6 +208,11 @@ std::vector<std::wstring> WalkableSubfolders(const std::wstring& wfolder) {
   return subs;
 }
 
+std::function<int(SHFILEOPSTRUCTW&)>& ShellFileOperationStandIn() {
+  static std::function<int(SHFILEOPSTRUCTW&)> standIn;
+  return standIn;
+}
+
 // Runs one shell file operation; success only when the call returns 0 and
 // no part of it was aborted.
 bool ShellOperation(UINT func, const std::string& from, const std::string* to, FILEOP_FLAGS flags) {
@@ -227,7 +232,7 @@ bool ShellOperation(UINT func, const std::string& from, const std::string* to, F
   op.pFrom = wfrom.c_str();
   op.pTo = to ? wto.c_str() : nullptr;
   op.fFlags = flags;
-  int rc = SHFileOperationW(&op);
+  int rc = ShellFileOperationStandIn() ? ShellFileOperationStandIn()(op) : SHFileOperationW(&op);
   return rc == 0 && !op.fAnyOperationsAborted;
 }
 
@@ -398,6 +403,10 @@ bool RecycleFileQuiet(const std::string& file) { return RecycleWithFlags(file, k
 bool ShellRecycleChecked(const std::string& file, const PathCheck& check) {
   if (check.path != file || !check.IsFile()) return false;
   return ShellOperation(FO_DELETE, file, nullptr, kQuietRecycle);
+}
+
+void SetShellFileOperation(std::function<int(SHFILEOPSTRUCTW& op)> operation) {
+  ShellFileOperationStandIn() = std::move(operation);
 }
 
 bool ShellRecycleQuiet(const std::string& file, PathCheck* check) {

@@ -8,7 +8,10 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/file_itself.h"
@@ -69,6 +72,10 @@ bool ShellRecycleQuiet(const std::string& file, PathCheck* check = nullptr);
 // own between the check and the recycle). Refused unless the check is of
 // this very path and found a file that is itself.
 bool ShellRecycleChecked(const std::string& file, const PathCheck& check);
+// For tests: stands in for the shell's file operation (SHFileOperationW),
+// whose answers for some failures no test can bring about; an empty function
+// restores the shell.
+void SetShellFileOperation(std::function<int(SHFILEOPSTRUCTW& op)> operation);
 
 // False when the file does not exist; else true when it cannot be opened for
 // reading and writing without sharing.

@@ -19,6 +19,7 @@
 #   files\dangling-canary.tmp -> the canary's not-there.tmp
 #   twins\Case.tmp, twins\case.tmp, twins2\Case.tmp, twins2\case.tmp
 #                 names that differ only in case
+#   restore\undo.REG, restore\ZAMO2 Backup.reg -> made.reg (a link to nothing)
 # "remove" also empties the test's own items (qzcore-*) from the sandbox trash.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
@@ -43,6 +44,9 @@ case "${1:-}" in
     ln -s plain.tmp "$root/files/inside.tmp"
     ln -s nowhere.tmp "$root/files/dangling.tmp"
     ln -s "$QZ_CANARY/not-there.tmp" "$root/files/dangling-canary.tmp"
+    mkdir -p "$root/restore"
+    printf 'REGEDIT4\r\n\r\n' >"$root/restore/undo.REG"
+    ln -s made.reg "$root/restore/ZAMO2 Backup.reg"
     for t in twins twins2; do
       printf 'Upper\n' >"$root/$t/Case.tmp"
       printf 'lower\n' >"$root/$t/case.tmp"

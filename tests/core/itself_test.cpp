@@ -11,6 +11,8 @@
 
 #include "core/disk.h"
 #include "core/file_itself.h"
+#include "core/globals.h"
+#include "core/reg_backup.h"
 #include "core/text.h"
 #include "support/sandbox.h"
 
@@ -127,6 +129,31 @@ TEST(FileItself, ARecycleCountsOnlyWhenTheFileIsGone) {
   EXPECT_FALSE(RecycleFile(f));
   EXPECT_TRUE(FileExists(f));
   CloseHandle(h);
+  // A shell that answers "done" and leaves the file.
+  SetShellFileOperation([](SHFILEOPSTRUCTW&) { return 0; });
+  EXPECT_FALSE(RecycleFileQuiet(f));
+  EXPECT_FALSE(RecycleFile(f));
+  SetShellFileOperation(nullptr);
+  EXPECT_TRUE(FileExists(f));
+  EXPECT_TRUE(RecycleFileQuiet(f));
+  EXPECT_FALSE(PathExists(f));
+}
+
+// The restore hands the registry editor only a copy it has just made of an
+// undo file that is itself: the copy's name never leads anywhere else, and a
+// chosen file that is a link is not read.
+TEST(FileItself, RestoreCopiesOnlyWhatIsItself) {
+  if (!HaveFileFixtures() || !IsFileItself(kCore + "restore\\undo.REG"))
+    GTEST_SKIP() << "no link fixtures: run through ./test.sh";
+  const std::string savedTemp = WinTempDir;
+  WinTempDir = kCore + "restore";  // its "ZAMO2 Backup.reg" is a link to nothing
+  ASSERT_EQ(RegistryRestoreCopyPath(), kCore + "restore\\ZAMO2 Backup.reg");
+  EXPECT_FALSE(RestoreRegistryBackup(kCore + "restore\\undo.REG"));
+  EXPECT_FALSE(PathExists(kCore + "restore\\made.reg")) << "the copy was written through the link";
+  EXPECT_FALSE(RestoreRegistryBackup(kFiles + "inside.tmp"));  // a link to plain.tmp
+  EXPECT_FALSE(PathExists(kCore + "restore\\made.reg"));
+  WinTempDir = savedTemp;
+  ExpectFixtureUntouched();
 }
 
 // A folder may be spelled in short form (some temporary-folder settings give

@@ -582,6 +582,28 @@ TEST_F(DeleteTest, AnAliasNeverStandsForAnotherFile) {
   EXPECT_FALSE(Exists(real));
 }
 
+// The recycle is confirmed by what the file is: a file made anew under the
+// listed name right after is not the listed file. The entry goes (the listed
+// file is gone) and the new file is never counted or left checked.
+TEST_F(DeleteTest, AFileMadeAnewUnderTheListedNameIsNotTheListedFile) {
+  const std::string listed = base.Write("anew\\again.tmp", "listed");
+  Scan("anew\\");
+  ASSERT_EQ(e.FilesFound, 1);
+  DeleteHooks hooks;
+  hooks.Recycle = [&](const std::string& p) {
+    // Made before the old one goes, so it is another file for certain.
+    const std::string next = base.Write("anew\\next.dat", "made anew");
+    const bool taken = DeleteFileItself(p);
+    MoveFileW(Widen(next).c_str(), Widen(p).c_str());
+    return taken;
+  };
+  DeleteMarkedFilesCore(e, tree, NoTemp(), hooks);
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(e.DeleteErrors, 0);
+  EXPECT_TRUE(EntryPaths(tree).empty());
+  EXPECT_EQ(qz::test::ReadFileText(listed), "made anew");
+}
+
 TEST_F(DeleteTest, CancelStopsTheWalkAndSkipsTheCleanUp) {
   for (int i = 0; i < 6; ++i) base.Write("can\\f" + std::to_string(i) + ".tmp");
   base.MakeDir("win\\temp\\emptysub");
