@@ -150,8 +150,11 @@ TEST(FileItself, RestoreCopiesOnlyWhatIsItself) {
   ASSERT_EQ(RegistryRestoreCopyPath(), kCore + "restore\\ZAMO2 Backup.reg");
   EXPECT_FALSE(RestoreRegistryBackup(kCore + "restore\\undo.REG"));
   EXPECT_FALSE(PathExists(kCore + "restore\\made.reg")) << "the copy was written through the link";
-  EXPECT_FALSE(RestoreRegistryBackup(kFiles + "inside.tmp"));  // a link to plain.tmp
   EXPECT_FALSE(PathExists(kCore + "restore\\made.reg"));
+  test::ScratchDir temp("core-itself-restore");
+  WinTempDir = ExcludeTrailingBackslash(temp.path());
+  EXPECT_FALSE(RestoreRegistryBackup(kFiles + "inside.tmp"));  // a link to plain.tmp
+  EXPECT_FALSE(PathExists(RegistryRestoreCopyPath()));
   WinTempDir = savedTemp;
   ExpectFixtureUntouched();
 }
