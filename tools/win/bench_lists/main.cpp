@@ -160,8 +160,10 @@ int main(int argc, char** argv) {
       SearchSettings search;
       search.Exceptions = s.Exceptions;
       e.PrepareDriveScan();
-      for (const ExceptionEntry& x : search.Exceptions)
+      for (const ExceptionEntry& x : search.Exceptions) {
         if (!x.IsBuiltIn) x.IsFolder ? e.AddUserFolderException(x.Path) : e.AddFileException(x.Path);
+        PumpMessagesThrottled();  // as the search applies them
+      }
       ui::VNode* cat = AddCategory(tree, "tmp", 0);
       for (int i = 0; i < 2000; ++i) {
         DriveScanNode d;
