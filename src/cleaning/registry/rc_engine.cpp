@@ -88,12 +88,24 @@ void IconSourceFile(std::string& text) {
 }
 
 void SortNames(StringList& names) {
-  std::vector<std::pair<std::wstring, size_t>> keys;
+  // The locale's order without regard to case, through one sort key per name.
+  std::vector<std::pair<std::string, size_t>> keys;
   keys.reserve(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     std::wstring w = Widen(names[i]);
-    if (!w.empty()) CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
-    keys.emplace_back(std::move(w), i);
+    std::string key;
+    int n = w.empty() ? 0
+                      : LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, w.data(),
+                                      static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr, 0);
+    if (n > 0) {
+      key.resize(static_cast<size_t>(n));
+      LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, w.data(), static_cast<int>(w.size()),
+                    reinterpret_cast<wchar_t*>(key.data()), n, nullptr, nullptr, 0);
+      while (!key.empty() && key.back() == '\0') key.pop_back();
+    } else {
+      key = UpperLocale(names[i]);
+    }
+    keys.emplace_back(std::move(key), i);
   }
   std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   StringList sorted;

@@ -103,7 +103,7 @@ PathProbe::Answer PathProbe::TestForms(const std::string& actual) {
     if (from->empty() || to->empty()) continue;
     const std::string prefix = *from + "\\";
     if (!IStartsWith(actual, prefix)) continue;
-    std::string alt = *to + actual.substr(prefix.size());
+    std::string alt = *to + "\\" + actual.substr(prefix.size());
     std::string altKey = UpperLocale(alt);
     if (ContainsI(tried, altKey)) continue;
     tried.push_back(altKey);
