@@ -210,13 +210,13 @@ DeleteResult DeleteMarkedEntriesCore(RegistryScanEngine& e, VTreeModel& tree, co
   };
   int32_t position = 0;
   for (VNode* n : tree.AllNodes()) {
+    e.Pump();
     if (AbortFlag == 1) {
       r.Outcome = DeleteOutcome::Cancelled;
       r.UndoClosed = close();
       RecountResults(e, tree);
       return r;
     }
-    e.Pump();
     if (tree.GetCheckState(n) != CheckState::Checked) continue;
     const RegScanNode& d = tree.Data<RegScanNode>(n);
     if (d.IsCategory && !(IsMruKind(d.Kind) && tree.ChildCount(n) > 0)) continue;
