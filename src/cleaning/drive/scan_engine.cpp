@@ -40,11 +40,6 @@ bool FolderExclusionSet::IsUserEntryUpper(const std::string& upper) const {
 
 namespace {
 
-std::string WithSlash(const std::string& s) {
-  if (s.empty() || s.back() == '\\') return s;
-  return s + "\\";
-}
-
 std::string UpperW(std::wstring w) {
   if (!w.empty()) CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
   return Narrow(w);
@@ -126,7 +121,7 @@ bool IsListableName(const std::string& name, const std::string& fullPath) {
 }
 
 bool IsSafeTempFolder(const std::string& folder, const StringList& protectedFolders) {
-  std::string f = UpperLocale(WithSlash(folder));
+  std::string f = UpperLocale(IncludeTrailingBackslash(folder));
   if (f.size() < 4 || f[1] != ':' || f[2] != '\\') return false;
   int depth = 0;
   for (size_t i = 3; i < f.size(); ++i)
@@ -134,7 +129,7 @@ bool IsSafeTempFolder(const std::string& folder, const StringList& protectedFold
   if (depth < 2) return false;
   for (const std::string& p : protectedFolders) {
     if (p.empty()) continue;
-    std::string u = UpperLocale(WithSlash(p));
+    std::string u = UpperLocale(IncludeTrailingBackslash(p));
     if (StartsWith(u, f)) return false;  // the temporary folder is this folder or above it
   }
   return true;
@@ -171,21 +166,6 @@ ScanEnvironment ScanEnvironment::FromSystem() {
   return env;
 }
 
-bool IsFileLocked(const std::string& file) {
-  std::wstring w = Widen(file);
-  if (GetFileAttributesW(w.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  HANDLE h = CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return true;
-  CloseHandle(h);
-  return false;
-}
-
-DriveScanEngine& DriveScan() {
-  static DriveScanEngine engine;
-  return engine;
-}
-
 // ---- engine --------------------------------------------------------------
 
 DriveScanEngine::DriveScanEngine() = default;
@@ -210,7 +190,7 @@ void DriveScanEngine::PrepareDriveScan(const ScanEnvironment& env) {
   FolderExclusions.Add(SystemTempFolder, false);
   UserTempFolder.clear();
   if (!env.UserTempDir.empty()) {
-    UserTempFolder = UpperLocale(WithSlash(env.UserTempDir));
+    UserTempFolder = UpperLocale(IncludeTrailingBackslash(env.UserTempDir));
     FolderExclusions.Add(UserTempFolder, false);
   }
   SystemTempSafe = IsSafeTempFolder(SystemTempFolder, env.ProtectedFolders);
@@ -227,19 +207,19 @@ void DriveScanEngine::PrepareDriveScan(const ScanEnvironment& env) {
     FolderExclusions.Add(env.WinDir + sub, false);
   MinidumpFolder = env.WinDir + "\\Minidump\\";
 
-  FoldersScanned = FilesExamined = FilesFound = BytesFound = FoldersCounted = 0;
+  FoldersScanned = FilesExamined = Totals.Found = Totals.FoundBytes = FoldersCounted = 0;
   ProgressPosition = 0;
   CountingPhase = ScanningPhase = 0;
   CurrentDrive.clear();
   CurrentFolder.clear();
   CurrentFile.clear();
-  FilesMarked = BytesMarked = FilesDeleted = BytesDeleted = DeleteErrors = 0;
+  Totals.Marked = Totals.MarkedBytes = FilesDeleted = BytesDeleted = DeleteErrors = 0;
 }
 
 void DriveScanEngine::AddUserFolderException(const std::string& folder) {
   std::string f = Trim(folder);
   if (f.empty()) return;
-  FolderExclusions.Add(WithSlash(f), true);
+  FolderExclusions.Add(IncludeTrailingBackslash(f), true);
 }
 
 void DriveScanEngine::AddFileException(const std::string& pathOrName) {
@@ -292,7 +272,7 @@ void DriveScanEngine::AddEntry(VNode* category, const std::string& name, const s
   ScanTree->SetCheckType(n, CheckType::TriState);
   ScanTree->SetCheckState(n, CheckState::Checked);
   ScanTree->SetNodeHeight(n, tall ? kEntryHeightWithInfo : kEntryHeight);
-  if (size > 0) BytesFound += size;
+  if (size > 0) Totals.FoundBytes += size;
 }
 
 void DriveScanEngine::ReadFolder(const std::wstring& folderW, Listing& out, bool keep) {
@@ -325,7 +305,7 @@ void DriveScanEngine::CountFolders(const std::string& folder) {
   listings_.clear();
   listedEntries_ = 0;
   // Iterative walk in the same order as a recursive one.
-  std::vector<std::wstring> stack{Widen(WithSlash(folder))};
+  std::vector<std::wstring> stack{Widen(IncludeTrailingBackslash(folder))};
   std::vector<std::wstring> subs;
   Listing listing;
   while (!stack.empty() && AbortFlag != 1) {
@@ -426,7 +406,7 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
         if ((ext == ".LNK" && CheckLnkTargets == 1) || (ext == ".PIF" && CheckPifTargets == 1)) {
           if (!IsShortcutTargetMissing(full, &info)) continue;
         }
-        ++FilesFound;
+        ++Totals.Found;
         FoundFiles.AddUpper(upperFull);
         AddEntry(category, name, ExcludeTrailingBackslash(folder), f.size, info);
       }
@@ -443,7 +423,7 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
 void DriveScanEngine::ScanFolderWithMask(const std::string& folderIn, const std::string& mask) {
   if (AbortFlag == 1 || folderIn.size() <= 3 || !ScanTree || !CurrentCategoryNode) return;
   ErrorModeGuard guard;
-  const std::string folder = WithSlash(folderIn);
+  const std::string folder = IncludeTrailingBackslash(folderIn);
   CurrentFolder = folder;
   const std::string upper = UpperLocale(folder);
   // A temporary folder that is a drive root, too shallow, or holds a system
@@ -490,7 +470,7 @@ void DriveScanEngine::ScanMaskFolder(const std::wstring& folderW, const std::str
     if (SkipLockedFiles == 1 && LeaveOutLocked(folderW + f.name, f.attr)) continue;
     if (FoundFiles.ContainsUpper(U)) continue;
     FoundFiles.AddUpper(U);
-    ++FilesFound;
+    ++Totals.Found;
     AddEntry(CurrentCategoryNode, name, folderNoSlash, f.size, {});
   }
   for (const std::wstring& s : subs) {

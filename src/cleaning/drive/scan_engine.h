@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "cleaning/drive/wild_match.h"
+#include "cleaning/frame/result_rules.h"
 #include "core/stringlist.h"
 #include "ui/vtree_model.h"
 
@@ -135,17 +136,16 @@ class DriveScanEngine {
   // ---- progress (read by the window's timer and by the summary)
   int64_t FoldersScanned = 0;
   int64_t FilesExamined = 0;
-  int64_t FilesFound = 0;
-  int64_t BytesFound = 0;
   int64_t FoldersCounted = 0;
   int32_t ProgressPosition = 0;
   uint8_t CountingPhase = 0;
   uint8_t ScanningPhase = 0;
   std::string CurrentDrive, CurrentFolder, CurrentFile;
 
-  // ---- totals of the result tree and the delete step
-  int64_t FilesMarked = 0;
-  int64_t BytesMarked = 0;
+  // ---- totals of the result tree (Found and FoundBytes grow as the search
+  // finds; the result window keeps Marked in step with the user's checks) and
+  // the delete step's counters
+  cleaning::ResultTotals Totals;
   int64_t FilesDeleted = 0;
   int64_t BytesDeleted = 0;
   int64_t DeleteErrors = 0;
@@ -201,12 +201,5 @@ class DriveScanEngine {
   size_t listedEntries_ = 0;
   static constexpr size_t kListingBudget = 400000;
 };
-
-// The engine the Drive Cleaner window and the One-Click-Optimizer share.
-DriveScanEngine& DriveScan();
-
-// Open-for-exclusive-use test: false when the file does not exist; else true
-// when it cannot be opened for reading and writing without sharing.
-bool IsFileLocked(const std::string& file);
 
 }  // namespace qz::dc

@@ -88,7 +88,7 @@ TEST_F(EngineTest, RootAndShortTopLevelFolders) {
   EXPECT_TRUE(Has(found, base / "data\\d.tmp"));
   EXPECT_GT(e.FoldersScanned, 4);
   EXPECT_GT(e.FilesExamined, 2);
-  EXPECT_EQ(e.FilesFound, static_cast<int64_t>(found.size()));
+  EXPECT_EQ(e.Totals.Found, static_cast<int64_t>(found.size()));
 }
 
 // Names with ".EXE." or without a dot are left out; the first mask in list
@@ -229,7 +229,7 @@ TEST_F(EngineTest, FoundOnceByTwoPasses) {
   e.ScanDrive("D:\\", "qzdc\\");
   EXPECT_EQ(tree.ChildCount(tmpCat), 1u);
   EXPECT_EQ(tree.ChildCount(bakCat), 0u);
-  EXPECT_EQ(e.FilesFound, 1);
+  EXPECT_EQ(e.Totals.Found, 1);
 }
 
 TEST_F(EngineTest, CrashDumpsMatchTheLongName) {
@@ -263,7 +263,7 @@ TEST_F(EngineTest, LargeSparseFilesKeepTheirSize) {
     total += d.Size;
   }
   EXPECT_EQ(total, 8 * gib);
-  EXPECT_EQ(e.BytesFound, 8 * gib);
+  EXPECT_EQ(e.Totals.FoundBytes, 8 * gib);
 }
 
 TEST_F(EngineTest, LockedAndReadOnlyFilesLeftOutWhenAsked) {
@@ -403,7 +403,7 @@ TEST_F(EngineTest, CancelAfterKItemsInEachPass) {
   for (int i = 0; i < 8; ++i) base.Write("drv\\d" + std::to_string(i) + ".tmp");
   const int k = 3;
   SetMessagePump([&] {
-    if (e.FilesFound >= k) AbortFlag = 1;
+    if (e.Totals.Found >= k) AbortFlag = 1;
     Sleep(32);  // so that the next throttled pump runs at the very next item
   });
   Sleep(35);  // the first throttled pump of each pass runs at once
@@ -412,7 +412,7 @@ TEST_F(EngineTest, CancelAfterKItemsInEachPass) {
   EXPECT_EQ(tree.ChildCount(tmpCat), static_cast<uint32_t>(k));
 
   AbortFlag = 0;
-  e.FilesFound = 0;
+  e.Totals.Found = 0;
   e.CurrentCategoryNode = nullptr;
   UseMasks({{"*.TMP", bakCat}});
   Sleep(35);
