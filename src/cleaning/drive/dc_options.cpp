@@ -28,19 +28,6 @@ using ui::VNode;
 
 namespace {
 
-// The system's error boxes for drives without a medium stay off while the
-// shell is asked about drives.
-class QuietErrorMode {
- public:
-  QuietErrorMode() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
-  ~QuietErrorMode() { SetErrorMode(old_); }
-  QuietErrorMode(const QuietErrorMode&) = delete;
-  QuietErrorMode& operator=(const QuietErrorMode&) = delete;
-
- private:
-  UINT old_;
-};
-
 HICON ShellIconFor(const wchar_t* name, DWORD attributes, bool small) {
   SHFILEINFOW info{};
   UINT flags = SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON);
@@ -258,17 +245,7 @@ DriveCleanerOptions TForm_DC_Options::CurrentOptions() const {
   return o;
 }
 
-std::vector<DriveRow> TForm_DC_Options::CurrentDrives() const {
-  std::vector<DriveRow> rows;
-  for (int i = 0; i < ListView_Drives->ItemCount(); ++i) {
-    DriveRow r;
-    r.Caption = ListView_Drives->ItemText(i, 0);
-    r.RootPath = ListView_Drives->ItemText(i, 1);
-    r.Checked = ListView_Drives->Checked(i);
-    rows.push_back(std::move(r));
-  }
-  return rows;
-}
+std::vector<DriveRow> TForm_DC_Options::CurrentDrives() const { return cleaning::ReadDriveList(*ListView_Drives); }
 
 std::vector<MaskGroup> TForm_DC_Options::CurrentGroups() {
   std::vector<MaskGroup> out;
@@ -346,24 +323,9 @@ bool TForm_DC_Options::LoadDriveExceptions() {
 }
 
 void TForm_DC_Options::FillDriveList() {
-  ListView_Drives->Clear();
-  ImageList_Drives->Clear();
-  std::vector<DriveRow> rows = ListFixedDrives();
-  ApplyDriveChoice(Location, rows);
-  for (const DriveRow& r : rows) {
-    int image = -1;
-    {
-      QuietErrorMode quiet;
-      SHFILEINFOW info{};
-      if (SHGetFileInfoW(Widen(r.RootPath).c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
-          info.hIcon) {
-        image = ImageList_Drives->AddIcon(info.hIcon);
-        DestroyIcon(info.hIcon);
-      }
-    }
-    int i = ListView_Drives->AddItem(r.Caption, {r.RootPath}, image);
-    ListView_Drives->SetChecked(i, r.Checked);
-  }
+  std::vector<DriveRow> rows = cleaning::ListFixedDrives();
+  cleaning::ApplyDriveChoice(Location.root, Location.key, rows);
+  cleaning::FillDriveList(*ListView_Drives, *ImageList_Drives, rows);
 }
 
 bool TForm_DC_Options::SaveDriveCleanerOptions() {

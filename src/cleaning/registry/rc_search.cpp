@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "cleaning/frame/result_rules.h"
 #include "core/globals.h"
 #include "core/pump.h"
 #include "core/registry.h"
@@ -13,10 +14,6 @@ using ui::CheckState;
 using ui::CheckType;
 using ui::VNode;
 using ui::VTreeModel;
-
-std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german) {
-  return tr ? tr(key, german) : german;
-}
 
 // ---- search ---------------------------------------------------------------------
 
@@ -36,14 +33,6 @@ VNode* AddKindCategory(RegistryScanEngine& e, VTreeModel& tree, const KindChoice
   tree.SetCheckState(n, CheckState::Checked);
   tree.SetNodeHeight(n, kCategoryHeight);
   return n;
-}
-
-void RemoveEmptyCategories(VTreeModel& tree) {
-  for (VNode* n = tree.GetFirst(); n;) {
-    VNode* next = tree.GetNextSibling(n);
-    if (tree.ChildCount(n) == 0) tree.DeleteNode(n);
-    n = next;
-  }
 }
 
 SearchOutcome RunRegistrySearchCore(RegistryScanEngine& e, VTreeModel& tree, const SearchRequest& request,
@@ -74,7 +63,7 @@ SearchOutcome RunRegistrySearchCore(RegistryScanEngine& e, VTreeModel& tree, con
     e.MarkedCount = 0;
     return SearchOutcome::Cancelled;
   }
-  if (request.HideEmpty) RemoveEmptyCategories(tree);
+  if (request.HideEmpty) cleaning::RemoveEmptyCategories(tree);
   tree.FullCollapse();
   RecountResults(e, tree);
   e.SearchComplete = true;

@@ -21,14 +21,10 @@
 #include <vector>
 
 #include "cleaning/registry/rc_engine.h"
+#include "core/translation.h"
 #include "ui/vtree_model.h"
 
 namespace qz::rc {
-
-// Translation of a user text: (key, German default) -> text. An empty
-// function keeps the German default.
-using TranslateFn = std::function<std::string(const std::string& key, const std::string& german)>;
-std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german);
 
 // A kind the search runs, as the options window's kind tree gives it.
 struct KindChoice {
@@ -60,7 +56,6 @@ SearchOutcome RunRegistrySearchCore(RegistryScanEngine& e, ui::VTreeModel& tree,
 // A kind's category node: tri-state box below kind 10, plain box from 10 on,
 // checked, 40 high; kinds 10-16 carry HKEY_CURRENT_USER and the list's key.
 ui::VNode* AddKindCategory(RegistryScanEngine& e, ui::VTreeModel& tree, const KindChoice& kind);
-void RemoveEmptyCategories(ui::VTreeModel& tree);
 
 // ---- counts -----------------------------------------------------------------
 
