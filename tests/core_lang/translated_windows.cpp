@@ -4,6 +4,9 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "cleaning/registry/rc_form.h"
+#include "cleaning/registry/rc_options.h"
+#include "cleaning/registry/rc_result.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 
@@ -27,6 +30,13 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_RC", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC(nullptr)); }},
+      {"TForm_RC_Options", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC_Options(nullptr)); }},
+      {"TForm_RC_Result",
+       [] {
+         static rc::RegistryCleaner engine;
+         return std::unique_ptr<ui::Component>(new rc::TForm_RC_Result(nullptr, engine));
+       }},
   };
   return windows;
 }

@@ -1,13 +1,12 @@
 #include "cleaning/drive/dc_options.h"
 
-#include <shellapi.h>
-
 #include <memory>
 
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_search.h"
 #include "cleaning/drive/drive_cleaner.h"
 #include "cleaning/frame/module_window.h"
+#include "cleaning/frame/shell_icons.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
@@ -16,7 +15,6 @@
 #include "ui/help_router.h"
 #include "ui/listview.h"
 #include "ui/pagecontrol.h"
-#include "ui/picture.h"
 #include "ui/stdctrls.h"
 #include "ui/vtree_view.h"
 
@@ -26,36 +24,6 @@ using ui::CheckState;
 using ui::CheckType;
 using ui::VNode;
 
-namespace {
-
-HICON ShellIconFor(const wchar_t* name, DWORD attributes, bool small) {
-  SHFILEINFOW info{};
-  UINT flags = SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON);
-  if (!SHGetFileInfoW(name, attributes, &info, sizeof info, flags)) return nullptr;
-  return info.hIcon;
-}
-
-// Adds an icon, or a plain page picture when there is none, so the indices
-// stay as designed.
-void AddIconOrBlank(ui::ImageList& list, HICON icon) {
-  if (icon && list.AddIcon(icon) >= 0) {
-    DestroyIcon(icon);
-    return;
-  }
-  if (icon) DestroyIcon(icon);
-  ui::Picture p(list.Width(), list.Height(), 0x00000000);
-  const int w = list.Width(), h = list.Height();
-  for (int y = 1; y < h - 1; ++y)
-    for (int x = w / 5; x < w - w / 5; ++x) {
-      const bool edge = y == 1 || y == h - 2 || x == w / 5 || x == w - w / 5 - 1;
-      p.SetPixel(x, y, edge ? 0xFF606060 : 0xFFFFFFFF);
-    }
-  p.SetTransparent(true);
-  list.Add(p);
-}
-
-}  // namespace
-
 void FillFileTypeImages(ui::ImageList& list) {
   list.Clear();
   // One typical file name per picture: 0 temporary files, 5 help index,
@@ -63,7 +31,7 @@ void FillFileTypeImages(ui::ImageList& list) {
   static const wchar_t* const kNames[kFileTypeImageCount] = {
       L"x.tmp", L"x.txt", L"x.exe", L"x.dll", L"x.ini", L"x.hlp",
       L"x.log", L"x.bmp", L"x.lnk", L"x.zip", L"x.chk", L"x.bak"};
-  for (const wchar_t* n : kNames) AddIconOrBlank(list, ShellIconFor(n, FILE_ATTRIBUTE_NORMAL, false));
+  for (const wchar_t* n : kNames) cleaning::AddShellIcon(list, n);
 }
 
 TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC_Options") {
@@ -217,8 +185,8 @@ void TForm_DC_Options::FormCreate() {
   PageControl1->SetActivePageIndex(0);
   FillFileTypeImages(*ImageList_Filetypes);
   ImageList_Ausnahme->Clear();
-  AddIconOrBlank(*ImageList_Ausnahme, ShellIconFor(L"x.txt", FILE_ATTRIBUTE_NORMAL, false));
-  AddIconOrBlank(*ImageList_Ausnahme, ShellIconFor(L"folder", FILE_ATTRIBUTE_DIRECTORY, false));
+  cleaning::AddShellIcon(*ImageList_Ausnahme, L"x.txt");
+  cleaning::AddShellIcon(*ImageList_Ausnahme, L"folder", FILE_ATTRIBUTE_DIRECTORY);
 
   if (!LoadMaskGroups()) QuitForMissingListFile();
   DriveCleanerOptions o;

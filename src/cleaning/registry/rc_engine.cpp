@@ -207,6 +207,11 @@ RegistryScanEngine::RegistryScanEngine() = default;
 RegistryScanEngine::RegistryScanEngine(ScanLocations locations, FileSystemAccess* fs, ProbeFolders folders)
     : Locations(std::move(locations)), Probe(fs, std::move(folders)), locationsSet_(true) {}
 
+void RegistryScanEngine::UseLocations(ScanLocations locations) {
+  Locations = std::move(locations);
+  locationsSet_ = true;
+}
+
 void RegistryScanEngine::LocationsFromSystemOnce() {
   if (locationsSet_) return;
   Locations = ScanLocations::FromSystem(IsNT != 0);
@@ -269,6 +274,7 @@ VNode* RegistryScanEngine::AddEntry(RegScanNode&& node) {
   node.CategoryName = CurrentCategoryName;
   node.ImageIndex = CurrentImageIndex;
   node.IsCategory = 0;
+  ++FoundCount;
   const bool mru = IsMruKind(CurrentKind);
   VNode* n = ResultTree->AddChild(CurrentCategory, std::move(node));
   if (mru) {

@@ -116,11 +116,13 @@ class RegistryScanEngine {
  public:
   RegistryScanEngine();  // real locations (filled at the first search) and the real file system
   RegistryScanEngine(ScanLocations locations, FileSystemAccess* fs, ProbeFolders folders);
+  // Reads these locations from now on (tests point them at scratch keys).
+  void UseLocations(ScanLocations locations);
 
   // ---- scan state (read by the progress timer, the summary and the delete)
   std::string CheckedDrives;   // upper-case letters of the drives tested
   int32_t ExaminedCount = 0;
-  int32_t FoundCount = 0;
+  int32_t FoundCount = 0;     // counted while searching, recounted from the tree after
   int32_t MarkedCount = 0;
   std::string CurrentKeyText, CurrentValueText;
   ui::VTreeModel* ResultTree = nullptr;

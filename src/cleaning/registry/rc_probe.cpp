@@ -70,16 +70,16 @@ std::string CaseAsIn(const std::string& upper, const std::string& hint) {
   return Narrow(std::wstring_view(h).substr(p, u.size()));
 }
 
-PathProbe::PathProbe() : fs_(&real_), folders_(ProbeFolders::FromSystem()) {}
+PathProbe::PathProbe() : folders_(ProbeFolders::FromSystem()) {}
 
-PathProbe::PathProbe(FileSystemAccess* fs, ProbeFolders folders) : fs_(fs ? fs : &real_), folders_(std::move(folders)) {}
+PathProbe::PathProbe(FileSystemAccess* fs, ProbeFolders folders) : fs_(fs), folders_(std::move(folders)) {}
 
 void PathProbe::Reset() { memo_.clear(); }
 
 DWORD PathProbe::Ask(const std::string& path, DWORD* attributes) {
   ++calls_;
   *attributes = 0;
-  return fs_->Probe(path, attributes);
+  return Fs().Probe(path, attributes);
 }
 
 PathProbe::Answer PathProbe::TestForm(const std::string& path) {
@@ -145,7 +145,7 @@ std::optional<std::string> PathProbe::LongForm(const std::string& path) {
     if (!first && part.find('~') != std::string::npos) {
       std::string name;
       ++calls_;
-      if (!fs_->LongName(out + part, name) || name.empty()) return std::nullopt;
+      if (!Fs().LongName(out + part, name) || name.empty()) return std::nullopt;
       part = name;
     }
     out += part;

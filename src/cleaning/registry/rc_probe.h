@@ -91,8 +91,10 @@ class PathProbe {
   Answer TestForm(const std::string& path);
   Answer TestForms(const std::string& path);
 
+  FileSystemAccess& Fs() { return fs_ ? *fs_ : real_; }
+
   RealFileSystem real_;
-  FileSystemAccess* fs_;
+  FileSystemAccess* fs_ = nullptr;  // nullptr: real_
   ProbeFolders folders_;
   std::unordered_map<std::string, Answer> memo_;
   int64_t calls_ = 0;

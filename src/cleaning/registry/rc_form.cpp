@@ -1,0 +1,327 @@
+#include "cleaning/registry/rc_form.h"
+
+#include <memory>
+
+#include "cleaning/frame/result_rules.h"
+#include "cleaning/registry/rc_options.h"
+#include "cleaning/registry/rc_result.h"
+#include "core/globals.h"
+#include "core/msgbox.h"
+#include "core/reg_backup.h"
+#include "core/text.h"
+#include "ui/form_translation.h"
+#include "ui/graphics.h"
+#include "ui/pagecontrol.h"
+#include "ui/stdctrls.h"
+#include "ui/vtree_view.h"
+
+namespace qz::rc {
+
+namespace {
+
+const cleaning::ModuleInfo kRegistryCleanerInfo{.Code = "RC",
+                                                .Title = "Registry Cleaner",
+                                                .Group = "Cleaning-Tools",
+                                                .TimerInterval = 500,
+                                                .HasCancel = true,
+                                                .TimerName = "JvThreadTimer_RegCleaner"};
+
+ui::Label* LineLabel(ui::TabSheet* page, const char* name, int top) {
+  auto* l = new ui::Label(page, name);
+  l->SetAutoSize(false);
+  l->SetEndEllipsis(true);
+  l->SetShowAccelChar(false);
+  l->SetBounds(16, top, 608, 16);
+  return l;
+}
+
+}  // namespace
+
+TForm_RC::TForm_RC(ui::Component* owner) : CleanerWizard(owner, "TForm_RC", kRegistryCleanerInfo) {
+  // Page 0: start
+  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
+  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim Registry Cleaner");
+  JvLinkLabel_Start = AddPageText(
+      TabSheet_Start, "JvLinkLabel_Start",
+      "Der Registry Cleaner sucht in der Registrierdatenbank nach Einträgen, deren Dateien nicht mehr "
+      "vorhanden sind, und nach den Listen zuletzt benutzter Dateien. Vor dem Löschen wird jeder Eintrag in "
+      "einem Backup gesichert, das Sie jederzeit zurückspielen können.<br><br>Bitte wählen Sie, was Sie tun "
+      "möchten, und klicken Sie dann auf <b>Weiter</b>.",
+      48, 90);
+  RadioButton_Start = new ui::RadioButton(TabSheet_Start, "RadioButton_Start",
+                                          "Unnötige Einträge in der Registrierdatenbank jetzt suchen");
+  RadioButton_Start->SetBounds(40, 160, 560, 20);
+  RadioButton_Start->SetChecked(true);
+  RadioButton_Options = new ui::RadioButton(TabSheet_Start, "RadioButton_Options",
+                                            "Einstellungen für diesen Programmteil bearbeiten");
+  RadioButton_Options->SetBounds(40, 188, 560, 20);
+  RadioButton_Backups = new ui::RadioButton(TabSheet_Start, "RadioButton_Backups", "Backups bearbeiten");
+  RadioButton_Backups->SetBounds(40, 216, 560, 20);
+  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Options, RadioButton_Backups}) {
+    r->Tag = 1;
+    r->SetTabStop(true);
+  }
+
+  // Page 1: search
+  TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
+  Label_Search_Header = AddPageTitle(TabSheet_Search, "Label_Search_Header", "Suche nach verwaisten Einträgen");
+  JvLinkLabel_Search = AddPageText(TabSheet_Search, "JvLinkLabel_Search",
+                                   "Bitte haben Sie einen Moment Geduld, die Registrierdatenbank wird "
+                                   "untersucht.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
+  JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 120, 16);
+  Label_RC_Typ = LineLabel(TabSheet_Search, "Label_RC_Typ", 142);
+  Label_RC_Key = LineLabel(TabSheet_Search, "Label_RC_Key", 162);
+  Label_RC_Value = LineLabel(TabSheet_Search, "Label_RC_Value", 182);
+  ProgressBar_RC_search = new ui::ProgressBar(TabSheet_Search, "ProgressBar_RC_search");
+  ProgressBar_RC_search->SetBounds(16, 212, 608, 18);
+  Label_RC_ExaminedCount = LineLabel(TabSheet_Search, "Label_RC_ExaminedCount", 250);
+  Label_RC_FoundCount = LineLabel(TabSheet_Search, "Label_RC_FoundCount", 268);
+  Label_RC_CategoryDone = LineLabel(TabSheet_Search, "Label_RC_CategoryDone", 286);
+  Label_RC_CategoryTotal = LineLabel(TabSheet_Search, "Label_RC_CategoryTotal", 304);
+  for (ui::Label* l : {Label_RC_ExaminedCount, Label_RC_FoundCount, Label_RC_CategoryDone, Label_RC_CategoryTotal})
+    l->SetVisible(false);
+
+  // Page 2: result
+  TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
+  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", "Verwaiste Einträge gefunden");
+  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
+  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
+  JvLinkLabel_ResultHint = AddPageText(
+      TabSheet_Result, "JvLinkLabel_ResultHint",
+      "Mit <b>Details anzeigen</b> sehen Sie jeden gefundenen Eintrag und können die Auswahl ändern.<br>"
+      "Mit <b>Weiter</b> werden die markierten Einträge gesichert und gelöscht.",
+      130, 40);
+  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
+  Button_Results->SetBounds(16, 184, 140, 25);
+  Button_Results->SetTabStop(true);
+  Button_Results->Tag = 1;
+
+  // Page 3: delete
+  TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
+  Label_Delete_Header = AddPageTitle(TabSheet_Delete, "Label_Delete_Header", "Einträge werden gelöscht");
+  ProgressBar_RC_Delete = new ui::ProgressBar(TabSheet_Delete, "ProgressBar_RC_Delete");
+  ProgressBar_RC_Delete->SetBounds(16, 120, 608, 18);
+
+  // Page 4: backups
+  TabSheet_Backups = AddWizardPage("TabSheet_Backups", "Backups");
+  Label_Backups_Header = AddPageTitle(TabSheet_Backups, "Label_Backups_Header", "Backups bearbeiten");
+  JvLinkLabel_Backups = AddPageText(TabSheet_Backups, "JvLinkLabel_Backups",
+                                    "Vor jedem Löschen wurden die Einträge gesichert. Wählen Sie ein Backup und "
+                                    "klicken Sie auf <b>Zurückspielen</b>, um die Einträge wiederherzustellen.",
+                                    48, 36);
+  VirtualDrawTree_Backups = new ui::VTreeView(TabSheet_Backups, "VirtualDrawTree_Backups");
+  VirtualDrawTree_Backups->SetBounds(16, 92, 496, 250);
+  VirtualDrawTree_Backups->AddColumn("Datum", 348);
+  VirtualDrawTree_Backups->AddColumn("Gelöschte Einträge", 128);
+  VirtualDrawTree_Backups->SetShowRoot(false);
+  VirtualDrawTree_Backups->SetShowTreeLines(false);
+  VirtualDrawTree_Backups->SetMultiSelect(true);
+  VirtualDrawTree_Backups->SetDefaultNodeHeight(20);
+  VirtualDrawTree_Backups->Tree().SetRecordType<RcBackupNode>();
+  VirtualDrawTree_Backups->SetTabStop(true);
+  Button_Restore = new ui::Button(TabSheet_Backups, "Button_Restore", "Zurückspielen");
+  Button_Restore->SetBounds(524, 92, 100, 25);
+  Button_Delete = new ui::Button(TabSheet_Backups, "Button_Delete", "Löschen");
+  Button_Delete->SetBounds(524, 124, 100, 25);
+  for (ui::Button* b : {Button_Restore, Button_Delete}) {
+    b->Tag = 1;
+    b->SetTabStop(true);
+  }
+
+  // ---- handlers
+  Button_Results->OnClick = [this] { Button_ResultsClick(); };
+  Button_Restore->OnClick = [this] { Button_RestoreClick(); };
+  Button_Delete->OnClick = [this] { Button_DeleteClick(); };
+  VirtualDrawTree_Backups->OnDrawNode = [this](const ui::TreeCell& c) { DrawBackupRow(c); };
+  engine_.SearchEvents.OnKind = [this](const KindChoice& k) { KindStarted(k); };
+  engine_.DeleteEvents.OnProgress = [this](int32_t position) { ProgressBar_RC_Delete->SetPosition(position); };
+  // The undo-file dialogs appear even while the optimizer drives the window.
+  engine_.UndoFileError = [this](const std::string& text) {
+    ShowMessageBox(IsWindowVisible(Handle()) ? Handle() : nullptr, text, MsgKind::Error);
+  };
+  RestoreBackup = [](const std::string& file) { return RestoreRegistryBackup(file); };
+}
+
+TForm_RC::~TForm_RC() {
+  // The windows that show the engine's tree go before the engine.
+  delete result_;
+  delete options_;
+}
+
+void TForm_RC::CreateModuleWindows() {
+  engine_.Tr = Translator(*this);
+  options_ = new TForm_RC_Options(this);
+  options_->DoCreate();
+  engine_.Settings = options_->Location;
+  result_ = new TForm_RC_Result(this, engine_);
+  result_->DoCreate();
+  result_->KindImages = options_->ImageList_REG;
+  engine_.BindTree(result_->Model());
+}
+
+void TForm_RC::ModuleCreate() {
+  BackupFolder = RegistryBackupFolder();
+  VirtualDrawTree_Backups->Tree().Clear();
+}
+
+void TForm_RC::TranslateExtras() { TranslateTreeColumns(Name, *VirtualDrawTree_Backups); }
+
+// ---- the wizard's steps --------------------------------------------------
+
+void TForm_RC::NextClick() {
+  switch (State()) {
+    case cleaning::WizardState::Start:
+      if (RadioButton_Start->Checked()) {
+        RunRegistrySearch();
+      } else if (RadioButton_Options->Checked()) {
+        cleaning::ShowModalWindow(*options_);
+      } else if (RadioButton_Backups->Checked()) {
+        ListRegistryBackups();
+        SetState(cleaning::WizardState::LastPage);
+      }
+      break;
+    case cleaning::WizardState::Results:
+      DeleteMarkedEntries();
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm_RC::KindStarted(const KindChoice& k) {
+  Label_RC_Typ->SetCaption(k.Name);
+  Label_RC_Key->SetCaption("");
+  Label_RC_Value->SetCaption("");
+  ProgressBar_RC_search->SetRange(0, 0);
+  ProgressBar_RC_search->SetPosition(0);
+  ProgressBar_RC_search->Update();
+}
+
+void TForm_RC::ProgressTimerEvent() {
+  const RegistryScanEngine& e = engine_.Scan;
+  Label_RC_Key->SetCaption(e.CurrentKeyText);
+  Label_RC_Value->SetCaption(e.CurrentValueText);
+  ProgressBar_RC_search->SetMax(e.CategoryTotal);
+  ProgressBar_RC_search->SetPosition(e.CategoryDone);
+  Label_RC_ExaminedCount->SetCaption(std::to_string(e.ExaminedCount));
+  Label_RC_FoundCount->SetCaption(std::to_string(e.FoundCount));
+  Label_RC_CategoryDone->SetCaption(std::to_string(e.CategoryDone));
+  Label_RC_CategoryTotal->SetCaption(std::to_string(e.CategoryTotal));
+}
+
+// ---- the cleaner wizard's hooks ----------------------------------------------
+
+bool TForm_RC::PrepareSearch() {
+  request_.Drives = options_->CheckedDrives();
+  request_.Kinds = options_->CheckedKindList();
+  request_.HideEmpty = cleaning::ReadHideEmptyCategories();
+  if (!request_.Drives.empty()) return true;
+  Message(NoDrivesMessage(engine_.Tr), MsgKind::Warning);
+  return false;
+}
+
+cleaning::SearchOutcome TForm_RC::Search() {
+  Label_RC_Typ->SetCaption("");
+  Label_RC_Key->SetCaption("");
+  Label_RC_Value->SetCaption("");
+  ProgressBar_RC_search->SetPosition(0);
+  result_->Captions = ResultCaptionsFrom(engine_.Tr);
+  result_->KindImages = options_->ImageList_REG;
+  const SearchOutcome outcome = engine_.RunSearch(request_);
+  result_->RecountResults();
+  result_->Tree->Invalidate();
+  switch (outcome) {
+    case SearchOutcome::Found: return cleaning::SearchOutcome::Found;
+    case SearchOutcome::NothingFound: return cleaning::SearchOutcome::NothingFound;
+    default: return cleaning::SearchOutcome::Cancelled;
+  }
+}
+
+void TForm_RC::ShowSummary() { JvLinkLabel_Result->SetCaption(SummaryText(engine_.Scan, engine_.Tr)); }
+
+std::string TForm_RC::NothingFoundText() { return ZeroFoundMessage(engine_.Tr); }
+
+int64_t TForm_RC::CountMarked() {
+  RegistryScanEngine& e = engine_.Scan;
+  e.DeletedCount = e.DeleteErrorCount = 0;
+  // The marks as they stand in the tree now; none after a cancelled search.
+  HasMarkedEntries(e, engine_.Tree());
+  return e.MarkedCount;
+}
+
+std::string TForm_RC::NothingMarkedText() { return NothingSelectedMessage(engine_.Tr); }
+
+std::string TForm_RC::ConfirmDeleteText() { return SureToDeleteMessage(engine_.Tr); }
+
+cleaning::DeleteOutcome TForm_RC::DeleteMarked() {
+  ProgressBar_RC_Delete->SetRange(0, engine_.Scan.MarkedCount);
+  ProgressBar_RC_Delete->SetPosition(0);
+  const DeleteResult r = engine_.RunDelete();
+  result_->RecountResults();
+  result_->Tree->Invalidate();
+  return r.Outcome == DeleteOutcome::Done ? cleaning::DeleteOutcome::Finished : cleaning::DeleteOutcome::Stopped;
+}
+
+std::string TForm_RC::DeletedText() { return DeletedMessage(engine_.Scan, engine_.Tr); }
+
+cleaning::ResultWindow* TForm_RC::Results() { return result_; }
+
+// ---- the backups page -----------------------------------------------------
+
+void TForm_RC::ListRegistryBackups() {
+  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
+  t.Clear();
+  for (RcBackupNode& row : ListRegistryBackupFiles(BackupFolder)) t.AddChild(nullptr, std::move(row));
+  VirtualDrawTree_Backups->Invalidate();
+}
+
+void TForm_RC::DrawBackupRow(const ui::TreeCell& c) {
+  const RcBackupNode& d = VirtualDrawTree_Backups->Tree().Data<RcBackupNode>(c.node);
+  c.Text(0, 2, c.column == 0 ? d.Name : std::to_string(d.Count));
+}
+
+void TForm_RC::Button_RestoreClick() {
+  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
+  ui::VNode* n = t.GetFirstSelected();
+  if (!n) {
+    Message(NoBackupSelectedMessage(engine_.Tr), MsgKind::Warning);
+    return;
+  }
+  // The registry editor imports the undo file; the list stays as it is.
+  if (RestoreBackup) RestoreBackup(t.Data<RcBackupNode>(n).Path);
+}
+
+void TForm_RC::Button_DeleteClick() {
+  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
+  if (!t.GetFirstSelected()) {
+    Message(NoBackupSelectedMessage(engine_.Tr), MsgKind::Warning);
+    return;
+  }
+  if (Message(DeleteBackupMessage(engine_.Tr), MsgKind::Question, MsgButtons::YesNo) != IDYES) return;
+  std::vector<ui::VNode*> rows;
+  std::vector<std::string> files;
+  for (ui::VNode* n : t.SelectedNodes()) {
+    rows.push_back(n);
+    files.push_back(t.Data<RcBackupNode>(n).Path);
+  }
+  const std::vector<bool> gone = RecycleBackupFiles(files, RecycleBackup);
+  bool failed = false;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (gone[i])
+      t.DeleteNode(rows[i]);
+    else
+      failed = true;
+  }
+  VirtualDrawTree_Backups->Invalidate();
+  if (failed) Message(DeleteBackupFailedMessage(engine_.Tr), MsgKind::Error);
+}
+
+// ---- the launch table's factory -------------------------------------------
+
+ui::Form* CreateRegistryCleanerWindow(ui::Component* owner) {
+  std::unique_ptr<TForm_RC> window(new TForm_RC(owner));
+  window->DoCreate();
+  return window.release();
+}
+
+}  // namespace qz::rc
