@@ -89,6 +89,17 @@ class Hive {
     test::Put(root(), *this / rel, name, value, type);
   }
   void MakeKey(const std::string& rel) { RegEnsureKey(root(), *this / rel); }
+  // A file anywhere on C: (its folders made).
+  static void WriteFileAt(const std::string& full, const std::string& content) {
+    std::wstring w = Widen(full);
+    for (size_t i = 3; i < w.size(); ++i)
+      if (w[i] == L'\\') CreateDirectoryW(w.substr(0, i).c_str(), nullptr);
+    HANDLE h = CreateFileW(w.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD put = 0;
+    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &put, nullptr);
+    CloseHandle(h);
+  }
 
   // An engine on this hive: the real file system unless `fs` is given.
   std::unique_ptr<RegistryScanEngine> Engine(FileSystemAccess* fs = nullptr, ProbeFolders folders = {}) {
