@@ -96,7 +96,6 @@ class TForm_DC : public cleaning::CleanerWizard {
 
   // ---- the search and the delete (also for the One-Click-Optimizer)
   void RunDriveSearch() { RunSearch(); }
-  void ShowDriveSearchSummary() { ShowSummary(); }
   void DeleteMarkedFiles() { RunDelete(); }
   int64_t FilesDeleted() const { return engine_.Scan.FilesDeleted; }
   int64_t BytesDeleted() const { return engine_.Scan.BytesDeleted; }

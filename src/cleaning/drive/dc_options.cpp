@@ -275,7 +275,7 @@ VNode* TForm_DC_Options::AddUserException(const std::string& path, bool isFolder
 bool TForm_DC_Options::LoadMaskGroups() {
   ui::VTreeModel& t = VirtualDrawTree_DC_Filetype->Tree();
   t.Clear();
-  for (const MaskGroup& g : dc::LoadMaskGroups(Location, SectionTranslator(Name)))
+  for (const MaskGroup& g : dc::LoadMaskGroups(Location, Translator(*this)))
     AddMaskGroupNode(g.Name, g.Masks, g.Checked, g.ImageIndex);
   return LoadDriveExceptions();
 }

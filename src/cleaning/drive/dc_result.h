@@ -58,7 +58,6 @@ class TForm_DC_Result : public cleaning::ResultWindow {
   // The labels from the engine's totals.
   void UpdateLabels();
 
-  void VirtualDrawTree_FilesHeaderClick(int column) { HeaderClick(column); }
   void PopUp_ExplorerClick();
   void PopUp_ExceptDirsClick();
   void PopUp_ExceptFilesClick();

@@ -49,7 +49,9 @@ void DriveCleaner::RunDelete(const DriveCleanerOptions& options) {
 
 SearchSettings DriveCleaner::StoredSettings() const {
   DriveCleanerSettings s;
-  if (LoadDriveCleanerSettings(SettingsLocation::Default(), AppDir, s, Tr) == ExceptionLoad::MissingListFile)
+  // The groups' default captions are the options window's texts.
+  if (LoadDriveCleanerSettings(SettingsLocation::Default(), AppDir, s, SectionTranslator("TForm_DC_Options")) ==
+      ExceptionLoad::MissingListFile)
     QuitForMissingListFile();
   return MakeSearchSettings(s, cleaning::ReadHideEmptyCategories());
 }

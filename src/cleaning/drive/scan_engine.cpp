@@ -57,22 +57,6 @@ class ErrorModeGuard {
 
 bool IsDotName(const wchar_t* n) { return n[0] == L'.'; }
 
-// Enumerates folder + "*"; fn(find data) for every entry but "." and "..".
-template <class Fn>
-void Enumerate(const std::wstring& folderW, bool dirsOnly, Fn&& fn) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW((folderW + L"*").c_str(), FindExInfoBasic, &fd,
-                              dirsOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr,
-                              FIND_FIRST_EX_LARGE_FETCH);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const wchar_t* n = fd.cFileName;
-    if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
-    if (!fn(fd)) break;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-}
-
 int64_t SizeOf(const WIN32_FIND_DATAW& fd) {
   return static_cast<int64_t>((static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
 }
@@ -284,7 +268,7 @@ void DriveScanEngine::ReadFolder(const std::wstring& folderW, Listing& out, bool
     return;
   }
   bool stopped = false;
-  Enumerate(folderW, false, [&](const WIN32_FIND_DATAW& fd) {
+  ForEachDirEntry(folderW, L"*", [&](const WIN32_FIND_DATAW& fd) {
     PumpMessagesThrottled();
     if (AbortFlag == 1) {
       stopped = true;
@@ -376,39 +360,11 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
     // Files of the drive root and of top-level folders with names of one or
     // two characters are never examined; their sub-folders are.
     if (r.size() > 3) {
+      const ScanFolder where{folder, upperFolder, folderW};
       for (const FileItem& f : files_) {
         PumpMessagesThrottled();
         if (AbortFlag == 1) break;
-        ++FilesExamined;
-        std::string name = Narrow(f.name);
-        CurrentFile = name;
-        if (f.name.find(L'.') == std::wstring::npos) continue;
-        std::string U = UpperW(f.name);
-        if (U.find(".EXE.") != std::string::npos) continue;
-        if (f.attr & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-        VNode* category = nullptr;
-        for (const MaskEntry& m : MaskList) {
-          if (Matcher.Matches(U, m.Mask)) {
-            category = m.Category;
-            break;
-          }
-        }
-        if (!category) continue;
-        if (FileExceptions.ContainsUpper(U)) continue;
-        const std::string full = folder + name;
-        const std::string upperFull = upperFolder + U;
-        if (FoundFiles.ContainsUpper(upperFull) || FileExceptions.ContainsUpper(upperFull)) continue;
-        if (!IsListableName(name, full)) continue;
-        const std::wstring fullW = folderW + f.name;
-        if (SkipLockedFiles == 1 && LeaveOutLocked(fullW, f.attr)) continue;
-        std::string info;
-        const std::string ext = U.size() >= 4 ? U.substr(U.size() - 4) : std::string();
-        if ((ext == ".LNK" && CheckLnkTargets == 1) || (ext == ".PIF" && CheckPifTargets == 1)) {
-          if (!IsShortcutTargetMissing(full, &info)) continue;
-        }
-        ++Totals.Found;
-        FoundFiles.AddUpper(upperFull);
-        AddEntry(category, name, ExcludeTrailingBackslash(folder), f.size, info);
+        ExamineFile(where, f);
       }
     }
     if (AbortFlag == 1) break;
@@ -418,6 +374,54 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
   // What the counting pass read of folders the scan left out is not kept.
   listings_.clear();
   listedEntries_ = 0;
+}
+
+// ---- the drive pass's decision on one file --------------------------------
+
+void DriveScanEngine::ExamineFile(const ScanFolder& where, const FileItem& f) {
+  ++FilesExamined;
+  const std::string name = Narrow(f.name);
+  CurrentFile = name;
+  const std::string upperName = UpperW(f.name);
+  if (!MayBeJunk(f, upperName)) return;
+  VNode* category = MatchingCategory(upperName);
+  if (!category) return;
+  const std::string full = where.folder + name;
+  const std::string upperFull = where.upperFolder + upperName;
+  if (IsExceptedOrListed(upperName, upperFull)) return;
+  if (!IsListableName(name, full)) return;
+  if (SkipLockedFiles == 1 && LeaveOutLocked(where.folderW + f.name, f.attr)) return;
+  std::string info;
+  if (!ShortcutTestPasses(full, upperName, info)) return;
+  ++Totals.Found;
+  FoundFiles.AddUpper(upperFull);
+  AddEntry(category, name, ExcludeTrailingBackslash(where.folder), f.size, info);
+}
+
+bool DriveScanEngine::MayBeJunk(const FileItem& f, const std::string& upperName) const {
+  // A name without a dot, a renamed program copy ("x.exe.old") and a file
+  // that is a link are never junk.
+  if (f.name.find(L'.') == std::wstring::npos) return false;
+  if (upperName.find(".EXE.") != std::string::npos) return false;
+  return !(f.attr & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+VNode* DriveScanEngine::MatchingCategory(const std::string& upperName) {
+  for (const MaskEntry& m : MaskList)
+    if (Matcher.Matches(upperName, m.Mask)) return m.Category;
+  return nullptr;
+}
+
+bool DriveScanEngine::IsExceptedOrListed(const std::string& upperName, const std::string& upperFull) const {
+  return FileExceptions.ContainsUpper(upperName) || FoundFiles.ContainsUpper(upperFull) ||
+         FileExceptions.ContainsUpper(upperFull);
+}
+
+bool DriveScanEngine::ShortcutTestPasses(const std::string& full, const std::string& upperName,
+                                          std::string& info) {
+  const std::string ext = upperName.size() >= 4 ? upperName.substr(upperName.size() - 4) : std::string();
+  const bool test = (ext == ".LNK" && CheckLnkTargets == 1) || (ext == ".PIF" && CheckPifTargets == 1);
+  return !test || IsShortcutTargetMissing(full, &info);
 }
 
 void DriveScanEngine::ScanFolderWithMask(const std::string& folderIn, const std::string& mask) {
@@ -445,7 +449,7 @@ void DriveScanEngine::ScanMaskFolder(const std::wstring& folderW, const std::str
   const std::string upperFolder = UpperLocale(folder);
   std::vector<FileItem> files;
   std::vector<std::wstring> subs;
-  Enumerate(folderW, false, [&](const WIN32_FIND_DATAW& fd) {
+  ForEachDirEntry(folderW, L"*", [&](const WIN32_FIND_DATAW& fd) {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDotName(fd.cFileName))
         subs.push_back(fd.cFileName);

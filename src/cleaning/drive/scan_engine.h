@@ -189,6 +189,20 @@ class DriveScanEngine {
   };
   void AddEntry(ui::VNode* category, const std::string& name, const std::string& folderNoSlash,
                 int64_t size, const std::string& info);
+  // The drive pass's decision on one file, in its steps: worth matching at
+  // all, the first mask that matches it, not excepted nor listed already, a
+  // name the shell takes, not locked (when asked), a shortcut only when its
+  // target is missing.
+  struct ScanFolder {
+    const std::string& folder;       // "D:\A\B"
+    const std::string& upperFolder;  // the same in upper case
+    const std::wstring& folderW;
+  };
+  void ExamineFile(const ScanFolder& where, const FileItem& f);
+  bool MayBeJunk(const FileItem& f, const std::string& upperName) const;
+  ui::VNode* MatchingCategory(const std::string& upperName);
+  bool IsExceptedOrListed(const std::string& upperName, const std::string& upperFull) const;
+  bool ShortcutTestPasses(const std::string& full, const std::string& upperName, std::string& info);
   void ScanMaskFolder(const std::wstring& folderW, const std::string& folder, const std::string& mask,
                       bool allFiles);
   bool LeaveOutLocked(const std::wstring& pathW, uint32_t attr) const;

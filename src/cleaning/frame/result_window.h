@@ -61,7 +61,6 @@ class ResultWindow : public ui::Form {
   ui::Button* Button_SaveTranslation;
   ui::Button* Button_LoadTranslation;
 
-  const std::string& HelpTopic() const { return helpTopic_; }
   ui::VTreeModel& Model();
 
   // The store the totals are kept in (the window's own until bound).

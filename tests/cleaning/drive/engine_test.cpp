@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "core/pump.h"
 #include "core/shortcut.h"
+#include "support/pump_clock.h"
 #include "dc_fixture.h"
 
 using namespace qz;
@@ -293,7 +294,7 @@ TEST_F(EngineTest, NamesTooLongForTheShellAreNotListed) {
   std::string tooLong = dir + "\\" + std::string(40, 'f') + ".tmp";
   DriveDir::WriteFileAt(ok);
   DriveDir::WriteFileAt(tooLong);
-  if (!Exists(tooLong)) GTEST_SKIP() << "long paths not supported here";
+  ASSERT_TRUE(Exists(tooLong)) << "long paths not supported here";
   UseMasks({{"*.TMP", tmpCat}});
   e.ScanDrive("D:\\", "qzdc\\");
   EXPECT_EQ(Children(tmpCat), (std::vector<std::string>{ok}));
@@ -402,11 +403,10 @@ TEST_F(EngineTest, CancelAfterKItemsInEachPass) {
   for (int i = 0; i < 8; ++i) base.Write("win\\temp\\t" + std::to_string(i) + ".tmp");
   for (int i = 0; i < 8; ++i) base.Write("drv\\d" + std::to_string(i) + ".tmp");
   const int k = 3;
+  qz::test::TestPumpClock clock(true);  // every throttled pump runs
   SetMessagePump([&] {
     if (e.Totals.Found >= k) AbortFlag = 1;
-    Sleep(32);  // so that the next throttled pump runs at the very next item
   });
-  Sleep(35);  // the first throttled pump of each pass runs at once
   e.CurrentCategoryNode = tmpCat;
   e.ScanFolderWithMask(e.SystemTempFolder, "*.*");
   EXPECT_EQ(tree.ChildCount(tmpCat), static_cast<uint32_t>(k));
@@ -415,7 +415,6 @@ TEST_F(EngineTest, CancelAfterKItemsInEachPass) {
   e.Totals.Found = 0;
   e.CurrentCategoryNode = nullptr;
   UseMasks({{"*.TMP", bakCat}});
-  Sleep(35);
   e.ScanDrive("D:\\", "qzdc\\drv\\");
   EXPECT_EQ(tree.ChildCount(bakCat), static_cast<uint32_t>(k));
 
@@ -423,10 +422,8 @@ TEST_F(EngineTest, CancelAfterKItemsInEachPass) {
   base.MakeDir("cnt\\1\\2\\3\\4\\5\\6");
   SetMessagePump([&] {
     if (e.FoldersCounted >= k) AbortFlag = 1;
-    Sleep(32);
   });
   e.FoldersCounted = 0;
-  Sleep(35);
   e.CountFolders(base / "cnt\\");
   EXPECT_EQ(e.FoldersCounted, k);
 }
@@ -435,7 +432,7 @@ TEST_F(EngineTest, CancelAfterKItemsInEachPass) {
 // the canary outside the sandbox, and names Windows itself cannot create.
 TEST_F(EngineTest, HostFixtureLinksAndWildcardNames) {
   const std::string fx = "D:\\qzdclink\\";
-  if (!Exists(fx + "scan")) GTEST_SKIP() << "host fixture not present";
+  ASSERT_TRUE(Exists(fx + "scan")) << "host fixture not present: run through ./test.sh";
   DWORD a = GetFileAttributesW(Widen(fx + "scan\\canary-link").c_str());
   ASSERT_NE(a, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(a & FILE_ATTRIBUTE_REPARSE_POINT);

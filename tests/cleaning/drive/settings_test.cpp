@@ -232,6 +232,35 @@ TEST(DcSettings, SaveAndLoadRoundTrip) {
   }
 }
 
+// Every value the Drive Cleaner stores keeps its type: the readers accept
+// either type, so only a read by type sees a swapped one.
+TEST(DcSettings, StoredValuesKeepTheirTypes) {
+  ScratchKey k("dc_types");
+  SettingsLocation l = Loc(k);
+  DriveCleanerSettings s;
+  s.Groups = DefaultMaskGroups();
+  s.Drives = {{"C", "C:\\", true}, {"D", "D:\\", false}};
+  s.Exceptions = BuiltInExceptions();
+  AddUserException(s.Exceptions, "D:\\Mine", true);
+  AddUserException(s.Exceptions, "mine.bak", false);
+  ASSERT_TRUE(SaveDriveCleanerOptions(l, s));
+
+  auto expectTypes = [&](const std::string& key, const StringList& dwords, const StringList& strings) {
+    SCOPED_TRACE(key);
+    const StringList names = RegListValueNames(l.root, key);
+    EXPECT_EQ(names.size(), dwords.size() + strings.size());
+    for (const std::string& n : dwords) EXPECT_EQ(RegGetValueType(l.root, key, n), kRegInteger) << n;
+    for (const std::string& n : strings) EXPECT_EQ(RegGetValueType(l.root, key, n), kRegString) << n;
+  };
+  expectTypes(l.key, {kOptTmpAll, kOptTmpUser, kOptMinidump, kOptLnk, kOptPif, kOptWriteProtected}, {"C", "D"});
+  for (size_t i = 0; i < s.Groups.size(); ++i)
+    expectTypes(l.Sub("Mask\\FileTyp") + std::to_string(i), {"Checked", "ImageIndex"}, {"Name", "Wildcards"});
+  EXPECT_FALSE(RegHasKey(l.root, l.Sub("Mask\\FileTyp") + std::to_string(s.Groups.size())));
+  expectTypes(l.Sub("Folders"), {}, {"D:\\Mine\\"});
+  expectTypes(l.Sub("Files"), {}, {"mine.bak"});
+  EXPECT_EQ(RegGetString(l.root, l.Sub("Files"), "mine.bak"), "");
+}
+
 TEST(DcSettings, SaveRemovesStaleEntriesAfterWriting) {
   ScratchKey k("dc_stale");
   SettingsLocation l = Loc(k);

@@ -9,6 +9,7 @@
 
 #include "cleaning/frame/cleaner_wizard.h"
 #include "cleaning/frame/result_window.h"
+#include "cleaning/frame/wizard_states.h"
 #include "core/globals.h"
 #include "core/pump.h"
 #include "core/registry.h"
@@ -166,29 +167,13 @@ class FakeCleaner : public CleanerWizard {
   FakeResult* result_ = nullptr;
 };
 
-struct Row {
-  WizardState state;
-  int page;
-  bool back, next, close, cancel;
-};
-
-void ExpectRow(FakeCleaner& w, const Row& r) {
-  SCOPED_TRACE("state " + std::to_string(static_cast<int>(r.state)));
-  EXPECT_EQ(w.State(), r.state);
-  EXPECT_EQ(w.PageIndex(), r.page);
-  EXPECT_EQ(w.Button_Zurueck->Enabled(), r.back);
-  EXPECT_EQ(w.Button_Weiter->Enabled(), r.next);
-  EXPECT_EQ(w.Button_Close->Visible(), r.close);
-  if (w.Button_Cancel) {
-    EXPECT_EQ(w.Button_Cancel->Visible(), r.cancel);
-  }
-}
-
-const Row kStart{WizardState::Start, 0, false, true, true, false};
-const Row kSearching{WizardState::Searching, 1, false, false, false, true};
-const Row kResults{WizardState::Results, 2, true, true, true, false};
-const Row kDeleting{WizardState::Deleting, 3, false, false, false, true};
-const Row kLastPage{WizardState::LastPage, 4, true, false, true, false};
+using Row = test::StateRow;
+const Row& kStart = test::kStartRow;
+const Row& kSearching = test::kSearchingRow;
+const Row& kResults = test::kResultsRow;
+const Row& kDeleting = test::kDeletingRow;
+const Row& kLastPage = test::kLastPageRow;
+void ExpectRow(const FakeCleaner& w, const Row& r) { test::ExpectState(w, r); }
 
 class CleanerWizardTest : public ::testing::Test {
  protected:
@@ -214,9 +199,9 @@ class CleanerWizardTest : public ::testing::Test {
     return v;
   }
 
-  test::GlobalsGuard globals;
-  test::ScratchKey key{"wizard", HKEY_LOCAL_MACHINE};
-  test::MessageBoxRecorder boxes;
+  qz::test::GlobalsGuard globals;
+  qz::test::ScratchKey key{"wizard", HKEY_LOCAL_MACHINE};
+  qz::test::MessageBoxRecorder boxes;
 };
 
 TEST_F(CleanerWizardTest, CreationAndTheStateTable) {

@@ -179,7 +179,7 @@ TEST_F(EngineTest, ValueKindsCarryTheirKeyAndRoot) {
   // SharedDLLs: the name is the path, as it stands.
   hive.Put("SharedDLLs", hive.Path("dll\\shared.dll"), "1");
   hive.Put("SharedDLLs", hive.Path("gone\\shared.dll"), "2");
-  hive.Put("SharedDLLs", LowerLocale(hive.Path("gone\\lower.dll")), "1");  // "c:\" is not examined
+  hive.Put("SharedDLLs", "c" + hive.Path("gone\\lower.dll").substr(1), "1");  // "c:\" is not examined
   hive.Put("SharedDLLs", hive.Path("gone\\noext"), "1");
   // Fonts: bare names in the Fonts folder, full paths as they stand.
   hive.Put("Fonts", "Here (TrueType)", "here.ttf");

@@ -3,6 +3,7 @@
 // escapes a run, and what OcoRunning changes.
 #include <stdexcept>
 
+#include "cleaning/frame/wizard_states.h"
 #include "dcui_fixture.h"
 #include "ui/pagecontrol.h"
 #include "ui/timer.h"
@@ -11,26 +12,11 @@ namespace qz::dc::uitest {
 namespace {
 
 using cleaning::WizardState;
-
-struct Row {
-  WizardState state;
-  int page;
-  bool back, next, close, cancel;
-};
-
-void ExpectRow(TForm_DC& w, const Row& r) {
-  SCOPED_TRACE("state " + std::to_string(static_cast<int>(r.state)));
-  EXPECT_EQ(w.State(), r.state);
-  EXPECT_EQ(w.PageIndex(), r.page);
-  EXPECT_EQ(w.Button_Zurueck->Enabled(), r.back);
-  EXPECT_EQ(w.Button_Weiter->Enabled(), r.next);
-  EXPECT_EQ(w.Button_Close->Visible(), r.close);
-  EXPECT_EQ(w.Button_Cancel->Visible(), r.cancel);
-}
-
-const Row kStart{WizardState::Start, 0, false, true, true, false};
-const Row kResults{WizardState::Results, 2, true, true, true, false};
-const Row kDeleting{WizardState::Deleting, 3, false, false, false, true};
+using Row = cleaning::test::StateRow;
+const Row& kStart = cleaning::test::kStartRow;
+const Row& kResults = cleaning::test::kResultsRow;
+const Row& kDeleting = cleaning::test::kDeletingRow;
+void ExpectRow(const TForm_DC& w, const Row& r) { cleaning::test::ExpectState(w, r); }
 
 using FrameTest = DcUiTest;
 

@@ -3,6 +3,7 @@
 // dialog, and what the One-Click-Optimizer sees of it.
 #include "core/reg_backup.h"
 #include "rcui_fixture.h"
+#include "cleaning/frame/wizard_states.h"
 #include "ui/pagecontrol.h"
 #include "ui/timer.h"
 
@@ -11,25 +12,10 @@ namespace {
 
 using cleaning::WizardState;
 
-struct Row {
-  WizardState state;
-  int page;
-  bool back, next, close, cancel;
-};
-
-void ExpectRow(TForm_RC& w, const Row& r) {
-  SCOPED_TRACE("state " + std::to_string(static_cast<int>(r.state)));
-  EXPECT_EQ(w.State(), r.state);
-  EXPECT_EQ(w.PageIndex(), r.page);
-  EXPECT_EQ(w.Button_Zurueck->Enabled(), r.back);
-  EXPECT_EQ(w.Button_Weiter->Enabled(), r.next);
-  EXPECT_EQ(w.Button_Close->Visible(), r.close);
-  EXPECT_EQ(w.Button_Cancel->Visible(), r.cancel);
-}
-
-const Row kStart{WizardState::Start, 0, false, true, true, false};
-const Row kResults{WizardState::Results, 2, true, true, true, false};
-const Row kBackups{WizardState::LastPage, 4, true, false, true, false};
+using cleaning::test::ExpectState;
+using cleaning::test::kLastPageRow;
+using cleaning::test::kResultsRow;
+using cleaning::test::kStartRow;
 
 using WindowTest = RcUiTest;
 
@@ -42,15 +28,11 @@ TEST_F(WindowTest, CreationAndTheStateTable) {
   EXPECT_EQ(w->ProgressTimer->Interval(), 500u);
   EXPECT_FALSE(w->ProgressTimer->Enabled());
   EXPECT_EQ(w->Options()->ImageList_REG->Count(), kKindImageCount);
-  ExpectRow(*w, kStart);
-  const Row table[] = {{WizardState::Searching, 1, false, false, false, true},
-                       kResults,
-                       {WizardState::Deleting, 3, false, false, false, true},
-                       kBackups,
-                       kStart};
-  for (const Row& r : table) {
+  ExpectState(*w, kStartRow);
+  for (const cleaning::test::StateRow& r : {cleaning::test::kSearchingRow, kResultsRow,
+                                             cleaning::test::kDeletingRow, kLastPageRow, kStartRow}) {
     w->SetState(r.state);
-    ExpectRow(*w, r);
+    ExpectState(*w, r);
   }
   EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
 }
@@ -60,14 +42,14 @@ TEST_F(WindowTest, NoDriveAndNothingFound) {
   RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "C", "0");
   w->Options()->FillDriveList();
   w->Button_Weiter->Click();
-  ExpectRow(*w, kStart);
+  ExpectState(*w, kStartRow);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].kind, MsgKind::Warning);
   EXPECT_EQ(boxes.boxes[0].text, NoDrivesMessage());
 
   w->Options()->ListView_Drives->SetChecked(0, true);
   w->Button_Weiter->Click();
-  ExpectRow(*w, kStart);
+  ExpectState(*w, kStartRow);
   ASSERT_EQ(boxes.boxes.size(), 2u);
   EXPECT_EQ(boxes.boxes[1].kind, MsgKind::Information);
   EXPECT_EQ(boxes.boxes[1].text, ZeroFoundMessage());
@@ -79,7 +61,7 @@ TEST_F(WindowTest, SearchResultsAndDelete) {
   PlantOrphans();
   auto w = MakeWindow();
   w->Button_Weiter->Click();
-  ExpectRow(*w, kResults);
+  ExpectState(*w, kResultsRow);
   EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
   EXPECT_NE(w->JvLinkLabel_Result->Caption().find("Es wurden insgesammt 5 Einträge gefunden"), std::string::npos)
       << w->JvLinkLabel_Result->Caption();
@@ -99,7 +81,7 @@ TEST_F(WindowTest, SearchResultsAndDelete) {
   EXPECT_EQ(w->Result()->Label_RC_Found->Caption(), "0 / 5");
   EXPECT_NE(w->JvLinkLabel_Result->Caption().find("Davon sind 0 Einträge"), std::string::npos);
   w->Button_Weiter->Click();
-  ExpectRow(*w, kResults);
+  ExpectState(*w, kResultsRow);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].kind, MsgKind::Warning);
   EXPECT_EQ(boxes.boxes[0].text, NothingSelectedMessage());
@@ -108,7 +90,7 @@ TEST_F(WindowTest, SearchResultsAndDelete) {
   w->Result()->Button_All->Click();
   boxes.answers = {IDNO};
   w->Button_Weiter->Click();
-  ExpectRow(*w, kResults);
+  ExpectState(*w, kResultsRow);
   ASSERT_EQ(boxes.boxes.size(), 2u);
   EXPECT_EQ(boxes.boxes[1].text, SureToDeleteMessage());
   EXPECT_EQ(boxes.boxes[1].buttons, MsgButtons::YesNo);
@@ -116,7 +98,7 @@ TEST_F(WindowTest, SearchResultsAndDelete) {
 
   boxes.answers = {IDYES};
   w->Button_Weiter->Click();
-  ExpectRow(*w, kStart);
+  ExpectState(*w, kStartRow);
   ASSERT_EQ(boxes.boxes.size(), 4u) << BoxTexts();
   EXPECT_EQ(boxes.boxes[3].kind, MsgKind::Information);
   EXPECT_EQ(boxes.boxes[3].text, "Es wurden 5 Einträge gelöscht.\rDabei traten 0 Fehler auf.");
@@ -140,7 +122,7 @@ TEST_F(WindowTest, CancelDuringTheSearch) {
   };
   w->Button_Weiter->Click();
   EXPECT_TRUE(cancelShown);
-  ExpectRow(*w, kStart);
+  ExpectState(*w, kStartRow);
   EXPECT_FALSE(w->ProgressTimer->Enabled());
   EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
   // The partial tree is never deleted from.
@@ -161,7 +143,7 @@ TEST_F(WindowTest, UndoFileDialogs) {
   w->Engine().DeleteEvents.BackupName = [&] { return taken; };
   boxes.answers = {IDYES};
   w->Button_Weiter->Click();
-  ExpectRow(*w, kStart);
+  ExpectState(*w, kStartRow);
   ASSERT_EQ(boxes.boxes.size(), 2u) << BoxTexts();
   EXPECT_EQ(boxes.boxes[1].kind, MsgKind::Error);
   EXPECT_EQ(boxes.boxes[1].text, kBackupCreateError);
@@ -192,13 +174,13 @@ TEST_F(WindowTest, OcoRunningOnAHiddenWindow) {
   auto w = MakeWindow();
   EXPECT_TRUE(w->Image_HeaderIcon->Picture().Empty());
   w->RunRegistrySearch();
-  ExpectRow(*w, kResults);  // nothing found: still the result page
+  ExpectState(*w, kResultsRow);  // nothing found: still the result page
   w->DeleteMarkedEntries();
   EXPECT_EQ(w->DeletedCount(), 0);
 
   PlantOrphans();
   w->RunRegistrySearch();
-  ExpectRow(*w, kResults);
+  ExpectState(*w, kResultsRow);
   w->ShowRegistrySearchSummary();
   EXPECT_NE(w->JvLinkLabel_Result->Caption().find(" 5 "), std::string::npos);
   w->DeleteMarkedEntries();

@@ -1,4 +1,4 @@
-#include "core_lang/translated_windows.h"
+#include "core/language/translated_windows.h"
 
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_form.h"
