@@ -392,6 +392,37 @@ TEST_F(EngineTest, ThirtyTwoBitSystemFolder) {
   EXPECT_TRUE(RunKinds(*e, tree, {kComServers}).empty());
 }
 
+// Odd registry data and names at their limits are read whole.
+TEST_F(EngineTest, LongNamesAndUnterminatedStrings) {
+  // A SharedDLLs name of 16,000 characters (a path, as they all are).
+  const std::string folder = hive.Path("gone\\");
+  const std::string longName = folder + std::string(16000 - folder.size() - 4, 'd') + ".dll";
+  hive.Put("SharedDLLs", longName, "1");
+  // A server path without its NUL, and one of an odd number of bytes.
+  const std::wstring noNul = Widen(hive.Path("gone\\nonul.dll"));
+  hive.Put("Classes\\CLSID\\{N}", "", "No NUL");
+  RegWriteRaw(hive.root(), hive / "Classes\\CLSID\\{N}\\InProcServer32", "", REG_SZ, noNul.data(),
+              static_cast<DWORD>(noNul.size() * sizeof(wchar_t)));
+  std::vector<uint8_t> odd(reinterpret_cast<const uint8_t*>(noNul.data()),
+                           reinterpret_cast<const uint8_t*>(noNul.data()) + noNul.size() * 2);
+  odd.push_back('x');
+  hive.Put("Classes\\CLSID\\{O}", "", "Odd");
+  RegWriteRaw(hive.root(), hive / "Classes\\CLSID\\{O}\\InProcServer32", "", REG_SZ, odd.data(),
+              static_cast<DWORD>(odd.size()));
+  // Short texts where the checks look at fixed positions.
+  hive.Put("Classes\\.", "", "C");
+  hive.Put("Classes\\C\\shell\\open\\command", "", "X.EXE");
+  hive.Put("Classes\\CLSID\\{S}", "", "Short");
+  hive.Put("Classes\\CLSID\\{S}\\InProcServer32", "", "C:");
+  hive.Put("Fonts", "F", "\\");
+  auto e = hive.Engine();
+  auto dlls = RunKinds(*e, tree, {kSharedDlls});
+  ASSERT_EQ(dlls.size(), 1u);
+  EXPECT_EQ(dlls[0].ValueName, longName);
+  EXPECT_EQ(Texts(RunKinds(*e, tree, {kComServers})), (std::vector<std::string>{"No NUL", "Odd"}));
+  EXPECT_TRUE(RunKinds(*e, tree, {kFileTypes, kFonts}).empty());
+}
+
 // Cancel after a number of items: no entry for what came after, and the
 // search says so.
 TEST_F(EngineTest, CancelStopsEveryKind) {
