@@ -12,7 +12,6 @@
 #include "core/translation.h"
 #include "ui/application.h"
 #include "ui/form_translation.h"
-#include "ui/help_router.h"
 #include "ui/listview.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
@@ -35,20 +34,11 @@ void FillFileTypeImages(ui::ImageList& list) {
 }
 
 TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC_Options") {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(560, 420);
-  SetCaption("Einstellungen zum Drive Cleaner");
-  Tag = 1;
-
-  PageControl1 = new ui::PageControl(this, "PageControl1");
-  PageControl1->SetBounds(8, 8, 544, 368);
-  TabSheet_Drives = new ui::TabSheet(PageControl1, "TabSheet_Drives", "Laufwerke");
-  TabSheet_Elements = new ui::TabSheet(PageControl1, "TabSheet_Elements", "Elemente");
-  TabSheet_Options = new ui::TabSheet(PageControl1, "TabSheet_Options", "Optionen");
-  TabSheet_Exceptions = new ui::TabSheet(PageControl1, "TabSheet_Exceptions", "Ausnahmen");
-  for (ui::TabSheet* t : {TabSheet_Drives, TabSheet_Elements, TabSheet_Options, TabSheet_Exceptions}) t->Tag = 1;
+  PageControl1 = cleaning::BuildOptionsWindow(*this, "Einstellungen zum Drive Cleaner");
+  TabSheet_Drives = cleaning::AddOptionsTab(PageControl1, "TabSheet_Drives", "Laufwerke");
+  TabSheet_Elements = cleaning::AddOptionsTab(PageControl1, "TabSheet_Elements", "Elemente");
+  TabSheet_Options = cleaning::AddOptionsTab(PageControl1, "TabSheet_Options", "Optionen");
+  TabSheet_Exceptions = cleaning::AddOptionsTab(PageControl1, "TabSheet_Exceptions", "Ausnahmen");
 
   // Tab 1: drives
   ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
@@ -130,15 +120,9 @@ TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC
   Button_Ausnahme_Add->SetBounds(453, 302, 75, 25);
   Button_Ausnahme_Add->Tag = 1;
 
-  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
-  Button_Help->SetBounds(396, 386, 75, 25);
-  Button_Help->Tag = 1;
-  Button_Ok = new ui::Button(this, "Button_Ok", "&Ok");
-  Button_Ok->SetBounds(477, 386, 75, 25);
-  Button_Ok->ModalResult = ui::mrOk;
-  Button_Ok->SetDefault(true);
-  Button_Ok->SetCancel(true);
-  Button_Ok->Tag = 1;
+  const cleaning::OkHelpButtons buttons = cleaning::AddOkHelpButtons(*this, 386, "DC");
+  Button_Help = buttons.Help;
+  Button_Ok = buttons.Ok;
 
   const TranslationButtons tb = AddTranslationButtons(*this, [this] { Translate(); });
   Button_SaveTranslation = tb.save;
@@ -167,7 +151,6 @@ TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC
   Button_DC_Filetyp_ADD->OnClick = [this] { Button_DC_Filetyp_ADDClick(); };
   Button_Ausnahme_Delete->OnClick = [this] { Button_Ausnahme_DeleteClick(); };
   Button_Ausnahme_Add->OnClick = [this] { Button_Ausnahme_AddClick(); };
-  Button_Help->OnClick = [] { ShowHelpTopic("DC"); };
   // Every close stores the settings, whichever way the window was closed.
   OnClose = [this](ui::CloseAction&) { SaveDriveCleanerOptions(); };
 }

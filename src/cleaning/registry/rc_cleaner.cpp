@@ -6,7 +6,7 @@
 
 namespace qz::rc {
 
-RegistryCleaner::RegistryCleaner() : ownTree_(std::make_unique<ui::VTreeModel>()), tree_(ownTree_.get()) {
+RegistryCleaner::RegistryCleaner() {
   UndoFileError = [](const std::string& text) { ShowMessageBox(nullptr, text, MsgKind::Error); };
 }
 
@@ -28,7 +28,7 @@ SearchOutcome RegistryCleaner::RunSearch(const SearchRequest& request) {
     kindName_ = k.Name;
     if (SearchEvents.OnKind) SearchEvents.OnKind(k);
   };
-  const SearchOutcome outcome = RunRegistrySearchCore(Scan, *tree_, request, hooks);
+  const SearchOutcome outcome = RunRegistrySearchCore(Scan, Tree(), request, hooks);
   kindName_.clear();
   return outcome;
 }
@@ -42,7 +42,7 @@ DeleteResult RegistryCleaner::RunDelete() {
     deletePosition_ = position;
     if (DeleteEvents.OnProgress) DeleteEvents.OnProgress(position);
   };
-  const DeleteResult r = DeleteMarkedEntriesCore(Scan, *tree_, hooks);
+  const DeleteResult r = DeleteMarkedEntriesCore(Scan, Tree(), hooks);
   deleting_ = false;
   const std::string error = UndoFileErrorText(r);
   if (!error.empty() && UndoFileError) UndoFileError(error);
@@ -68,7 +68,7 @@ void RegistryCleaner::Search() { RunSearch(StoredRequest()); }
 
 void RegistryCleaner::DeleteMarked() {
   Scan.DeletedCount = Scan.DeleteErrorCount = 0;
-  if (!HasMarkedEntries(Scan, *tree_)) return;
+  if (!HasMarkedEntries(Scan, Tree())) return;
   RunDelete();
 }
 

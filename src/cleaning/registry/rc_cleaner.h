@@ -29,7 +29,7 @@
 
 namespace qz::rc {
 
-class RegistryCleaner : public cleaning::UnattendedCleaner {
+class RegistryCleaner : public cleaning::UnattendedCleaner, public cleaning::BoundResultTree {
  public:
   RegistryCleaner();
   ~RegistryCleaner() override;
@@ -48,10 +48,6 @@ class RegistryCleaner : public cleaning::UnattendedCleaner {
   DeleteHooks DeleteEvents;
   // Shows an undo-file dialog (default: an error box owned by nobody).
   std::function<void(const std::string& text)> UndoFileError;
-
-  // The result tree: the window's once bound, the engine's own until then.
-  void BindTree(ui::VTreeModel& tree) { tree_ = &tree; }
-  ui::VTreeModel& Tree() { return *tree_; }
 
   // The search with the given request, and the delete of what is marked
   // (the caller has asked the user). The delete shows the undo-file dialog
@@ -75,8 +71,6 @@ class RegistryCleaner : public cleaning::UnattendedCleaner {
   cleaning::CleanerCounters Counters() const override;
 
  private:
-  std::unique_ptr<ui::VTreeModel> ownTree_;
-  ui::VTreeModel* tree_;
   std::string kindName_;
   bool deleting_ = false;
   int64_t deletePosition_ = 0;

@@ -170,6 +170,24 @@ std::pair<StringList, std::string> ReadReference(const std::string& upper, const
 
 bool ResourceSuffix(const std::string& path) { return path.size() >= 2 && path[path.size() - 2] == '\\'; }
 
+// The loop every check runs over its listed names: messages pumped, the
+// abort test, the counters and the key label, then fn(listing, name). False
+// when it stopped for AbortFlag.
+template <class Fn>
+bool EachItem(RegistryScanEngine& e, const std::vector<Listing>& lists, Fn&& fn) {
+  for (const Listing& l : lists) {
+    for (const std::string& name : l.names) {
+      e.Pump();
+      if (AbortFlag == 1) return false;
+      ++e.ExaminedCount;
+      ++e.CategoryDone;
+      e.CurrentKeyText = name;
+      fn(l, name);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---- locations -------------------------------------------------------------------
@@ -262,10 +280,28 @@ void RegistryScanEngine::Pump() {
   PumpMessagesThrottled();
 }
 
-void RegistryScanEngine::Item(const std::string& keyText) {
-  ++ExaminedCount;
-  ++CategoryDone;
-  CurrentKeyText = keyText;
+bool RegistryScanEngine::BeginCheck() {
+  CurrentKeyText.clear();
+  CurrentValueText.clear();
+  CategoryDone = CategoryTotal = 0;
+  return AbortFlag != 1;
+}
+
+bool RegistryScanEngine::ClsidGuard() const {
+  return !Locations.Clsid.empty() && RegHasKey(Locations.Clsid[0].root, Locations.Clsid[0].path);
+}
+
+VNode* RegistryScanEngine::Found(std::string text, std::string target, HKEY root, std::string key,
+                                 std::string valueName, std::string version, std::string extensionKey) {
+  RegScanNode n;
+  n.Text = std::move(text);
+  n.Target = std::move(target);
+  n.Root = root;
+  n.Key = std::move(key);
+  n.ValueName = std::move(valueName);
+  n.Version = std::move(version);
+  n.ExtensionKey = std::move(extensionKey);
+  return AddEntry(std::move(n));
 }
 
 VNode* RegistryScanEngine::AddEntry(RegScanNode&& node) {
@@ -333,13 +369,15 @@ RegistryScanEngine::Verdict RegistryScanEngine::TestReading(const Reading& r, co
   return {PathState::Missing, primary.empty() ? first : primary};
 }
 
+RegistryScanEngine::Verdict RegistryScanEngine::TestReference(const std::string& registryText, bool resourceSuffixRule) {
+  auto [paths, primary] = ReadReference(ExpandUpper(registryText));
+  return TestReading({std::move(paths), std::move(primary)}, CaseHint(registryText), Wanted::Any, resourceSuffixRule);
+}
+
 // ---- kind 1: file types ----------------------------------------------------------
 
 void RegistryScanEngine::CheckFileTypes() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1) return;
+  if (!BeginCheck()) return;
   std::vector<Listing> roots = ListLocations(Locations.Classes, false, true);
   CategoryTotal = TotalOf(roots);
 
@@ -354,27 +392,22 @@ void RegistryScanEngine::CheckFileTypes() {
   static const char* const kSkipped[] = {".SYS", ".DLL", ".EXE", ".COM", ".BAT", ".PIF", ".LNK",
                                          ".SCR", ".FON", ".INF", ".CUR", ".ANI", ".CPL", ".HLP"};
 
-  // Pass 1: the extensions and their classes.
-  for (const Listing& root : roots) {
-    if (AbortFlag == 1) break;
-    for (const std::string& e : root.names) {
-      Pump();
-      if (AbortFlag == 1) break;
-      Item(e);
-      if (e.empty() || e[0] != '.') continue;
-      HKEY h = root.key.get();
-      std::string cls = RegGetString(h, e, "");
-      if (!cls.empty())
-        FileTypeClassUsers[ClassUsersKey(root.loc->root, JoinKey(root.loc->path, cls))].push_back(
-            JoinKey(root.loc->path, e));
-      // With an empty class this asks for the root's own "shell" key.
-      if (cls.empty() && RegHasKey(h, cls + "\\shell")) continue;
-      if (UpperAscii(cls.substr(0, 5)) == "CLSID") continue;
-      const std::string head = UpperAscii(e.substr(0, 4));
-      if (std::any_of(std::begin(kSkipped), std::end(kSkipped), [&](const char* s) { return head == s; })) continue;
-      candidates.push_back({&root, e, cls, {}, {}, {}, {}});
-    }
-  }
+  // Pass 1: the extensions and their classes (a Cancel here leaves the
+  // later passes to run over what was gathered).
+  EachItem(*this, roots, [&](const Listing& root, const std::string& e) {
+    if (e.empty() || e[0] != '.') return;
+    HKEY h = root.key.get();
+    std::string cls = RegGetString(h, e, "");
+    if (!cls.empty())
+      FileTypeClassUsers[ClassUsersKey(root.loc->root, JoinKey(root.loc->path, cls))].push_back(
+          JoinKey(root.loc->path, e));
+    // With an empty class this asks for the root's own "shell" key.
+    if (cls.empty() && RegHasKey(h, cls + "\\shell")) return;
+    if (UpperAscii(cls.substr(0, 5)) == "CLSID") return;
+    const std::string head = UpperAscii(e.substr(0, 4));
+    if (std::any_of(std::begin(kSkipped), std::end(kSkipped), [&](const char* s) { return head == s; })) return;
+    candidates.push_back({&root, e, cls, {}, {}, {}, {}});
+  });
 
   // Pass 2: the command of the class's default verb (or of the extension's
   // own, without a class).
@@ -408,32 +441,18 @@ void RegistryScanEngine::CheckFileTypes() {
   for (Candidate& c : programs) {
     if (c.verdict.State != PathState::Missing) continue;
     Pump();
-    RegScanNode n;
-    n.Text = c.cls;
-    n.Target = c.verdict.Target;
-    n.Root = c.root->loc->root;
-    n.Key = c.cls.empty() ? std::string() : JoinKey(c.root->loc->path, c.cls);
-    n.Version = c.ext;
-    n.ExtensionKey = JoinKey(c.root->loc->path, c.ext);
-    AddEntry(std::move(n));
+    const std::string& base = c.root->loc->path;
+    Found(c.cls, c.verdict.Target, c.root->loc->root, c.cls.empty() ? std::string() : JoinKey(base, c.cls), {}, c.ext,
+          JoinKey(base, c.ext));
   }
 }
 
 // ---- kind 2: COM servers ------------------------------------------------------------
 
 void RegistryScanEngine::CheckComServers() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1 || Locations.Clsid.empty() || !RegHasKey(Locations.Clsid[0].root, Locations.Clsid[0].path))
-    return;
+  if (!BeginCheck() || !ClsidGuard()) return;
   std::vector<Listing> lists = ListLocations(Locations.Clsid, false, true);
   CategoryTotal = TotalOf(lists);
-
-  auto server = [this](const std::string& text) {
-    auto [paths, primary] = ReadReference(ExpandUpper(text));
-    return TestReading({std::move(paths), std::move(primary)}, CaseHint(text));
-  };
   int32_t index = 0;
   for (const Listing& l : lists) {
     for (const std::string& c : l.names) {
@@ -449,24 +468,19 @@ void RegistryScanEngine::CheckComServers() {
       if (name.empty()) continue;
       std::string file = RegGetString(key.get(), "InProcServer32", "");
       if (file.empty()) continue;
-      Verdict v = server(file);
+      Verdict v = TestReference(file);
       if (v.State != PathState::Missing) continue;
       // A class whose local server still works (or cannot be tested) stays.
       bool serverAlive = false;
       for (const char* local : {"LocalServer32", "LocalServer"}) {
         std::string text = RegGetString(key.get(), local, "");
-        if (!text.empty() && server(text).State != PathState::Missing) {
+        if (!text.empty() && TestReference(text).State != PathState::Missing) {
           serverAlive = true;
           break;
         }
       }
       if (serverAlive) continue;
-      RegScanNode n;
-      n.Text = name;
-      n.Target = v.Target;
-      n.Root = l.loc->root;
-      n.Key = JoinKey(l.loc->path, c);
-      AddEntry(std::move(n));
+      Found(name, v.Target, l.loc->root, JoinKey(l.loc->path, c));
     }
   }
 }
@@ -474,22 +488,15 @@ void RegistryScanEngine::CheckComServers() {
 // ---- kind 3: type libraries ---------------------------------------------------------
 
 void RegistryScanEngine::CheckTypeLibs() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1 || Locations.Clsid.empty() || !RegHasKey(Locations.Clsid[0].root, Locations.Clsid[0].path))
-    return;
+  if (!BeginCheck() || !ClsidGuard()) return;
   std::vector<Listing> lists = ListLocations(Locations.TypeLib, false, true);
   CategoryTotal = TotalOf(lists);
-
-  auto libraryFile = [this](const std::string& text) {
-    auto [paths, primary] = ReadReference(ExpandUpper(text));
-    return TestReading({std::move(paths), std::move(primary)}, CaseHint(text), Wanted::Any, true);
-  };
   for (const Listing& l : lists) {
     for (const std::string& lib : l.names) {
       if (AbortFlag == 1) return;
-      Item(lib);
+      ++ExaminedCount;
+      ++CategoryDone;
+      CurrentKeyText = lib;
       RegKey libKey;
       if (!libKey.Open(l.key.get(), lib)) continue;
       for (const std::string& ver : RegEnumSubKeys(libKey.get())) {
@@ -508,7 +515,7 @@ void RegistryScanEngine::CheckTypeLibs() {
             std::string text = RegReadString(p.get(), "");
             Verdict v;
             if (!text.empty()) {
-              v = libraryFile(text);
+              v = TestReference(text, true);
               if (v.State != PathState::Missing) keep = true;
             }
             if (std::string_view(platform) == "win32") win32.emplace_back(locale, v);
@@ -520,13 +527,7 @@ void RegistryScanEngine::CheckTypeLibs() {
         for (char d = '0'; d <= '9'; ++d) {
           for (const auto& [locale, v] : win32) {
             if (locale != std::string(1, d) || v.State != PathState::Missing) continue;
-            RegScanNode n;
-            n.Text = title;
-            n.Target = v.Target;
-            n.Root = l.loc->root;
-            n.Key = JoinKey(l.loc->path, lib);
-            n.Version = ver;
-            AddEntry(std::move(n));
+            Found(title, v.Target, l.loc->root, JoinKey(l.loc->path, lib), {}, ver);
           }
         }
       }
@@ -537,265 +538,172 @@ void RegistryScanEngine::CheckTypeLibs() {
 // ---- kinds 4-7: values naming files ------------------------------------------------
 
 void RegistryScanEngine::CheckSharedDlls() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1) return;
+  if (!BeginCheck()) return;
   std::vector<Listing> lists = ListLocations(Locations.SharedDlls, true, true);
   CategoryTotal = TotalOf(lists);
-  for (const Listing& l : lists) {
-    for (const std::string& name : l.names) {
-      Pump();
-      if (AbortFlag == 1) return;
-      Item(name);
-      // The name itself is the path, as it stands.
-      if (ExtractFileExt(name).empty()) continue;
-      std::string path = name;
-      if (TestPath(path, name) != PathState::Missing) continue;
-      RegScanNode n;
-      n.Text = ExtractFileName(name);
-      n.Target = path;
-      n.Root = l.loc->root;
-      n.Key = l.loc->path;
-      n.ValueName = name;
-      AddEntry(std::move(n));
-    }
-  }
+  EachItem(*this, lists, [this](const Listing& l, const std::string& name) {
+    // The name itself is the path, as it stands.
+    if (ExtractFileExt(name).empty()) return;
+    std::string path = name;
+    if (TestPath(path, name) != PathState::Missing) return;
+    Found(ExtractFileName(name), path, l.loc->root, l.loc->path, name);
+  });
 }
 
 void RegistryScanEngine::CheckFonts() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1) return;
+  if (!BeginCheck()) return;
   std::vector<Listing> lists = ListLocations(Locations.Fonts, true, true);
   CategoryTotal = TotalOf(lists);
-  for (const Listing& l : lists) {
-    for (const std::string& name : l.names) {
-      Pump();
-      if (AbortFlag == 1) return;
-      Item(name);
-      const std::string data = RegReadString(l.key.get(), name);
-      if (data.empty()) continue;
-      std::string file = ExpandAndUnquote(data);
-      std::string hint = CaseHint(data);
-      if (file.find('\\') == std::string::npos) {
-        // A bare name lies in the Fonts folder.
-        if (Locations.FontsFolder.empty()) continue;
-        file = Locations.FontsFolder + "\\" + file;
-        hint = Locations.FontsFolder + "\\" + hint;
-      } else if (file.find(":\\") == std::string::npos) {
-        continue;  // "\??\unix\...", relative or network: not examined
-      }
-      if (TestPath(file, hint) != PathState::Missing) continue;
-      RegScanNode n;
-      n.Text = name;
-      n.Target = file;
-      n.Root = l.loc->root;
-      n.Key = l.loc->path;
-      n.ValueName = name;
-      AddEntry(std::move(n));
+  EachItem(*this, lists, [this](const Listing& l, const std::string& name) {
+    const std::string data = RegReadString(l.key.get(), name);
+    if (data.empty()) return;
+    std::string file = ExpandAndUnquote(data);
+    std::string hint = CaseHint(data);
+    if (file.find('\\') == std::string::npos) {
+      // A bare name lies in the Fonts folder.
+      if (Locations.FontsFolder.empty()) return;
+      file = Locations.FontsFolder + "\\" + file;
+      hint = Locations.FontsFolder + "\\" + hint;
+    } else if (file.find(":\\") == std::string::npos) {
+      return;  // "\??\unix\...", relative or network: not examined
     }
-  }
+    if (TestPath(file, hint) != PathState::Missing) return;
+    Found(name, file, l.loc->root, l.loc->path, name);
+  });
 }
 
 void RegistryScanEngine::CheckSystemSounds() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1) return;
+  if (!BeginCheck()) return;
   std::vector<Listing> lists = ListLocations(Locations.AppEvents, false, true);
   CategoryTotal = TotalOf(lists);
-  for (const Listing& l : lists) {
-    for (const std::string& app : l.names) {
+  // The applications are the items; their events are walked within.
+  EachItem(*this, lists, [this](const Listing& l, const std::string& app) {
+    RegKey appKey;
+    if (!appKey.Open(l.key.get(), app)) return;
+    StringList events = RegEnumSubKeys(appKey.get());
+    SortNames(events);
+    for (const std::string& ev : events) {
       Pump();
       if (AbortFlag == 1) return;
-      Item(app);
-      RegKey appKey;
-      if (!appKey.Open(l.key.get(), app)) continue;
-      StringList events = RegEnumSubKeys(appKey.get());
-      SortNames(events);
-      for (const std::string& ev : events) {
-        Pump();
-        if (AbortFlag == 1) return;
-        CurrentValueText = ev;
-        const std::string data = RegGetString(appKey.get(), ev + "\\.current", "");
-        std::string file = ExpandAndUnquote(data);
-        if (TestPath(file, CaseHint(data)) != PathState::Missing) continue;
-        RegScanNode n;
-        n.Text = ev;
-        n.Target = file;
-        n.Root = l.loc->root;
-        n.Key = JoinKey(l.loc->path, app + "\\" + ev + "\\.current");
-        AddEntry(std::move(n));
-      }
+      CurrentValueText = ev;
+      const std::string data = RegGetString(appKey.get(), ev + "\\.current", "");
+      std::string file = ExpandAndUnquote(data);
+      if (TestPath(file, CaseHint(data)) != PathState::Missing) continue;
+      Found(ev, file, l.loc->root, JoinKey(l.loc->path, app + "\\" + ev + "\\.current"));
     }
-  }
+  });
 }
 
 void RegistryScanEngine::CheckHelpFiles() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1) return;
+  if (!BeginCheck()) return;
   std::vector<Listing> lists = ListLocations(Locations.Help, true, true);
   CategoryTotal = TotalOf(lists);
-  for (const Listing& l : lists) {
-    for (const std::string& name : l.names) {
-      Pump();
-      if (AbortFlag == 1) return;
-      Item(name);
-      const std::string data = RegReadString(l.key.get(), name);
-      const std::string folder = StripTrailingBackslash(ExpandAndUnquote(data));
-      if (folder.empty()) continue;
-      std::string file = folder + "\\" + name;
-      if (TestPath(file, StripTrailingBackslash(CaseHint(data)) + "\\" + name) != PathState::Missing) continue;
-      RegScanNode n;
-      n.Text = name;
-      n.Target = file;
-      n.Root = l.loc->root;
-      n.Key = l.loc->path;
-      n.ValueName = name;
-      AddEntry(std::move(n));
-    }
-  }
+  EachItem(*this, lists, [this](const Listing& l, const std::string& name) {
+    const std::string data = RegReadString(l.key.get(), name);
+    const std::string folder = StripTrailingBackslash(ExpandAndUnquote(data));
+    if (folder.empty()) return;
+    std::string file = folder + "\\" + name;
+    if (TestPath(file, StripTrailingBackslash(CaseHint(data)) + "\\" + name) != PathState::Missing) return;
+    Found(name, file, l.loc->root, l.loc->path, name);
+  });
 }
 
 // ---- kind 8: App Paths ------------------------------------------------------------------
 
 void RegistryScanEngine::CheckAppPaths() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1) return;
+  if (!BeginCheck()) return;
   std::vector<Listing> lists = ListLocations(Locations.AppPaths, false, true);
   CategoryTotal = TotalOf(lists);
-  for (const Listing& l : lists) {
-    for (const std::string& s : l.names) {
-      Pump();
-      if (AbortFlag == 1) return;
-      Item(s);
-      RegKey key;
-      if (!key.Open(l.key.get(), s)) continue;
-      const bool isProgram = UpperLocale(ExtractFileExt(s)) == ".EXE";
-      const std::string defaultText = RegReadString(key.get(), "");
-      const std::string pathText = RegReadString(key.get(), "Path");
-      const std::string upperDefault = ExpandUpper(defaultText);
-      const std::string plainDefault = Unquoted(upperDefault);
-      std::string path = StripTrailingBackslash(ExpandAndUnquote(pathText));
-      std::string hint = CaseHint(defaultText);
+  EachItem(*this, lists, [this](const Listing& l, const std::string& s) {
+    RegKey key;
+    if (!key.Open(l.key.get(), s)) return;
+    const bool isProgram = UpperLocale(ExtractFileExt(s)) == ".EXE";
+    const std::string defaultText = RegReadString(key.get(), "");
+    const std::string pathText = RegReadString(key.get(), "Path");
+    const std::string upperDefault = ExpandUpper(defaultText);
+    const std::string plainDefault = Unquoted(upperDefault);
+    std::string path = StripTrailingBackslash(ExpandAndUnquote(pathText));
+    std::string hint = CaseHint(defaultText);
 
-      Reading program;
-      if (isProgram) {
-        // The program file: each reading of the default, with the key's name
-        // added when it names no .EXE (a folder, or a script that stands in
-        // for the program); the default as it stands is a reading too, when
-        // it is a file.
-        if (plainDefault.empty()) {
-          if (!path.empty()) program.Paths.push_back(path + "\\" + UpperLocale(s));
-          hint = CaseHint(pathText) + "\\" + s;
-        } else {
-          auto [paths, primary] = ReadReference(upperDefault);
-          auto asProgram = [&s](const std::string& p) {
-            return UpperLocale(ExtractFileExt(p)) == ".EXE" ? p : p + "\\" + UpperLocale(s);
-          };
-          for (const std::string& p : paths) AddUniqueI(program.Paths, asProgram(p));
-          program.Primary = primary.empty() ? std::string() : asProgram(primary);
-        }
-        if (program.Primary.empty() && !program.Paths.empty()) program.Primary = program.Paths[0];
-        if (path.empty()) path = StripTrailingBackslash(ExtractFileDir(program.Primary));
-      } else if (path.empty() && !plainDefault.empty()) {
-        continue;  // a library's default without a folder: nothing to test
-      }
-      // A list of folders is never tested.
-      if (!NormalizeReferencedPath(path) || !PassesDriveRule(path, CheckedDrives) ||
-          path.find(';') != std::string::npos)
-        continue;
-
-      Verdict v;
-      if (isProgram) {
-        v = TestReading(program, hint);
-        if (v.State == PathState::Missing && !plainDefault.empty() && !ContainsI(program.Paths, plainDefault)) {
-          // The default itself, when it is a file, runs in place of the program.
-          Reading asItStands{{plainDefault}, plainDefault};
-          if (TestReading(asItStands, hint, Wanted::File).State != PathState::Missing) continue;
-        }
+    Reading program;
+    if (isProgram) {
+      // The program file: each reading of the default, with the key's name
+      // added when it names no .EXE (a folder, or a script that stands in
+      // for the program); the default as it stands is a reading too, when
+      // it is a file.
+      if (plainDefault.empty()) {
+        if (!path.empty()) program.Paths.push_back(path + "\\" + UpperLocale(s));
+        hint = CaseHint(pathText) + "\\" + s;
       } else {
-        std::string folder = path;
-        v.State = TestPath(folder, CaseHint(pathText));
+        auto [paths, primary] = ReadReference(upperDefault);
+        auto asProgram = [&s](const std::string& p) {
+          return UpperLocale(ExtractFileExt(p)) == ".EXE" ? p : p + "\\" + UpperLocale(s);
+        };
+        for (const std::string& p : paths) AddUniqueI(program.Paths, asProgram(p));
+        program.Primary = primary.empty() ? std::string() : asProgram(primary);
       }
-      if (v.State != PathState::Missing) continue;
-      RegScanNode n;
-      n.Text = s;
-      n.Target = path;
-      n.Root = l.loc->root;
-      n.Key = JoinKey(l.loc->path, s);
-      AddEntry(std::move(n));
+      if (program.Primary.empty() && !program.Paths.empty()) program.Primary = program.Paths[0];
+      if (path.empty()) path = StripTrailingBackslash(ExtractFileDir(program.Primary));
+    } else if (path.empty() && !plainDefault.empty()) {
+      return;  // a library's default without a folder: nothing to test
     }
-  }
+    // A list of folders is never tested.
+    if (!NormalizeReferencedPath(path) || !PassesDriveRule(path, CheckedDrives) ||
+        path.find(';') != std::string::npos)
+      return;
+
+    PathState state;
+    if (isProgram) {
+      state = TestReading(program, hint).State;
+      if (state == PathState::Missing && !plainDefault.empty() && !ContainsI(program.Paths, plainDefault)) {
+        // The default itself, when it is a file, runs in place of the program.
+        state = TestReading({{plainDefault}, plainDefault}, hint, Wanted::File).State;
+      }
+    } else {
+      std::string folder = path;
+      state = TestPath(folder, CaseHint(pathText));
+    }
+    if (state != PathState::Missing) return;
+    Found(s, path, l.loc->root, JoinKey(l.loc->path, s));
+  });
 }
 
 // ---- kind 9: icons ---------------------------------------------------------------------
 
 void RegistryScanEngine::CheckIcons() {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1 || Locations.Clsid.empty() || !RegHasKey(Locations.Clsid[0].root, Locations.Clsid[0].path))
-    return;
+  if (!BeginCheck() || !ClsidGuard()) return;
   std::vector<Listing> lists = ListLocations(Locations.Classes, false, true);
   std::vector<Listing> clsid = ListLocations(Locations.Clsid, false, true);
   for (Listing& l : clsid) lists.push_back(std::move(l));
-  for (const Listing& l : lists)
-    for (const std::string& k : l.names)
-      if (!k.empty()) ++CategoryTotal;
+  for (Listing& l : lists) std::erase(l.names, std::string());
+  CategoryTotal = TotalOf(lists);
 
   struct IconValue {
     const char* sub;
     bool installerRuleOnly;
   };
   static const IconValue kValues[] = {{"DefaultIcon", false}, {"ToolboxBitmap32", true}};
-  for (const Listing& l : lists) {
-    for (const std::string& k : l.names) {
-      if (k.empty()) continue;
-      Pump();
-      if (AbortFlag == 1) return;
-      Item(k);
-      for (const IconValue& iv : kValues) {
-        RegKey key;
-        if (!key.Open(l.key.get(), k + "\\" + iv.sub)) continue;
-        const std::string data = RegReadString(key.get(), "");
-        if (data.empty()) continue;
-        std::string file = ExpandAndUnquote(data);
-        IconSourceFile(file);
-        if (file.empty()) continue;
-        if (TestPath(file, CaseHint(data), iv.installerRuleOnly) != PathState::Missing) continue;
-        RegScanNode n;
-        n.Text = iv.sub;
-        n.Target = file;
-        n.Root = l.loc->root;
-        n.Key = JoinKey(l.loc->path, k + "\\" + iv.sub);
-        AddEntry(std::move(n));
-      }
+  EachItem(*this, lists, [this](const Listing& l, const std::string& k) {
+    for (const IconValue& iv : kValues) {
+      RegKey key;
+      if (!key.Open(l.key.get(), k + "\\" + iv.sub)) continue;
+      const std::string data = RegReadString(key.get(), "");
+      if (data.empty()) continue;
+      std::string file = ExpandAndUnquote(data);
+      IconSourceFile(file);
+      if (file.empty()) continue;
+      if (TestPath(file, CaseHint(data), iv.installerRuleOnly) != PathState::Missing) continue;
+      Found(iv.sub, file, l.loc->root, JoinKey(l.loc->path, k + "\\" + iv.sub));
     }
-  }
+  });
 }
 
 // ---- kinds 10-16: recently-used lists -----------------------------------------------------
 
 void RegistryScanEngine::ScanMruList(const std::vector<RegLocation>& views) {
-  CurrentKeyText.clear();
-  CurrentValueText.clear();
-  CategoryDone = CategoryTotal = 0;
-  if (AbortFlag == 1) return;
-  std::vector<Listing> lists;
-  for (const RegLocation& v : views) {
-    Listing l;
-    l.loc = &v;
-    if (!OpenLocation(v, l.key)) continue;
-    l.names = RegEnumValueNames(l.key.get());  // the registry's order
-    lists.push_back(std::move(l));
-  }
+  if (!BeginCheck()) return;
+  // Every value in the registry's order; the value names are the items.
+  std::vector<Listing> lists = ListLocations(views, true, false);
   CategoryTotal = TotalOf(lists);
   for (const Listing& l : lists) {
     for (const std::string& name : l.names) {
@@ -805,12 +713,7 @@ void RegistryScanEngine::ScanMruList(const std::vector<RegLocation>& views) {
       ++CategoryDone;
       CurrentValueText = name;
       if (name.empty()) continue;
-      RegScanNode n;
-      n.Text = RegReadString(l.key.get(), name);
-      n.Root = l.loc->root;
-      n.Key = l.loc->path;
-      n.ValueName = name;
-      AddEntry(std::move(n));
+      Found(RegReadString(l.key.get(), name), {}, l.loc->root, l.loc->path, name);
     }
   }
 }

@@ -184,10 +184,18 @@ class RegistryScanEngine {
   };
   Verdict TestReading(const Reading& r, const std::string& hint, Wanted wanted = Wanted::Any,
                       bool resourceSuffixRule = false);
+  // A reference as the registry holds it (expanded, read in every way).
+  Verdict TestReference(const std::string& registryText, bool resourceSuffixRule = false);
   // One path (kinds 4-7 and 9): normalised, filtered, tested.
   PathState TestPath(std::string& path, const std::string& hint, bool installerRuleOnly = false);
-  void Item(const std::string& keyText);
+  // The start of every check: labels and progress cleared; false on Cancel.
+  bool BeginCheck();
+  // The guard of kinds 2, 3 and 9: the CLSID key exists.
+  bool ClsidGuard() const;
   ui::VNode* AddEntry(RegScanNode&& node);
+  // An entry of the kind now running, under CurrentCategory.
+  ui::VNode* Found(std::string text, std::string target, HKEY root, std::string key, std::string valueName = {},
+                   std::string version = {}, std::string extensionKey = {});
   void CheckIconKeys(const RegLocation& parent);
   void LocationsFromSystemOnce();
 

@@ -26,15 +26,6 @@ const cleaning::ModuleInfo kRegistryCleanerInfo{.Code = "RC",
                                                 .HasCancel = true,
                                                 .TimerName = "JvThreadTimer_RegCleaner"};
 
-ui::Label* LineLabel(ui::TabSheet* page, const char* name, int top) {
-  auto* l = new ui::Label(page, name);
-  l->SetAutoSize(false);
-  l->SetEndEllipsis(true);
-  l->SetShowAccelChar(false);
-  l->SetBounds(16, top, 608, 16);
-  return l;
-}
-
 }  // namespace
 
 TForm_RC::TForm_RC(ui::Component* owner) : CleanerWizard(owner, "TForm_RC", kRegistryCleanerInfo) {
@@ -69,32 +60,28 @@ TForm_RC::TForm_RC(ui::Component* owner) : CleanerWizard(owner, "TForm_RC", kReg
                                    "Bitte haben Sie einen Moment Geduld, die Registrierdatenbank wird "
                                    "untersucht.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
   JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 120, 16);
-  Label_RC_Typ = LineLabel(TabSheet_Search, "Label_RC_Typ", 142);
-  Label_RC_Key = LineLabel(TabSheet_Search, "Label_RC_Key", 162);
-  Label_RC_Value = LineLabel(TabSheet_Search, "Label_RC_Value", 182);
+  Label_RC_Typ = AddLineLabel(TabSheet_Search, "Label_RC_Typ", 142);
+  Label_RC_Key = AddLineLabel(TabSheet_Search, "Label_RC_Key", 162);
+  Label_RC_Value = AddLineLabel(TabSheet_Search, "Label_RC_Value", 182);
   ProgressBar_RC_search = new ui::ProgressBar(TabSheet_Search, "ProgressBar_RC_search");
   ProgressBar_RC_search->SetBounds(16, 212, 608, 18);
-  Label_RC_ExaminedCount = LineLabel(TabSheet_Search, "Label_RC_ExaminedCount", 250);
-  Label_RC_FoundCount = LineLabel(TabSheet_Search, "Label_RC_FoundCount", 268);
-  Label_RC_CategoryDone = LineLabel(TabSheet_Search, "Label_RC_CategoryDone", 286);
-  Label_RC_CategoryTotal = LineLabel(TabSheet_Search, "Label_RC_CategoryTotal", 304);
+  Label_RC_ExaminedCount = AddLineLabel(TabSheet_Search, "Label_RC_ExaminedCount", 250);
+  Label_RC_FoundCount = AddLineLabel(TabSheet_Search, "Label_RC_FoundCount", 268);
+  Label_RC_CategoryDone = AddLineLabel(TabSheet_Search, "Label_RC_CategoryDone", 286);
+  Label_RC_CategoryTotal = AddLineLabel(TabSheet_Search, "Label_RC_CategoryTotal", 304);
   for (ui::Label* l : {Label_RC_ExaminedCount, Label_RC_FoundCount, Label_RC_CategoryDone, Label_RC_CategoryTotal})
     l->SetVisible(false);
 
   // Page 2: result
-  TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
-  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", "Verwaiste Einträge gefunden");
-  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
-  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
-  JvLinkLabel_ResultHint = AddPageText(
-      TabSheet_Result, "JvLinkLabel_ResultHint",
+  const ResultPage result = AddResultPage(
+      "Verwaiste Einträge gefunden",
       "Mit <b>Details anzeigen</b> sehen Sie jeden gefundenen Eintrag und können die Auswahl ändern.<br>"
-      "Mit <b>Weiter</b> werden die markierten Einträge gesichert und gelöscht.",
-      130, 40);
-  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
-  Button_Results->SetBounds(16, 184, 140, 25);
-  Button_Results->SetTabStop(true);
-  Button_Results->Tag = 1;
+      "Mit <b>Weiter</b> werden die markierten Einträge gesichert und gelöscht.");
+  TabSheet_Result = result.Sheet;
+  Label_Result_Header = result.Header;
+  JvLinkLabel_Result = result.Summary;
+  JvLinkLabel_ResultHint = result.Hint;
+  Button_Results = result.Details;
 
   // Page 3: delete
   TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
@@ -129,7 +116,6 @@ TForm_RC::TForm_RC(ui::Component* owner) : CleanerWizard(owner, "TForm_RC", kReg
   }
 
   // ---- handlers
-  Button_Results->OnClick = [this] { Button_ResultsClick(); };
   Button_Restore->OnClick = [this] { Button_RestoreClick(); };
   Button_Delete->OnClick = [this] { Button_DeleteClick(); };
   VirtualDrawTree_Backups->OnDrawNode = [this](const ui::TreeCell& c) { DrawBackupRow(c); };

@@ -1,10 +1,10 @@
 #include "cleaning/registry/rc_options.h"
 
+#include "cleaning/frame/module_window.h"
 #include "cleaning/frame/shell_icons.h"
 #include "core/globals.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
-#include "ui/help_router.h"
 #include "ui/listview.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
@@ -43,25 +43,22 @@ void FillKindImages(ui::ImageList& list) {
 }
 
 TForm_RC_Options::TForm_RC_Options(ui::Component* owner) : Form(owner, "TForm_RC_Options") {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(560, 420);
-  SetCaption("Einstellungen zum Registry Cleaner");
-  Tag = 1;
+  PageControl1 = cleaning::BuildOptionsWindow(*this, "Einstellungen zum Registry Cleaner");
+  TabSheet_Drives = cleaning::AddOptionsTab(PageControl1, "TabSheet_Drives", "Laufwerke");
+  TabSheet_Types = cleaning::AddOptionsTab(PageControl1, "TabSheet_Types", "Einträge");
 
-  PageControl1 = new ui::PageControl(this, "PageControl1");
-  PageControl1->SetBounds(8, 8, 544, 368);
-  TabSheet_Drives = new ui::TabSheet(PageControl1, "TabSheet_Drives", "Laufwerke");
-  TabSheet_Types = new ui::TabSheet(PageControl1, "TabSheet_Types", "Einträge");
-  TabSheet_Drives->Tag = TabSheet_Types->Tag = 1;
+  // The explanation at the top of a tab.
+  auto tabText = [](ui::TabSheet* tab, const char* name, const char* caption) {
+    auto* l = new ui::RichLabel(tab, name, caption);
+    l->SetBounds(8, 8, 520, 30);
+    l->Tag = 1;
+    return l;
+  };
 
   // Tab 1: drives
-  JvLinkLabel_Drives = new ui::RichLabel(TabSheet_Drives, "JvLinkLabel_Drives",
-                                         "Verweise auf Dateien und Ordner werden nur auf den markierten "
-                                         "Laufwerken überprüft:");
-  JvLinkLabel_Drives->SetBounds(8, 8, 520, 30);
-  JvLinkLabel_Drives->Tag = 1;
+  JvLinkLabel_Drives = tabText(TabSheet_Drives, "JvLinkLabel_Drives",
+                               "Verweise auf Dateien und Ordner werden nur auf den markierten Laufwerken "
+                               "überprüft:");
   ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
   ListView_Drives = new ui::ListView(TabSheet_Drives, "ListView_Drives");
   ListView_Drives->SetBounds(8, 44, 520, 284);
@@ -73,11 +70,9 @@ TForm_RC_Options::TForm_RC_Options(ui::Component* owner) : Form(owner, "TForm_RC
   ListView_Drives->SetTabStop(true);
 
   // Tab 2: kinds
-  JvLinkLabel_Types = new ui::RichLabel(
+  JvLinkLabel_Types = tabText(
       TabSheet_Types, "JvLinkLabel_Types",
       "Folgende Arten von <u>verwaisten</u> Einträgen in der Registrierdatenbank sollen gesucht werden:");
-  JvLinkLabel_Types->SetBounds(8, 8, 520, 30);
-  JvLinkLabel_Types->Tag = 1;
   ImageList_REG = new ui::ImageList(this, "ImageList_REG", 32, 32);
   VirtualDrawTree_RC_Types = new ui::VTreeView(TabSheet_Types, "VirtualDrawTree_RC_Types");
   VirtualDrawTree_RC_Types->SetBounds(8, 44, 520, 284);
@@ -89,15 +84,9 @@ TForm_RC_Options::TForm_RC_Options(ui::Component* owner) : Form(owner, "TForm_RC
   VirtualDrawTree_RC_Types->Tree().SetRecordType<RegCheckKindNode>();
   VirtualDrawTree_RC_Types->SetTabStop(true);
 
-  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
-  Button_Help->SetBounds(396, 386, 75, 25);
-  Button_Help->Tag = 1;
-  Button_Ok = new ui::Button(this, "Button_Ok", "&Ok");
-  Button_Ok->SetBounds(477, 386, 75, 25);
-  Button_Ok->ModalResult = ui::mrOk;
-  Button_Ok->SetDefault(true);
-  Button_Ok->SetCancel(true);
-  Button_Ok->Tag = 1;
+  const cleaning::OkHelpButtons buttons = cleaning::AddOkHelpButtons(*this, 386, "RC");
+  Button_Help = buttons.Help;
+  Button_Ok = buttons.Ok;
 
   const TranslationButtons tb = AddTranslationButtons(*this, [this] { Translate(); });
   Button_SaveTranslation = tb.save;
@@ -109,7 +98,6 @@ TForm_RC_Options::TForm_RC_Options(ui::Component* owner) : Form(owner, "TForm_RC
     c.BoldText(40, 8, d.Name, c.Width() - 40);
     c.Text(40, 24, d.Description, c.Width() - 40);
   };
-  Button_Help->OnClick = [] { ShowHelpTopic("RC"); };
   // Every close stores the choice, whichever way the window was closed.
   OnClose = [this](ui::CloseAction&) { SaveSettings(); };
 }

@@ -591,6 +591,24 @@ void Driver::CmdWaitMutexFree(const std::vector<std::string>& a) {
   if (!ok) throw Failure("the mutex \"" + s.positional[0] + "\" still exists (another copy runs?)");
 }
 
+namespace {
+
+// Closes the handle of a process that ended (returns its exit code) or did
+// not (terminates it first; returns 99).
+DWORD CloseProcess(HANDLE h, bool ended) {
+  DWORD code = 99;
+  if (!ended) {
+    TerminateProcess(h, 99);
+    WaitForSingleObject(h, 5000);
+  } else {
+    GetExitCodeProcess(h, &code);
+  }
+  CloseHandle(h);
+  return code;
+}
+
+}  // namespace
+
 Driver::Process Driver::Launch(const std::vector<std::string>& args) { return LaunchPath(program_, args); }
 
 Driver::Process Driver::LaunchPath(const std::wstring& program, const std::vector<std::string>& args) {
@@ -618,14 +636,7 @@ void Driver::CmdRun(const std::vector<std::string>& a) {
   Process helper = LaunchPath(Widen(a[1]), s.positional);
   const double t = TimeoutOf(s);
   const bool ended = WaitForSingleObject(helper.handle, static_cast<DWORD>(t * 1000)) == WAIT_OBJECT_0;
-  DWORD code = 0;
-  if (!ended) {
-    TerminateProcess(helper.handle, 99);
-    WaitForSingleObject(helper.handle, 5000);
-  } else {
-    GetExitCodeProcess(helper.handle, &code);
-  }
-  CloseHandle(helper.handle);
+  const DWORD code = CloseProcess(helper.handle, ended);
   if (!ended) throw Failure(a[1] + " still ran after " + std::to_string(static_cast<int>(t)) + " s (terminated)");
   if (!any && static_cast<int>(code) != expected)
     throw Failure(a[1] + " ended with exit code " + std::to_string(code) + ", expected " + std::to_string(expected));
@@ -652,14 +663,7 @@ void Driver::CmdExpectSilentStart(const std::vector<std::string>& a) {
   });
   for (HWND h : VisibleTopWindows(second.pid))  // a last look after the end
     if (shown.empty()) shown = ClassOf(h) + " " + Quoted(WindowText(h));
-  DWORD code = 0;
-  if (!ended) {
-    TerminateProcess(second.handle, 99);
-    WaitForSingleObject(second.handle, 5000);
-  } else {
-    GetExitCodeProcess(second.handle, &code);
-  }
-  CloseHandle(second.handle);
+  const DWORD code = CloseProcess(second.handle, ended);
   if (!ended) throw Failure("the second copy still ran after " + a[1] + " s (terminated)");
   if (!shown.empty()) throw Failure("the second copy showed a window: " + shown);
   if (code != 0) throw Failure("the second copy ended with exit code " + std::to_string(code));

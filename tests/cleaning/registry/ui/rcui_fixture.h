@@ -38,11 +38,6 @@ inline const char* const kInstalledProgram =
 class RcUiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedAppDir = AppDir;
-    savedRegKey = ProductRegKey;
-    savedSkinDir = SkinDir;
-    savedTranslationFile = TranslationFile;
-    savedTranslationList = TranslationList;
     AppDir = ExcludeTrailingBackslash(app.path());
     ProductRegKey = key.key();
     SkinDir = std::string(kInstalledProgram) + "\\Skins\\default";
@@ -55,16 +50,7 @@ class RcUiTest : public ::testing::Test {
     RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "D", "0");
   }
 
-  void TearDown() override {
-    cleaning::SetModalHook(nullptr);
-    AppDir = savedAppDir;
-    ProductRegKey = savedRegKey;
-    SkinDir = savedSkinDir;
-    TranslationFile = savedTranslationFile;
-    TranslationList = savedTranslationList;
-    OcoRunning = 0;
-    AbortFlag = 0;
-  }
+  void TearDown() override { cleaning::SetModalHook(nullptr); }
 
   // Two help files, a shared DLL and a list of two entries: 5 found.
   void PlantOrphans() {
@@ -82,25 +68,14 @@ class RcUiTest : public ::testing::Test {
     return w;
   }
 
-  int CountBoxes(MsgKind kind) const {
-    return static_cast<int>(std::count_if(boxes.boxes.begin(), boxes.boxes.end(),
-                                          [kind](const MessageBoxRequest& r) { return r.kind == kind; }));
-  }
-  std::string BoxTexts() const {
-    std::string s;
-    for (const MessageBoxRequest& r : boxes.boxes) s += "[" + r.text + "] ";
-    return s;
-  }
+  std::string BoxTexts() const { return boxes.Texts(); }
 
+  qz::test::GlobalsGuard globals;  // every program-wide value back afterwards
   qz::test::ScratchKey key{"rcui", HKEY_LOCAL_MACHINE};
   qz::test::ScratchDir app{"rcui-app"};
   test::Hive hive{"rcui"};
   qz::test::MessageBoxRecorder boxes;
   std::string optionsKey;
-
- private:
-  std::string savedAppDir, savedRegKey, savedSkinDir, savedTranslationFile;
-  StringList savedTranslationList;
 };
 
 }  // namespace qz::rc::uitest
