@@ -12,17 +12,15 @@ namespace qz::st {
 namespace {
 
 // The text of one value of an open key, as the registry helpers give it; ""
-// when the value is missing.
-std::string QueryText(HKEY key, const std::wstring& name) {
-  RegRawValue v;
-  DWORD size = 0;
-  if (RegQueryValueExW(key, name.c_str(), nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) return {};
+// when the value is missing. One query into a reused buffer, a second only
+// for a value that does not fit.
+std::string QueryText(HKEY key, const std::wstring& name, RegRawValue& v) {
+  v.data.resize(v.data.capacity() < 512 ? 512 : v.data.capacity());
   for (int attempt = 0; attempt < 4; ++attempt) {
-    v.data.resize(size);
-    DWORD got = size;
-    LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &v.type, v.data.empty() ? nullptr : v.data.data(), &got);
+    DWORD got = static_cast<DWORD>(v.data.size());
+    LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &v.type, v.data.data(), &got);
     if (rc == ERROR_MORE_DATA) {
-      size = got > size ? got : size * 2 + 64;
+      v.data.resize(got > v.data.size() ? got : v.data.size() * 2);
       continue;
     }
     if (rc != ERROR_SUCCESS) return {};
@@ -66,6 +64,7 @@ std::vector<SubKeyStrings> StartupStore::ListSubKeyStrings(HKEY root, const std:
   std::vector<std::wstring> names;
   for (const std::string& n : valueNames) names.push_back(Widen(n));
   std::vector<wchar_t> buf(256);
+  RegRawValue scratch;
   for (DWORD i = 0;; ++i) {
     DWORD len = static_cast<DWORD>(buf.size());
     LONG rc = RegEnumKeyExW(base.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
@@ -80,7 +79,7 @@ std::vector<SubKeyStrings> StartupStore::ListSubKeyStrings(HKEY root, const std:
     s.name = Narrow(sub);
     HKEY h = nullptr;
     if (RegOpenKeyExW(base.get(), sub.c_str(), 0, KEY_QUERY_VALUE, &h) == ERROR_SUCCESS) {
-      for (const std::wstring& n : names) s.values.push_back(QueryText(h, n));
+      for (const std::wstring& n : names) s.values.push_back(QueryText(h, n, scratch));
       RegCloseKey(h);
     } else {
       s.values.assign(names.size(), std::string());
