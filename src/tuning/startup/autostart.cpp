@@ -19,8 +19,8 @@ EntryKind KindOf(const AutostartEntry& e) {
   return EntryKind::None;
 }
 
-AutostartPlaces AutostartPlaces::FromSystem(StartupStore& store) {
-  AutostartPlaces p;
+StartupPlaces StartupPlaces::FromSystem(StartupStore& store) {
+  StartupPlaces p;
   p.CommonStartup = ExcludeTrailingBackslash(store.SpecialFolder(CSIDL_COMMON_STARTUP));
   p.UserStartup = ExcludeTrailingBackslash(store.SpecialFolder(CSIDL_STARTUP));
   p.NotActive1 = AppDir + "\\Backups\\StartUp-Tuner\\not active1";
@@ -30,7 +30,7 @@ AutostartPlaces AutostartPlaces::FromSystem(StartupStore& store) {
   return p;
 }
 
-std::vector<AutostartSource> AutostartSources(const AutostartPlaces& p) {
+std::vector<AutostartSource> AutostartSources(const StartupPlaces& p) {
   std::vector<AutostartSource> out;
   auto folder = [&](int32_t number, const char* key, const char* german, const std::string& active,
                     int32_t linkKind, StringList inactive) {
@@ -151,7 +151,7 @@ std::string IconSourceOf(const std::string& command) {
 
 // ---- building ----------------------------------------------------------------------
 
-AutostartEngine::AutostartEngine(StartupStore& store, AutostartPlaces places)
+AutostartEngine::AutostartEngine(StartupStore& store, StartupPlaces places)
     : store_(store), places_(std::move(places)), icons_(store) {}
 
 void AutostartEngine::LoadAutostartRegistry(ui::VTreeModel& tree, ui::VNode* parent, HKEY root,
@@ -220,15 +220,14 @@ void AutostartEngine::LoadAutostartWinIni(ui::VTreeModel& tree, ui::VNode* paren
 }
 
 void AutostartEngine::BuildAutostartTree(ui::VTreeModel& tree, bool hideEmpty, const TranslateFn& tr) {
-  auto text = [&tr](const std::string& key, const std::string& german) { return tr ? tr(key, german) : german; };
   tree.BeginUpdate();
   tree.Clear();
   icons_.Clear();
   tree.SetRecordType<AutostartEntry>();
-  wowMarker_ = " " + text("MESSAGE_Autorun_32Bit", "(32-Bit)");
+  wowMarker_ = " " + Tr(tr, "MESSAGE_Autorun_32Bit", "(32-Bit)");
   for (const AutostartSource& s : AutostartSources(places_)) {
     AutostartEntry cat;
-    cat.DisplayName = text(s.TitleKey, s.GermanTitle);
+    cat.DisplayName = Tr(tr, s.TitleKey, s.GermanTitle);
     cat.IsCategoryNode = 1;
     cat.Category = s.Category;
     cat.Source = s.Number;
@@ -266,13 +265,9 @@ void AutostartEngine::BuildAutostartTree(ui::VTreeModel& tree, bool hideEmpty, c
 
 namespace {
 
-std::string Translate(const TranslateFn& tr, const std::string& key, const std::string& german) {
-  return tr ? tr(key, german) : german;
-}
-
 std::string WithName(const TranslateFn& tr, const std::string& key, const std::string& german,
                      const std::string& name) {
-  return ReplaceAll(Translate(tr, key, german), "%1", name);
+  return ReplaceAll(Tr(tr, key, german), "%1", name);
 }
 
 }  // namespace
@@ -349,9 +344,8 @@ std::string ChangeMessage(ChangeResult r, const std::string& name, const Transla
                       "Ordner Backups\\ST, die alte im Papierkorb.",
                       name);
     case ChangeResult::FolderUnknown:
-      return WithName(tr, "MESSAGE_AutoRun_FolderUnknown",
-                      "Der Eintrag\r%1\rkann nicht aktiviert werden: der Autostart-Ordner ist nicht bekannt.",
-                      name);
+      return WithName(tr, "MESSAGE_AutoRun_NoStartupFolder",
+                      "Der Eintrag\r%1\rkann nicht angelegt werden: der Autostart-Ordner ist nicht bekannt.", name);
     case ChangeResult::Ambiguous:
       return WithName(tr, "MESSAGE_AutoRun_Ambiguous",
                       "Der Eintrag\r%1\rsteht mehrmals in seiner Sektion der win.ini und kann deshalb nicht "
@@ -369,21 +363,21 @@ std::string NameProblemMessage(NameProblem p, const TranslateFn& tr) {
     case NameProblem::None:
       return {};
     case NameProblem::Empty:
-      return Translate(tr, "MESSAGE_IsEmpty", "Name und Kommandozeile dürfen nicht leer sein!");
+      return Tr(tr, "MESSAGE_IsEmpty", "Name und Kommandozeile dürfen nicht leer sein!");
     case NameProblem::Invalid:
-      return Translate(tr, "MESSAGE_NameInvalid",
+      return Tr(tr, "MESSAGE_NameInvalid",
                        "Dieser Name ist nicht erlaubt. Er darf keines der Zeichen \\ / : * ? \" < > | enthalten, "
                        "nicht \".\" oder \"..\" sein, nicht mit einem Punkt oder Leerzeichen enden und höchstens "
                        "200 Zeichen lang sein.");
     case NameProblem::Exists:
-      return Translate(tr, "MESSAGE_NameExists",
+      return Tr(tr, "MESSAGE_NameExists",
                        "Einen Eintrag dieses Namens gibt es dort schon. Bitte wählen Sie einen anderen Namen.");
   }
   return {};
 }
 
 std::string NotEditedMessage(const TranslateFn& tr) {
-  return Translate(tr, "MESSAGE_AutoRun_NotEdited", "Sie haben die Kommandozeile noch nicht verändert.");
+  return Tr(tr, "MESSAGE_AutoRun_NotEdited", "Sie haben die Kommandozeile noch nicht verändert.");
 }
 
 std::string SureToEditMessage(const std::string& name, const TranslateFn& tr) {

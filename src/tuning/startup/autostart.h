@@ -36,13 +36,11 @@
 #include <vector>
 
 #include "core/stringlist.h"
+#include "core/translation.h"
 #include "tuning/startup/st_store.h"
 #include "ui/vtree_model.h"
 
 namespace qz::st {
-
-// A translator over one section of the language file: (key, German default).
-using TranslateFn = std::function<std::string(const std::string& key, const std::string& german)>;
 
 // The record of every node of the autostart tree.
 struct AutostartEntry {
@@ -71,8 +69,9 @@ EntryKind KindOf(const AutostartEntry& e);
 inline constexpr uint16_t kAutostartRowHeight = 36;
 inline constexpr const char* kNotActive = "not active";
 
-// Where the sources lie. Tests point every place at scratch folders and keys.
-struct AutostartPlaces {
+// Where the sources (and the installed-software list) lie. Tests point every
+// place at scratch folders and keys.
+struct StartupPlaces {
   std::string CommonStartup;  // CSIDL 24, no trailing backslash; "" when unknown
   std::string UserStartup;    // CSIDL 7
   std::string NotActive1;     // AppDir\Backups\StartUp-Tuner\not active1
@@ -83,7 +82,9 @@ struct AutostartPlaces {
   HKEY UserRoot = HKEY_CURRENT_USER;
   std::string UserKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
   std::string BackupDir;      // AppDir\Backups\ST: undo files and link copies
-  static AutostartPlaces FromSystem(StartupStore& store);
+  HKEY UninstallRoot = HKEY_LOCAL_MACHINE;
+  std::string UninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  static StartupPlaces FromSystem(StartupStore& store);
 };
 
 enum class SourceKind { Folder, Registry, WinIni };
@@ -107,7 +108,7 @@ struct AutostartSource {
   std::string IniFile;
   std::string Section;
 };
-std::vector<AutostartSource> AutostartSources(const AutostartPlaces& places);
+std::vector<AutostartSource> AutostartSources(const StartupPlaces& places);
 
 // Icons extracted while the tree is built, one per source (upper-cased file
 // name); only a result above 1 is an icon. The cache owns them: Clear
@@ -170,12 +171,12 @@ NameProblem CheckNameText(const std::string& name);
 
 class AutostartEngine {
  public:
-  AutostartEngine(StartupStore& store, AutostartPlaces places);
+  AutostartEngine(StartupStore& store, StartupPlaces places);
   AutostartEngine(const AutostartEngine&) = delete;
   AutostartEngine& operator=(const AutostartEngine&) = delete;
 
   StartupStore& Store() { return store_; }
-  const AutostartPlaces& Places() const { return places_; }
+  const StartupPlaces& Places() const { return places_; }
 
   // Clears the tree and fills it: each category (no check box, expanded),
   // below it the entries of its active places (checked), then of its
@@ -235,7 +236,7 @@ class AutostartEngine {
   bool FileExists(const std::string& path);
 
   StartupStore& store_;
-  AutostartPlaces places_;
+  StartupPlaces places_;
   IconCache icons_;
   std::string wowMarker_ = " (32-Bit)";  // appended to entries of the 32-bit view
 };

@@ -79,15 +79,14 @@ ChangeResult EditInstalledEntry(StartupStore& store, const std::string& backupDi
 }
 
 std::string SureToDeleteInstalledMessage(const std::string& displayName, const TranslateFn& tr) {
-  std::string t = tr ? tr("MESSAGE_Uninstall_Delete", "Sind Sie sicher, dass Sie den Eintrag\r%1\rlöschen wollen?")
-                     : "Sind Sie sicher, dass Sie den Eintrag\r%1\rlöschen wollen?";
-  return ReplaceAll(t, "%1", displayName);
+  return ReplaceAll(Tr(tr, "MESSAGE_Uninstall_Delete", "Sind Sie sicher, dass Sie den Eintrag\r%1\rlöschen wollen?"),
+                    "%1", displayName);
 }
 
 std::string SureToEditInstalledMessage(const std::string& displayName, const TranslateFn& tr) {
-  std::string t = tr ? tr("MESSAGE_Uninstall_Edit", "Sind Sie sicher, dass Sie den Eintrag\r%1\rbearbeiten wollen?")
-                     : "Sind Sie sicher, dass Sie den Eintrag\r%1\rbearbeiten wollen?";
-  return ReplaceAll(t, "%1", displayName);
+  return ReplaceAll(
+      Tr(tr, "MESSAGE_Uninstall_Edit", "Sind Sie sicher, dass Sie den Eintrag\r%1\rbearbeiten wollen?"), "%1",
+      displayName);
 }
 
 }  // namespace qz::st

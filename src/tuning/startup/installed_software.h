@@ -14,7 +14,6 @@
 
 namespace qz::st {
 
-inline constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr uint16_t kUninstallRowHeight = 16;
 
 // The record of a row of the list.
@@ -30,8 +29,7 @@ struct UninstallEntry {
 // Every sub-key with a non-empty DisplayName, of both views (each sub-key
 // opened once), sorted by display name without regard to case
 // (CompareStringW, NORM_IGNORECASE); entries of one name keep their order.
-std::vector<UninstallEntry> ListInstalledSoftware(StartupStore& store, HKEY root = HKEY_LOCAL_MACHINE,
-                                                  const std::string& baseKey = kUninstallKey);
+std::vector<UninstallEntry> ListInstalledSoftware(StartupStore& store, HKEY root, const std::string& baseKey);
 
 // Undo file (named from the display name) with the whole sub-key, then the
 // sub-key removed and checked gone. A failed backup changes nothing. An empty

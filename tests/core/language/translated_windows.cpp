@@ -6,6 +6,9 @@
 #include "cleaning/drive/dc_result.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "tuning/startup/st_form.h"
+#include "tuning/startup/st_new.h"
+#include "tuning/startup/st_result.h"
 
 namespace qz::test {
 
@@ -27,6 +30,17 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_ST", [] { return std::unique_ptr<ui::Component>(new st::TForm_ST(nullptr)); }},
+      {"TForm_ST_Result",
+       [] {
+         return std::unique_ptr<ui::Component>(
+             new st::TForm_ST_Result(nullptr, st::SystemStartupStore(), st::StartupPlaces{}));
+       }},
+      {"TForm_ST_New",
+       [] {
+         static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
+         return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
+       }},
   };
   return windows;
 }

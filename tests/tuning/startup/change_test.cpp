@@ -11,7 +11,7 @@ namespace {
 
 using ChangeTest = StartupTest;
 
-std::string UndoFolder(const AutostartPlaces& p) { return p.BackupDir + "\\" + GetBackupUserFolder(); }
+std::string UndoFolder(const StartupPlaces& p) { return p.BackupDir + "\\" + GetBackupUserFolder(); }
 
 TEST_F(ChangeTest, RegistryEditWritesAnUndoFileFirstAndKeepsAnExpandableString) {
   Plant(HKEY_CURRENT_USER, user / "Run", "Tool Agent", Sz("%ProgramFiles%\\agent.exe", REG_EXPAND_SZ));

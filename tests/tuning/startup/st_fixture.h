@@ -269,7 +269,7 @@ class StartupTest : public ::testing::Test {
   qz::test::ScratchDir dir;
   qz::test::ScratchKey machine, user;
   std::string machine32;
-  AutostartPlaces places;
+  StartupPlaces places;
   TestStore store;
   std::unique_ptr<AutostartEngine> engine;
   ui::VTreeModel tree;

@@ -270,7 +270,7 @@ int PlainUninstall() {
 
 int Run(int runs) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  st::AutostartPlaces places;
+  st::StartupPlaces places;
   places.CommonStartup = "C:\\qzbench\\common";
   places.UserStartup = "C:\\qzbench\\user";
   places.NotActive1 = "C:\\qzbench\\app\\Backups\\StartUp-Tuner\\not active1";
