@@ -33,7 +33,7 @@ std::vector<UndoFileRow> ListUndoFiles(const std::string& folder) {
 BackupPage::BackupPage(ModuleWindow* window, ui::TabSheet* page, std::string code)
     : Component(window, "BackupPage_" + code), window_(window), code_(std::move(code)) {
   VirtualDrawTree_Backups = new ui::VTreeView(page, "VirtualDrawTree_Backups");
-  VirtualDrawTree_Backups->SetBounds(16, 44, 608, 252);
+  VirtualDrawTree_Backups->SetBounds(16, 64, 608, 232);
   VirtualDrawTree_Backups->SetHeaderVisible(false);
   VirtualDrawTree_Backups->SetDefaultNodeHeight(18);
   VirtualDrawTree_Backups->SetTabStop(true);

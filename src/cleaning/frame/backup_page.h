@@ -50,7 +50,8 @@ std::vector<UndoFileRow> ListUndoFiles(const std::string& folder);
 
 class BackupPage : public ui::Component {
  public:
-  // The list and the two buttons are placed on `page` below its title.
+  // The list and the two buttons are placed on `page` below its title and
+  // one line of text (the list from 64 pixels down).
   BackupPage(ModuleWindow* window, ui::TabSheet* page, std::string code);
 
   ui::VTreeView* VirtualDrawTree_Backups;

@@ -45,8 +45,8 @@ TForm_ST::TForm_ST(ui::Component* owner, StartupStore* store, std::optional<Star
   TabSheet_Backups = AddWizardPage("TabSheet_Backups", "Backups");
   Label_Backups_Header = AddPageTitle(TabSheet_Backups, "Label_Backups_Header", "Backups des StartUp-Tuners");
   JvLinkLabel_Backups = AddPageText(TabSheet_Backups, "JvLinkLabel_Backups",
-                                    "Wählen Sie ein Backup und stellen Sie es wieder her, oder löschen Sie es.", 36,
-                                    16);
+                                    "Wählen Sie ein Backup und stellen Sie es wieder her, oder löschen Sie es.", 40,
+                                    18);
   Backups = new cleaning::BackupPage(this, TabSheet_Backups, "ST");
 }
 
