@@ -272,90 +272,106 @@ std::string WithName(const TranslateFn& tr, const std::string& key, const std::s
 
 }  // namespace
 
-std::string MoveMessage(MoveResult r, const std::string& name, const TranslateFn& tr) {
+namespace {
+
+// A message naming the entry (%1): its key and German default.
+struct NamedMessage {
+  const char* key;
+  const char* german;
+};
+
+constexpr NamedMessage kAmbiguous = {
+    "MESSAGE_AutoRun_Ambiguous",
+    "Der Eintrag\r%1\rsteht mehrmals in seiner Sektion der win.ini und kann deshalb nicht geändert werden."};
+
+NamedMessage MoveText(MoveResult r) {
   switch (r) {
+    case MoveResult::TargetExists:
+      return {"MESSAGE_AutoRun_TargetExists",
+              "Der Eintrag\r%1\rkann nicht verschoben werden: am Ziel gibt es schon einen Eintrag dieses Namens."};
+    case MoveResult::WriteFailed:
+      return {"MESSAGE_AutoRun_WriteFailed",
+              "Der Eintrag\r%1\rkann nicht verschoben werden: er ließ sich am Ziel nicht schreiben. Er bleibt, wo "
+              "er ist."};
+    case MoveResult::SourceKept:
+      return {"MESSAGE_AutoRun_SourceKept",
+              "Der Eintrag\r%1\rkann nicht verschoben werden: er ließ sich an seinem Platz nicht entfernen. Er "
+              "bleibt, wo er ist."};
+    case MoveResult::FolderUnknown:
+      return {"MESSAGE_AutoRun_FolderUnknown",
+              "Der Eintrag\r%1\rkann nicht aktiviert werden: der Autostart-Ordner ist nicht bekannt."};
+    case MoveResult::Ambiguous:
+      return kAmbiguous;
+    case MoveResult::BadName:
+      return {"MESSAGE_AutoRun_BadName",
+              "Der Eintrag\r%1\rkann nicht verschoben werden: sein Name ist am Ziel nicht erlaubt."};
     case MoveResult::Moved:
     case MoveResult::Unchanged:
-      return {};
-    case MoveResult::TargetExists:
-      return WithName(tr, "MESSAGE_AutoRun_TargetExists",
-                      "Der Eintrag\r%1\rkann nicht verschoben werden: am Ziel gibt es schon einen Eintrag "
-                      "dieses Namens.",
-                      name);
-    case MoveResult::WriteFailed:
-      return WithName(tr, "MESSAGE_AutoRun_WriteFailed",
-                      "Der Eintrag\r%1\rkann nicht verschoben werden: er ließ sich am Ziel nicht schreiben. "
-                      "Er bleibt, wo er ist.",
-                      name);
-    case MoveResult::SourceKept:
-      return WithName(tr, "MESSAGE_AutoRun_SourceKept",
-                      "Der Eintrag\r%1\rkann nicht verschoben werden: er ließ sich an seinem Platz nicht "
-                      "entfernen. Er bleibt, wo er ist.",
-                      name);
-    case MoveResult::FolderUnknown:
-      return WithName(tr, "MESSAGE_AutoRun_FolderUnknown",
-                      "Der Eintrag\r%1\rkann nicht aktiviert werden: der Autostart-Ordner ist nicht bekannt.",
-                      name);
-    case MoveResult::Ambiguous:
-      return WithName(tr, "MESSAGE_AutoRun_Ambiguous",
-                      "Der Eintrag\r%1\rsteht mehrmals in seiner Sektion der win.ini und kann deshalb nicht "
-                      "geändert werden.",
-                      name);
-    case MoveResult::BadName:
-      return WithName(tr, "MESSAGE_AutoRun_BadName",
-                      "Der Eintrag\r%1\rkann nicht verschoben werden: sein Name ist am Ziel nicht erlaubt.", name);
+      break;
   }
-  return {};
+  return {nullptr, nullptr};
+}
+
+NamedMessage ChangeText(ChangeResult r) {
+  switch (r) {
+    case ChangeResult::WriteFailed:
+      return {"MESSAGE_AutoRun_ChangeFailed",
+              "Der Eintrag\r%1\rließ sich nicht schreiben oder las sich danach anders zurück."};
+    case ChangeResult::RemoveFailed:
+      return {"MESSAGE_AutoRun_RemoveFailed", "Der Eintrag\r%1\rließ sich nicht entfernen."};
+    case ChangeResult::CopyFailed:
+      return {"MESSAGE_AutoRun_CopyFailed",
+              "Von der Verknüpfung\r%1\rließ sich keine Sicherungskopie anlegen. Sie wurde nicht gelöscht."};
+    case ChangeResult::RecycleFailed:
+      return {"MESSAGE_AutoRun_RecycleFailed",
+              "Die Verknüpfung\r%1\rließ sich nicht in den Papierkorb verschieben."};
+    case ChangeResult::LinkUnreadable:
+      return {"MESSAGE_AutoRun_LinkUnreadable", "Die Verknüpfung\r%1\rließ sich nicht lesen."};
+    case ChangeResult::LinkNotSaved:
+      return {"MESSAGE_AutoRun_LinkNotSaved",
+              "Die Verknüpfung\r%1\rließ sich nicht speichern. Es wurde nichts geändert."};
+    case ChangeResult::LinkNotPlaced:
+      return {"MESSAGE_AutoRun_LinkNotPlaced",
+              "Die geänderte Verknüpfung\r%1\rließ sich nicht an ihren Platz verschieben. Sie liegt im Ordner "
+              "Backups\\ST, die alte im Papierkorb."};
+    case ChangeResult::FolderUnknown:
+      return {"MESSAGE_AutoRun_NoStartupFolder",
+              "Der Eintrag\r%1\rkann nicht angelegt werden: der Autostart-Ordner ist nicht bekannt."};
+    case ChangeResult::Ambiguous:
+      return kAmbiguous;
+    case ChangeResult::EmptyKeyName:
+      return {"MESSAGE_Uninstall_NoKey",
+              "Der Eintrag\r%1\rhat keinen eigenen Schlüssel und kann nicht geändert werden."};
+    default:
+      break;
+  }
+  return {nullptr, nullptr};
+}
+
+std::string Named(const NamedMessage& m, const std::string& name, const TranslateFn& tr) {
+  return m.key ? WithName(tr, m.key, m.german, name) : std::string();
+}
+
+}  // namespace
+
+std::string MoveMessage(MoveResult r, const std::string& name, const TranslateFn& tr) {
+  return Named(MoveText(r), name, tr);
 }
 
 bool IsErrorResult(ChangeResult r) { return r != ChangeResult::Ambiguous && r != ChangeResult::EmptyKeyName; }
 
 std::string ChangeMessage(ChangeResult r, const std::string& name, const TranslateFn& tr) {
+  // The undo-file messages are English and never translated.
   switch (r) {
-    case ChangeResult::Done:
-      return {};
     case ChangeResult::BackupNotCreated:
       return "Error creating Backup-File!\rDisk full,corrupt or write-protected?";
     case ChangeResult::BackupNotRead:
       return "Error reading from registry";
     case ChangeResult::BackupNotClosed:
       return "Error closing Backup-File!\rBackup may be corrupt or incomplete!";
-    case ChangeResult::WriteFailed:
-      return WithName(tr, "MESSAGE_AutoRun_ChangeFailed",
-                      "Der Eintrag\r%1\rließ sich nicht schreiben oder las sich danach anders zurück.", name);
-    case ChangeResult::RemoveFailed:
-      return WithName(tr, "MESSAGE_AutoRun_RemoveFailed", "Der Eintrag\r%1\rließ sich nicht entfernen.", name);
-    case ChangeResult::CopyFailed:
-      return WithName(tr, "MESSAGE_AutoRun_CopyFailed",
-                      "Von der Verknüpfung\r%1\rließ sich keine Sicherungskopie anlegen. Sie wurde nicht "
-                      "gelöscht.",
-                      name);
-    case ChangeResult::RecycleFailed:
-      return WithName(tr, "MESSAGE_AutoRun_RecycleFailed",
-                      "Die Verknüpfung\r%1\rließ sich nicht in den Papierkorb verschieben.", name);
-    case ChangeResult::LinkUnreadable:
-      return WithName(tr, "MESSAGE_AutoRun_LinkUnreadable", "Die Verknüpfung\r%1\rließ sich nicht lesen.", name);
-    case ChangeResult::LinkNotSaved:
-      return WithName(tr, "MESSAGE_AutoRun_LinkNotSaved",
-                      "Die Verknüpfung\r%1\rließ sich nicht speichern. Es wurde nichts geändert.", name);
-    case ChangeResult::LinkNotPlaced:
-      return WithName(tr, "MESSAGE_AutoRun_LinkNotPlaced",
-                      "Die geänderte Verknüpfung\r%1\rließ sich nicht an ihren Platz verschieben. Sie liegt im "
-                      "Ordner Backups\\ST, die alte im Papierkorb.",
-                      name);
-    case ChangeResult::FolderUnknown:
-      return WithName(tr, "MESSAGE_AutoRun_NoStartupFolder",
-                      "Der Eintrag\r%1\rkann nicht angelegt werden: der Autostart-Ordner ist nicht bekannt.", name);
-    case ChangeResult::Ambiguous:
-      return WithName(tr, "MESSAGE_AutoRun_Ambiguous",
-                      "Der Eintrag\r%1\rsteht mehrmals in seiner Sektion der win.ini und kann deshalb nicht "
-                      "geändert werden.",
-                      name);
-    case ChangeResult::EmptyKeyName:
-      return WithName(tr, "MESSAGE_Uninstall_NoKey",
-                      "Der Eintrag\r%1\rhat keinen eigenen Schlüssel und kann nicht geändert werden.", name);
+    default:
+      return Named(ChangeText(r), name, tr);
   }
-  return {};
 }
 
 std::string NameProblemMessage(NameProblem p, const TranslateFn& tr) {

@@ -12,18 +12,7 @@ source "$QZ_ROOT/tests/support/trash.sh"
 
 expect="$WINEPREFIX/drive_c/qztests/expect-trash-st.txt"
 
-tidy_trash() {
-  local f p n
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
-    case "${p,,}" in
-      */drive_c/qztests/scratch/st*|*/dosdevices/c:/qztests/scratch/st*|*/qze2e*)
-        n=$(basename "$f" .trashinfo)
-        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f" ;;
-    esac
-  done
-}
+tidy_trash() { qz_tidy_trash '*/drive_c/qztests/scratch/st*' '*/dosdevices/c:/qztests/scratch/st*' '*/qze2e*'; }
 
 check() { qz_check_expected_trash "$expect" "host-fixture (startup)"; }
 
