@@ -123,22 +123,6 @@ StringList EnumNames(HKEY root, const std::string& key, bool values) {
   return EnumNames(k.get(), values);
 }
 
-// The value as text (RegGetString's rules).
-std::string TextOf(const RegRawValue& v) {
-  switch (KindOf(v.type)) {
-    case kRegString:
-    case kRegExpand:
-      return StringData(v);
-    case kRegInteger:
-      return IntToStr(*IntegerOf(v));
-    case kRegBinary:
-      if (v.data.empty() || v.data.size() >= 2048) return {};
-      // One character per byte, in the ANSI code page.
-      return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
-  }
-  return {};
-}
-
 }  // namespace
 
 // ---- RegKey ---------------------------------------------------------------
@@ -275,9 +259,24 @@ bool RegRemoveValue(HKEY root, const std::string& key, const std::string& name) 
   return RegQueryValueExW(k.get(), w.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
 }
 
+std::string RegValueText(const RegRawValue& v) {
+  switch (KindOf(v.type)) {
+    case kRegString:
+    case kRegExpand:
+      return StringData(v);
+    case kRegInteger:
+      return IntToStr(*IntegerOf(v));
+    case kRegBinary:
+      if (v.data.empty() || v.data.size() >= 2048) return {};
+      // One character per byte, in the ANSI code page.
+      return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
+  }
+  return {};
+}
+
 std::string RegGetString(HKEY root, const std::string& key, const std::string& name) {
   auto v = ReadValue(root, key, name);
-  return v ? TextOf(*v) : std::string();
+  return v ? RegValueText(*v) : std::string();
 }
 
 int32_t RegGetInteger(HKEY root, const std::string& key, const std::string& name) {
@@ -377,7 +376,7 @@ std::vector<RegNamedValue> RegListValues(HKEY root, const std::string& key) {
 std::string RegReadString(HKEY key, const std::string& name) {
   RegRawValue v;
   if (!key || !QueryRaw(key, Widen(name), v)) return {};
-  return TextOf(v);
+  return RegValueText(v);
 }
 
 StringList RegEnumSubKeys(HKEY key) { return key ? EnumNames(key, false) : StringList(); }
