@@ -2,12 +2,12 @@
 
 #include <memory>
 
+#include "cleaning/frame/backup_page.h"
 #include "cleaning/frame/result_rules.h"
 #include "cleaning/registry/rc_options.h"
 #include "cleaning/registry/rc_result.h"
 #include "core/globals.h"
 #include "core/msgbox.h"
-#include "core/reg_backup.h"
 #include "core/text.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
@@ -93,39 +93,20 @@ TForm_RC::TForm_RC(ui::Component* owner) : CleanerWizard(owner, "TForm_RC", kReg
   TabSheet_Backups = AddWizardPage("TabSheet_Backups", "Backups");
   Label_Backups_Header = AddPageTitle(TabSheet_Backups, "Label_Backups_Header", "Backups bearbeiten");
   JvLinkLabel_Backups = AddPageText(TabSheet_Backups, "JvLinkLabel_Backups",
-                                    "Vor jedem Löschen wurden die Einträge gesichert. Wählen Sie ein Backup und "
-                                    "klicken Sie auf <b>Zurückspielen</b>, um die Einträge wiederherzustellen.",
-                                    48, 36);
-  VirtualDrawTree_Backups = new ui::VTreeView(TabSheet_Backups, "VirtualDrawTree_Backups");
-  VirtualDrawTree_Backups->SetBounds(16, 92, 496, 250);
-  VirtualDrawTree_Backups->AddColumn("Datum", 348);
-  VirtualDrawTree_Backups->AddColumn("Gelöschte Einträge", 128);
-  VirtualDrawTree_Backups->SetShowRoot(false);
-  VirtualDrawTree_Backups->SetShowTreeLines(false);
-  VirtualDrawTree_Backups->SetMultiSelect(true);
-  VirtualDrawTree_Backups->SetDefaultNodeHeight(20);
-  VirtualDrawTree_Backups->Tree().SetRecordType<RcBackupNode>();
-  VirtualDrawTree_Backups->SetTabStop(true);
-  Button_Restore = new ui::Button(TabSheet_Backups, "Button_Restore", "Zurückspielen");
-  Button_Restore->SetBounds(524, 92, 100, 25);
-  Button_Delete = new ui::Button(TabSheet_Backups, "Button_Delete", "Löschen");
-  Button_Delete->SetBounds(524, 124, 100, 25);
-  for (ui::Button* b : {Button_Restore, Button_Delete}) {
-    b->Tag = 1;
-    b->SetTabStop(true);
-  }
+                                    "Wählen Sie ein Backup und klicken Sie auf <b>Zurückspielen</b>, um seine "
+                                    "Einträge wiederherzustellen.",
+                                    40, 18);
+  Backups = new cleaning::BackupPage(this, TabSheet_Backups, "RC", true);
+  Backups->Button_Restore->SetCaption("Zurückspielen");
+  Backups->Button_Delete->SetCaption("Löschen");
 
   // ---- handlers
-  Button_Restore->OnClick = [this] { Button_RestoreClick(); };
-  Button_Delete->OnClick = [this] { Button_DeleteClick(); };
-  VirtualDrawTree_Backups->OnDrawNode = [this](const ui::TreeCell& c) { DrawBackupRow(c); };
   engine_.SearchEvents.OnKind = [this](const KindChoice& k) { KindStarted(k); };
   engine_.DeleteEvents.OnProgress = [this](int32_t position) { ProgressBar_RC_Delete->SetPosition(position); };
   // The undo-file dialogs appear even while the optimizer drives the window.
   engine_.UndoFileError = [this](const std::string& text) {
     ShowMessageBox(IsWindowVisible(Handle()) ? Handle() : nullptr, text, MsgKind::Error);
   };
-  RestoreBackup = [](const std::string& file) { return RestoreRegistryBackup(file); };
 }
 
 TForm_RC::~TForm_RC() {
@@ -145,12 +126,7 @@ void TForm_RC::CreateModuleWindows() {
   engine_.BindTree(result_->Model());
 }
 
-void TForm_RC::ModuleCreate() {
-  BackupFolder = RegistryBackupFolder();
-  VirtualDrawTree_Backups->Tree().Clear();
-}
-
-void TForm_RC::TranslateExtras() { TranslateTreeColumns(Name, *VirtualDrawTree_Backups); }
+void TForm_RC::TranslateExtras() { TranslateTreeColumns(Name, *Backups->VirtualDrawTree_Backups); }
 
 // ---- the wizard's steps --------------------------------------------------
 
@@ -254,53 +230,7 @@ cleaning::ResultWindow* TForm_RC::Results() { return result_; }
 
 // ---- the backups page -----------------------------------------------------
 
-void TForm_RC::ListRegistryBackups() {
-  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
-  t.Clear();
-  for (RcBackupNode& row : ListRegistryBackupFiles(BackupFolder)) t.AddChild(nullptr, std::move(row));
-  VirtualDrawTree_Backups->Invalidate();
-}
-
-void TForm_RC::DrawBackupRow(const ui::TreeCell& c) {
-  const RcBackupNode& d = VirtualDrawTree_Backups->Tree().Data<RcBackupNode>(c.node);
-  c.Text(0, 2, c.column == 0 ? d.Name : std::to_string(d.Count));
-}
-
-void TForm_RC::Button_RestoreClick() {
-  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
-  ui::VNode* n = t.GetFirstSelected();
-  if (!n) {
-    Message(NoBackupSelectedMessage(engine_.Tr), MsgKind::Warning);
-    return;
-  }
-  // The registry editor imports the undo file; the list stays as it is.
-  if (RestoreBackup) RestoreBackup(t.Data<RcBackupNode>(n).Path);
-}
-
-void TForm_RC::Button_DeleteClick() {
-  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
-  if (!t.GetFirstSelected()) {
-    Message(NoBackupSelectedMessage(engine_.Tr), MsgKind::Warning);
-    return;
-  }
-  if (Message(DeleteBackupMessage(engine_.Tr), MsgKind::Question, MsgButtons::YesNo) != IDYES) return;
-  std::vector<ui::VNode*> rows;
-  std::vector<std::string> files;
-  for (ui::VNode* n : t.SelectedNodes()) {
-    rows.push_back(n);
-    files.push_back(t.Data<RcBackupNode>(n).Path);
-  }
-  const std::vector<bool> gone = RecycleBackupFiles(files, RecycleBackup);
-  bool failed = false;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (gone[i])
-      t.DeleteNode(rows[i]);
-    else
-      failed = true;
-  }
-  VirtualDrawTree_Backups->Invalidate();
-  if (failed) Message(DeleteBackupFailedMessage(engine_.Tr), MsgKind::Error);
-}
+void TForm_RC::ListRegistryBackups() { Backups->ListRegistryBackups(); }
 
 // ---- the launch table's factory -------------------------------------------
 

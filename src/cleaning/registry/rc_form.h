@@ -6,8 +6,9 @@
 //                 ProgressBar_RC_search; four hidden counters
 //   2 "Ergebniss" JvLinkLabel_Result (summary), Button_Results (details)
 //   3 "Delete"    ProgressBar_RC_Delete
-//   4 "Backups"   VirtualDrawTree_Backups (date name, entries removed),
-//                 Button_Restore, Button_Delete
+//   4 "Backups"   the frame's undo-file page with counts (Backups): the
+//                 undo files by date with the entries each run removed,
+//                 Button_Restore ("Zurückspielen"), Button_Delete
 // It owns its engine (RegistryCleaner, bound to the result window's tree)
 // and creates its options window (TForm_RC_Options) and result window
 // (TForm_RC_Result) with itself; both live until it is destroyed.
@@ -28,8 +29,11 @@
 #include <string>
 
 #include "cleaning/frame/cleaner_wizard.h"
-#include "cleaning/registry/rc_backups.h"
 #include "cleaning/registry/rc_cleaner.h"
+
+namespace qz::cleaning {
+class BackupPage;
+}
 
 namespace qz::ui {
 class Button;
@@ -38,9 +42,6 @@ class ProgressBar;
 class RadioButton;
 class RichLabel;
 class TabSheet;
-class VTreeView;
-struct TreeCell;
-struct VNode;
 }  // namespace qz::ui
 
 namespace qz::rc {
@@ -87,9 +88,7 @@ class TForm_RC : public cleaning::CleanerWizard {
   ui::TabSheet* TabSheet_Backups;
   ui::Label* Label_Backups_Header;
   ui::RichLabel* JvLinkLabel_Backups;
-  ui::VTreeView* VirtualDrawTree_Backups;
-  ui::Button* Button_Restore;
-  ui::Button* Button_Delete;
+  cleaning::BackupPage* Backups;
 
   TForm_RC_Options* Options() const { return options_; }
   TForm_RC_Result* Result() const { return result_; }
@@ -105,18 +104,9 @@ class TForm_RC : public cleaning::CleanerWizard {
   // ---- the detail button and the backups page
   void Button_ResultsClick() { ShowResultWindow(); }
   void ListRegistryBackups();
-  void Button_RestoreClick();
-  void Button_DeleteClick();
-  // Where the backups page looks (the user's folder below AppDir\Backups\RC).
-  std::string BackupFolder;
-  // Test seams: handing an undo file to the registry editor, and moving a
-  // file to the Recycle Bin.
-  std::function<bool(const std::string& undoFile)> RestoreBackup;
-  std::function<bool(const std::string& file)> RecycleBackup;
 
  protected:
   void CreateModuleWindows() override;
-  void ModuleCreate() override;
   void NextClick() override;
   void TranslateExtras() override;
   // ---- the cleaner wizard's hooks
@@ -134,7 +124,6 @@ class TForm_RC : public cleaning::CleanerWizard {
 
  private:
   void KindStarted(const KindChoice& k);
-  void DrawBackupRow(const ui::TreeCell& c);
 
   RegistryCleaner engine_;
   SearchRequest request_;

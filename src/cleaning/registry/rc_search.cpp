@@ -171,17 +171,4 @@ std::string DeletedMessage(const RegistryScanEngine& e, const TranslateFn& tr) {
   return ReplaceAllI(t, "%2", IntToStr(e.DeleteErrorCount));
 }
 
-std::string NoBackupSelectedMessage(const TranslateFn& tr) {
-  return Tr(tr, "MESSAGE_NoBackupSelected", "Sie müssen ein Backup aus der Liste auswählen!");
-}
-
-std::string DeleteBackupMessage(const TranslateFn& tr) {
-  return Tr(tr, "MESSAGE_DeleteBackup", "Sind Sie ganz sicher, dass Sie das ausgewählte Backup löschen wollen?");
-}
-
-std::string DeleteBackupFailedMessage(const TranslateFn& tr) {
-  return Tr(tr, "MESSAGE_DeleteBackupFailed",
-            "Nicht alle ausgewählten Backups konnten in den Papierkorb verschoben werden.");
-}
-
 }  // namespace qz::rc

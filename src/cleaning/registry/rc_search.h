@@ -99,9 +99,6 @@ std::string ZeroFoundMessage(const TranslateFn& tr = {});
 std::string NothingSelectedMessage(const TranslateFn& tr = {});
 std::string SureToDeleteMessage(const TranslateFn& tr = {});
 std::string DeletedMessage(const RegistryScanEngine& e, const TranslateFn& tr = {});
-std::string NoBackupSelectedMessage(const TranslateFn& tr = {});
-std::string DeleteBackupMessage(const TranslateFn& tr = {});
-std::string DeleteBackupFailedMessage(const TranslateFn& tr = {});
 // The undo-file dialogs: English, never translated, shown even while the
 // One-Click-Optimizer runs ("\r" between their two lines).
 inline constexpr const char* kNoBackupNameError = "Error choosing a filename for Backup!";

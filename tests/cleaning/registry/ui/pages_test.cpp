@@ -1,5 +1,7 @@
 // The backups page, the options window and the result window of the
 // Registry Cleaner, and its engine driven without any window.
+#include "cleaning/frame/backup_page.h"
+#include "cleaning/frame/wizard_states.h"
 #include "core/reg_backup.h"
 #include "rcui_fixture.h"
 #include "ui/check_state.h"
@@ -11,17 +13,18 @@ namespace qz::rc::uitest {
 namespace {
 
 using cleaning::WizardState;
+using cleaning::test::ExpectState;
 using ui::CheckState;
 using ui::VNode;
 
 using PagesTest = RcUiTest;
 
-// Next with "Backups" lists the undo files; Restore hands the selected one
-// on; Delete recycles the selected ones and keeps a row whose file stays.
+// Next with "Backups" lists the undo files with their counts; Restore hands
+// the selected one on; Delete recycles every selected one with its count
+// file and keeps (and names once) a row whose file stays.
 TEST_F(PagesTest, BackupsPage) {
   auto w = MakeWindow();
-  const std::string folder = w->BackupFolder;
-  ASSERT_FALSE(folder.empty());
+  const std::string folder = cleaning::UndoFileFolder("RC");
   const std::string a = folder + "Montag, 01. Januar - 10_00_00.REG";
   const std::string b = folder + "Montag, 01. Januar - 11_00_00.REG";
   const std::string c = folder + "Montag, 01. Januar - 12_00_00.REG";
@@ -31,58 +34,58 @@ TEST_F(PagesTest, BackupsPage) {
 
   w->RadioButton_Backups->SetChecked(true);
   w->Button_Weiter->Click();
-  EXPECT_EQ(w->State(), WizardState::LastPage);
-  EXPECT_EQ(w->PageIndex(), 4);
-  EXPECT_FALSE(w->Button_Weiter->Enabled());
-  ui::VTreeModel& t = w->VirtualDrawTree_Backups->Tree();
-  ASSERT_EQ(t.RootNodeCount(), 3u);
+  ExpectState(*w, cleaning::test::kLastPageRow);
+  cleaning::BackupPage& page = *w->Backups;
+  ui::VTreeModel& t = page.VirtualDrawTree_Backups->Tree();
   std::map<std::string, int32_t> counts;
-  for (VNode* n = t.GetFirst(); n; n = t.GetNextSibling(n))
-    counts[t.Data<RcBackupNode>(n).Name] = t.Data<RcBackupNode>(n).Count;
+  for (const cleaning::UndoFileRow& r : page.Rows()) counts[r.DisplayName] = r.Count;
+  ASSERT_EQ(counts.size(), 3u);
   EXPECT_EQ(counts["Montag, 01. Januar - 10:00:00"], 7);
   EXPECT_EQ(counts["Montag, 01. Januar - 12:00:00"], 0);
+  EXPECT_EQ(page.Button_Restore->Caption(), "Zurückspielen");
 
   // Nothing selected: both buttons say so.
-  w->Button_Restore->Click();
-  w->Button_Delete->Click();
+  page.Button_RestoreClick();
+  page.Button_DeleteClick();
   ASSERT_EQ(boxes.boxes.size(), 2u);
-  EXPECT_EQ(boxes.boxes[0].text, NoBackupSelectedMessage());
+  EXPECT_EQ(boxes.boxes[0].text, "Sie müssen ein Backup aus der Liste auswählen!");
   EXPECT_EQ(boxes.boxes[1].kind, MsgKind::Warning);
 
   auto select = [&](const std::string& path) {
     for (VNode* n = t.GetFirst(); n; n = t.GetNextSibling(n))
-      if (t.Data<RcBackupNode>(n).Path == path) t.SetSelected(n, true);
+      if (t.Data<cleaning::UndoFileRow>(n).Path == path) t.SetSelected(n, true);
   };
   std::vector<std::string> restored;
-  w->RestoreBackup = [&](const std::string& f) {
+  page.Restore = [&](const std::string& f) {
     restored.push_back(f);
     return true;
   };
   select(b);
-  w->Button_Restore->Click();
+  page.Button_RestoreClick();
   EXPECT_EQ(restored, (std::vector<std::string>{b}));
-  EXPECT_EQ(t.RootNodeCount(), 3u);
+  EXPECT_EQ(page.Rows().size(), 3u);
 
   // Delete b and c; the recycler keeps c.
   select(c);
   std::vector<std::string> recycled;
-  w->RecycleBackup = [&](const std::string& f) {
+  page.Recycle = [&](const std::string& f) {
     recycled.push_back(ExtractFileName(f));
     if (f == c) return false;
     DeleteFileW(Widen(f).c_str());
     return true;
   };
   boxes.answers = {IDNO};
-  w->Button_Delete->Click();
+  page.Button_DeleteClick();
   EXPECT_TRUE(recycled.empty());
   boxes.answers = {IDYES};
-  w->Button_Delete->Click();
-  EXPECT_EQ(boxes.boxes[2].text, DeleteBackupMessage());
-  EXPECT_EQ(boxes.boxes[2].kind, MsgKind::Question);
-  EXPECT_EQ(recycled.size(), 3u);  // b, its count file, c
-  EXPECT_EQ(t.RootNodeCount(), 2u);
+  page.Button_DeleteClick();
+  EXPECT_EQ(boxes.boxes[3].kind, MsgKind::Question);
+  EXPECT_EQ(recycled, (std::vector<std::string>{ExtractFileName(b), ExtractFileName(b) + ".txt",
+                                                ExtractFileName(c)}));
+  EXPECT_EQ(page.Rows().size(), 2u);
   ASSERT_EQ(boxes.boxes.size(), 5u) << BoxTexts();
-  EXPECT_EQ(boxes.boxes[4].text, DeleteBackupFailedMessage());
+  EXPECT_EQ(boxes.boxes[4].kind, MsgKind::Error);
+  EXPECT_NE(boxes.boxes[4].text.find("12:00:00"), std::string::npos);
   EXPECT_FALSE(FileExists(b));
   EXPECT_TRUE(FileExists(c));
 
@@ -169,7 +172,7 @@ TEST_F(PagesTest, UnattendedSearchAndDelete) {
   EXPECT_EQ(cleaner.Counters().Errors, 0);
   EXPECT_TRUE(RegHasValue(hive.root(), hive / "SharedDLLs", hive.Path("gone\\s.dll")));
   EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
-  EXPECT_EQ(ListRegistryBackupFiles(RegistryBackupFolder()).size(), 1u);
+  EXPECT_EQ(cleaning::ListUndoFiles(cleaning::UndoFileFolder("RC")).size(), 1u);
 }
 
 }  // namespace

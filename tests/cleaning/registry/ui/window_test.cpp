@@ -3,6 +3,7 @@
 // dialog, and what the One-Click-Optimizer sees of it.
 #include "core/reg_backup.h"
 #include "rcui_fixture.h"
+#include "cleaning/frame/backup_page.h"
 #include "cleaning/frame/wizard_states.h"
 #include "ui/pagecontrol.h"
 #include "ui/timer.h"
@@ -106,7 +107,7 @@ TEST_F(WindowTest, SearchResultsAndDelete) {
   EXPECT_EQ(w->DeleteErrorCount(), 0);
   EXPECT_EQ(w->ProgressBar_RC_Delete->Position(), 4);  // three entries and one list
   EXPECT_FALSE(RegHasValue(hive.root(), hive / "Help", "a.hlp"));
-  std::vector<RcBackupNode> undo = ListRegistryBackupFiles(w->BackupFolder);
+  std::vector<cleaning::UndoFileRow> undo = cleaning::ListUndoFiles(cleaning::UndoFileFolder("RC"));
   ASSERT_EQ(undo.size(), 1u);
   EXPECT_EQ(undo[0].Count, 5);
 }
@@ -214,7 +215,8 @@ TEST_F(WindowTest, TranslatedFromTheLanguageFile) {
   TranslationFile = file;
   auto w = MakeWindow();
   EXPECT_EQ(w->RadioButton_Backups->Caption(), "Edit backups");
-  EXPECT_EQ(w->VirtualDrawTree_Backups->ColumnCaption(1), "Deleted entries");
+  EXPECT_EQ(w->Backups->VirtualDrawTree_Backups->ColumnCaption(1), "Deleted entries");
+  EXPECT_EQ(w->Backups->Button_Restore->Caption(), "Restore");
   EXPECT_EQ(w->Options()->Caption(), "Registry Cleaner settings");
   EXPECT_EQ(w->Options()->ListView_Drives->ColumnCaption(0), "Drive");
   EXPECT_EQ(w->Options()->CheckedKindList()[0].Name, "Orphaned file types");
