@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
+#include "filetools/assoc/fa_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -60,6 +61,7 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("FA", fa::CreateFileAssociatorWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -4,6 +4,9 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "filetools/assoc/fa_form.h"
+#include "filetools/assoc/fa_result.h"
+#include "filetools/assoc/fa_select_exe.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 
@@ -27,6 +30,9 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_FA", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA(nullptr)); }},
+      {"TForm_FA_Result", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_Result(nullptr)); }},
+      {"TForm_FA_SelectEXE", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_SelectEXE(nullptr)); }},
   };
   return windows;
 }

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Host-side check of the file-type window tests and of the end-to-end
+# scenario tests/e2e/file_types.qzs: every undo file they deleted (listed in
+# C:\qztests\expect-trash-fa.txt) must have its entry in the sandbox's trash.
+# ./test.sh runs "create" before the tests and "remove" after them; "remove"
+# checks (non-zero exit when a file is missing from the trash), then takes the
+# tests' own undo files out of the trash.
+#   tests/filetools/assoc/ui/fixtures.sh create|check|remove
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../../../tools/env.sh"
+source "$QZ_ROOT/tests/support/trash.sh"
+
+expect="$WINEPREFIX/drive_c/qztests/expect-trash-fa.txt"
+
+tidy_trash() {
+  local f p n
+  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
+    [ -f "$f" ] || continue
+    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
+    case "${p,,}" in
+      */qztests/scratch/fa_ui/backups/fa/*|*/brinvale\ sysvantor\ quenzal\ suite\ 2/backups/fa/*)
+        n=$(basename "$f" .trashinfo)
+        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f" ;;
+    esac
+  done
+}
+
+check() { qz_check_expected_trash "$expect" "host-fixture (file types)"; }
+
+case "${1:-}" in
+  create) rm -f -- "$expect" ;;
+  check) check ;;
+  remove) rc=0; check || rc=1; tidy_trash; exit $rc ;;
+  *) echo "usage: $0 create|check|remove" >&2; exit 2 ;;
+esac
