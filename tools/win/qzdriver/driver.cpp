@@ -213,8 +213,10 @@ Settings
   echo TEXT...  |  sleep MS  |  elapsed LABEL (prints "TIME LABEL <ms since start>")
 Registry (keys like HKLM\Software\...)
   reg-delete KEY [VALUE]           removes the value, or without VALUE the key tree
-  reg-set KEY VALUE dword|sz DATA
-  reg-expect KEY VALUE dword|sz DATA  |  reg-expect KEY VALUE missing|present
+  reg-set KEY VALUE dword|sz|expand DATA
+  reg-expect KEY VALUE dword|sz|expand DATA  |  reg-expect KEY VALUE missing|present
+                                   (VALUE "" is the default value; sz accepts
+                                   either string type, expand only REG_EXPAND_SZ)
 Process
   wait-mutex-free NAME [timeout=S] no program holds the named mutex
   start [ARG...]                   starts the program (its folder is the current one)
@@ -523,13 +525,13 @@ void Driver::CmdRegSet(const std::vector<std::string>& a) {
   if (type == "dword") {
     DWORD v = static_cast<DWORD>(ToInt(a[4], "the value"));
     st = RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
-  } else if (type == "sz") {
+  } else if (type == "sz" || type == "expand") {
     std::wstring v = Widen(a[4]);
-    st = RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                        static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+    st = RegSetValueExW(k, name.c_str(), 0, type == "sz" ? REG_SZ : REG_EXPAND_SZ,
+                        reinterpret_cast<const BYTE*>(v.c_str()), static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
   } else {
     RegCloseKey(k);
-    throw Failure("the type must be dword or sz");
+    throw Failure("the type must be dword, sz or expand");
   }
   RegCloseKey(k);
   if (st != ERROR_SUCCESS) throw Failure("cannot set the value (error " + std::to_string(st) + ")");
@@ -551,7 +553,7 @@ void Driver::CmdRegExpect(const std::vector<std::string>& a) {
       throw Failure("the value " + a[2] + (exists ? " exists" : " is missing"));
     return;
   }
-  if (a.size() != 5) throw Failure("reg-expect KEY VALUE dword|sz DATA");
+  if (a.size() != 5) throw Failure("reg-expect KEY VALUE dword|sz|expand DATA");
   if (!exists) throw Failure("the value " + a[2] + " is missing");
   if (type == "dword") {
     if (kind != REG_DWORD) throw Failure("the value " + a[2] + " is not a REG_DWORD (type " + std::to_string(kind) + ")");
@@ -559,13 +561,15 @@ void Driver::CmdRegExpect(const std::vector<std::string>& a) {
     memcpy(&v, data.data(), sizeof v);
     if (v != static_cast<DWORD>(ToInt(a[4], "the value")))
       throw Failure("the value " + a[2] + " is " + std::to_string(v) + ", expected " + a[4]);
-  } else if (type == "sz") {
+  } else if (type == "sz" || type == "expand") {
     if (kind != REG_SZ && kind != REG_EXPAND_SZ) throw Failure("the value " + a[2] + " is not a string");
+    if (type == "expand" && kind != REG_EXPAND_SZ)
+      throw Failure("the value " + a[2] + " is not a REG_EXPAND_SZ (type " + std::to_string(kind) + ")");
     std::wstring w(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
     while (!w.empty() && w.back() == 0) w.pop_back();
     if (Narrow(w) != a[4]) throw Failure("the value " + a[2] + " is " + Quoted(Narrow(w)) + ", expected " + Quoted(a[4]));
   } else {
-    throw Failure("the type must be dword, sz, missing or present");
+    throw Failure("the type must be dword, sz, expand, missing or present");
   }
 }
 
