@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/registry.h"
+#include "core/stringlist.h"
 #include "core/text.h"
 
 namespace qz {
@@ -143,26 +144,6 @@ std::wstring TrimRightW(std::wstring s) {
   return s;
 }
 
-bool ReadBytes(const std::string& file, std::string& bytes) {
-  HANDLE h = CreateFileW(Widen(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  bytes.clear();
-  char buf[65536];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) {
-      ok = false;
-      break;
-    }
-    if (got == 0) break;
-    bytes.append(buf, got);
-  }
-  CloseHandle(h);
-  return ok;
-}
-
 bool SameData(const UndoValueRecord& r, const RegRawValue& v) {
   if (r.type != v.type) return false;
   if (r.data == v.data) return true;
@@ -222,7 +203,7 @@ bool ParseRegistryUndoText(std::string_view ansiText, std::vector<UndoKeyRecord>
 
 bool ReadRegistryUndoFile(const std::string& file, std::vector<UndoKeyRecord>& records) {
   std::string bytes;
-  if (!ReadBytes(file, bytes)) return false;
+  if (!ReadFileBytes(file, bytes)) return false;
   return ParseRegistryUndoText(bytes, records);
 }
 

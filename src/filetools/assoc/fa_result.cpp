@@ -221,10 +221,8 @@ void TForm_FA_Result::HeaderClick(int column) {
     VirtualDrawTree_FA->Invalidate();
 }
 
-ui::VNode* TForm_FA_Result::SelectedNode() { return VirtualDrawTree_FA->Tree().GetFirstSelected(); }
-
 FileTypeEntry* TForm_FA_Result::SelectedEntry() {
-  ui::VNode* n = SelectedNode();
+  ui::VNode* n = VirtualDrawTree_FA->Tree().GetFirstSelected();
   return n ? &VirtualDrawTree_FA->Tree().Data<FileTypeEntry>(n) : nullptr;
 }
 
@@ -262,9 +260,9 @@ void TForm_FA_Result::DrawNode(const ui::TreeCell& c) {
 // ---- changing one type -------------------------------------------------------
 
 void TForm_FA_Result::Button_FA_IconClick() {
-  ui::VNode* n = SelectedNode();
-  if (!n) return;
-  FileTypeEntry& e = VirtualDrawTree_FA->Tree().Data<FileTypeEntry>(n);
+  FileTypeEntry* selected = SelectedEntry();
+  if (!selected) return;
+  FileTypeEntry& e = *selected;
   IconDialog1->FileName = e.IconFile;
   IconDialog1->IconIndex = e.IconIndex;
   if (!IconDialog1->Execute(this)) return;
@@ -276,9 +274,9 @@ void TForm_FA_Result::Button_FA_IconClick() {
 }
 
 void TForm_FA_Result::Button_FA_EXEClick() {
-  ui::VNode* n = SelectedNode();
-  if (!n) return;
-  FileTypeEntry& e = VirtualDrawTree_FA->Tree().Data<FileTypeEntry>(n);
+  FileTypeEntry* selected = SelectedEntry();
+  if (!selected) return;
+  FileTypeEntry& e = *selected;
   std::unique_ptr<TForm_FA_SelectEXE> dialog(new TForm_FA_SelectEXE(this));
   dialog->DoCreate();
   dialog->Edit1->SetText(e.Command);
@@ -300,9 +298,9 @@ void TForm_FA_Result::Button_FA_EXEClick() {
 }
 
 void TForm_FA_Result::Button_FA_ResetClick() {
-  ui::VNode* n = SelectedNode();
-  if (!n) return;
-  FileTypeEntry& e = VirtualDrawTree_FA->Tree().Data<FileTypeEntry>(n);
+  FileTypeEntry* selected = SelectedEntry();
+  if (!selected) return;
+  FileTypeEntry& e = *selected;
   std::string text = Tr(*this, "MESSAGE_ResetThis",
                         "Sollen Symbol und Kommandozeile für das gewählte Dateiformat\r%1 (%2)\rauf die gesicherten "
                         "Werte wie vor der 1. Benutzung des File-Associators zurückgesetzt werden?");

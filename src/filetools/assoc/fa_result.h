@@ -81,7 +81,6 @@ class TForm_FA_Result : public ui::Form {
 
   // The selected type; nullptr when none.
   FileTypeEntry* SelectedEntry();
-  ui::VNode* SelectedNode();
 
   void Button_FA_IconClick();
   void Button_FA_EXEClick();

@@ -238,7 +238,12 @@ size_t FileTypes::LoadFileTypes(ui::VTreeModel& tree) {
   std::unordered_set<std::string> listed;
   int64_t position = 0;
   size_t added = 0;
-  tree.BeginUpdate();
+  // The tree's updates stay suspended while it fills, whatever happens.
+  struct UpdateScope {
+    ui::VTreeModel& tree;
+    explicit UpdateScope(ui::VTreeModel& t) : tree(t) { tree.BeginUpdate(); }
+    ~UpdateScope() { tree.EndUpdate(); }
+  } scope(tree);
   for (const Source& s : sources) {
     OpenKey base(s.location.root, Widen(s.location.base));
     for (const std::wstring& wname : s.names) {
@@ -272,7 +277,6 @@ size_t FileTypes::LoadFileTypes(ui::VTreeModel& tree) {
       ++added;
     }
   }
-  tree.EndUpdate();
   return added;
 }
 

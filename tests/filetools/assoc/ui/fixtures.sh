@@ -46,16 +46,7 @@ check_folders() {
 }
 
 tidy_trash() {
-  local f p n
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
-    case "${p,,}" in
-      */qztests/scratch/fa_ui/backups/fa/*|*/brinvale\ sysvantor\ quenzal\ suite\ 2/backups/fa/*)
-        n=$(basename "$f" .trashinfo)
-        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f" ;;
-    esac
-  done
+  qz_tidy_trash "*/qztests/scratch/fa_ui/backups/fa/*" "*/brinvale sysvantor quenzal suite 2/backups/fa/*"
 }
 
 check() {
