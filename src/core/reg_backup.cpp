@@ -509,13 +509,7 @@ RegeditRunner& Runner() {
 
 void SetRegeditRunner(RegeditRunner runner) { Runner() = std::move(runner); }
 
-bool RestoreRegistryBackup(const std::string& undoFile, std::string* firstDiffering) {
-  // What the registry holds decides, whatever happened before.
-  auto verified = [&](bool ran) {
-    std::optional<UndoDifference> d = VerifyRegistryBackup(undoFile);
-    if (firstDiffering) *firstDiffering = d ? d->key : std::string();
-    return ran && !d;
-  };
+bool RestoreRegistryBackup(const std::string& undoFile) {
   const std::string copy = RegistryRestoreCopyPath();
   const std::wstring wcopy = Widen(copy);
   SetFileAttributesW(wcopy.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -523,14 +517,15 @@ bool RestoreRegistryBackup(const std::string& undoFile, std::string* firstDiffer
   // Only a copy made now may go to the editor: an older copy that could not
   // be removed holds some other undo file, and importing it would change
   // what the user did not choose.
-  if (!CopyFileW(Widen(undoFile).c_str(), wcopy.c_str(), FALSE) || !FileExists(copy)) return verified(false);
+  if (!CopyFileW(Widen(undoFile).c_str(), wcopy.c_str(), FALSE) || !FileExists(copy)) return false;
   const std::string commandLine = "regedit.exe \"" + copy + "\"";
   const int64_t rc = Runner() ? Runner()(commandLine, ExtractFileDir(copy))
                               : RunAndWait(commandLine, ExtractFileDir(copy), SW_SHOWNORMAL);
   // The copy is only the editor's input; it must not linger in the
   // Windows temporary folder.
   DeleteFileW(wcopy.c_str());
-  return verified(rc != -1);
+  // What the registry holds decides.
+  return rc != -1 && !VerifyRegistryBackup(undoFile);
 }
 
 }  // namespace qz

@@ -104,11 +104,10 @@ bool FormatValueLine(const std::wstring& name, DWORD type, const uint8_t* data, 
 // regedit.exe "<copy>" in the copy's folder, waits for it and deletes the
 // copy, then checks the registry against the file (VerifyRegistryBackup,
 // reg_undo_reader.h). True only when the editor ran and every record of the
-// file holds; the editor's exit code proves nothing (it is 0 for a broken
-// file, and the user may have said No to it). On false, *firstDiffering
-// (when given) is the first key that differs ("" when the editor could not
-// run although the registry already holds the file).
-bool RestoreRegistryBackup(const std::string& undoFile, std::string* firstDiffering = nullptr);
+// file holds: the editor's exit code proves nothing (it is 0 for a broken
+// file, and the user may have said No to it). VerifyRegistryBackup names
+// what differs.
+bool RestoreRegistryBackup(const std::string& undoFile);
 // The restore copy's path.
 std::string RegistryRestoreCopyPath();
 

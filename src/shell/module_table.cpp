@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "core/translation.h"
 #include "filetools/assoc/fa_form.h"
+#include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -62,6 +63,7 @@ void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
+  RegisterModule("ST", st::CreateStartupTunerWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -37,8 +37,9 @@ qz_check_expected_trash() {
   return $rc
 }
 
-# Takes out of the trash every entry whose original path, in lower case,
-# matches one of the shell patterns given (lower case).
+# Takes out of the trash every item whose original path, in lower case,
+# matches one of the glob patterns given (written in lower case): the items
+# the tests put there themselves.
 qz_tidy_trash() {
   local f p n pat
   for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
@@ -46,13 +47,12 @@ qz_tidy_trash() {
     p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
     p=${p,,}
     for pat in "$@"; do
-      # shellcheck disable=SC2254
-      case "$p" in
-        $pat)
-          n=$(basename "$f" .trashinfo)
-          rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f"
-          break ;;
-      esac
+      # shellcheck disable=SC2053
+      if [[ $p == $pat ]]; then
+        n=$(basename "$f" .trashinfo)
+        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f"
+        break
+      fi
     done
   done
 }

@@ -2,15 +2,11 @@
 
 #include <memory>
 
-#include "core/disk.h"
-#include "core/reg_backup.h"
-#include "core/text.h"
+#include "cleaning/frame/backup_page.h"
 #include "filetools/assoc/fa_result.h"
-#include "filetools/assoc/undo_files.h"
 #include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
-#include "ui/vtree_view.h"
 
 namespace qz::fa {
 
@@ -55,33 +51,12 @@ TForm_FA::TForm_FA(ui::Component* owner) : ModuleWindow(owner, "TForm_FA", kFile
   // Page 2: backups
   TabSheet_Backups = AddWizardPage("TabSheet_Backups", "Backups");
   Label_Backups_Header = AddPageTitle(TabSheet_Backups, "Label_Backups_Header", "Backups");
-  JvLinkLabel_Backups = AddPageText(
-      TabSheet_Backups, "JvLinkLabel_Backups",
-      "Vor jedem Zurücksetzen auf den Windows-Standard wurden die geänderten Dateiformate gesichert. "
-      "<b>Zurückspielen</b> schreibt die gewählte Sicherung zurück, <b>Löschen</b> verschiebt sie in den "
-      "Papierkorb.",
-      40, 40);
-  VirtualDrawTree_Backups = new ui::VTreeView(TabSheet_Backups, "VirtualDrawTree_Backups");
-  VirtualDrawTree_Backups->SetBounds(16, 88, 480, 256);
-  VirtualDrawTree_Backups->AddColumn("", 456);
-  VirtualDrawTree_Backups->SetHeaderVisible(false);
-  VirtualDrawTree_Backups->SetShowTreeLines(false);
-  VirtualDrawTree_Backups->SetShowRoot(false);
-  VirtualDrawTree_Backups->Tree().SetRecordType<BackupNode>();
-  Button_Restore = new ui::Button(TabSheet_Backups, "Button_Restore", "Zurückspielen");
-  Button_Restore->SetBounds(508, 88, 116, 25);
-  Button_Delete = new ui::Button(TabSheet_Backups, "Button_Delete", "Löschen");
-  Button_Delete->SetBounds(508, 120, 116, 25);
-  for (ui::Button* b : {Button_Restore, Button_Delete}) {
-    b->Tag = 1;
-    b->SetTabStop(true);
-  }
-
-  VirtualDrawTree_Backups->OnDrawNode = [this](const ui::TreeCell& c) {
-    c.Text(0, 2, VirtualDrawTree_Backups->Tree().Data<BackupNode>(c.node).DisplayName);
-  };
-  Button_Restore->OnClick = [this] { Button_RestoreClick(); };
-  Button_Delete->OnClick = [this] { Button_DeleteClick(); };
+  JvLinkLabel_Backups = AddPageText(TabSheet_Backups, "JvLinkLabel_Backups",
+                                    "Vor jedem Zurücksetzen auf den Windows-Standard wurden die Dateiformate gesichert.",
+                                    40, 18);
+  Backups = new cleaning::BackupPage(this, TabSheet_Backups, "FA");
+  Backups->Button_Restore->SetCaption("Zurückspielen");
+  Backups->Button_Delete->SetCaption("Löschen");
 }
 
 TForm_FA::~TForm_FA() { delete result_; }
@@ -115,7 +90,7 @@ void TForm_FA::NextClick() {
     if (Message(question, MsgKind::Warning, MsgButtons::YesNo) != IDYES) return;
     RunReset();
   } else if (RadioButton_Backups->Checked()) {
-    ListRegistryBackups();
+    Backups->ListRegistryBackups();
     ShowPage(kBackupsPage);
     Button_Zurueck->SetEnabled(true);
     Button_Zurueck->SetVisible(true);
@@ -136,48 +111,6 @@ void TForm_FA::RunReset() {
   RunWork([this] { result_->Button_FA_Standard->Click(); });
   ShowStart();
   Update();
-}
-
-// ---- the backup page ---------------------------------------------------------
-
-void TForm_FA::ListRegistryBackups() {
-  ui::VTreeModel& tree = VirtualDrawTree_Backups->Tree();
-  tree.Clear();
-  for (UndoFileItem& item : ListUndoFiles(UndoFileFolder("FA")))
-    tree.AddChild(nullptr, BackupNode{std::move(item.DisplayName), std::move(item.Path)});
-  VirtualDrawTree_Backups->Invalidate();
-}
-
-BackupNode* TForm_FA::SelectedBackup() {
-  ui::VTreeModel& tree = VirtualDrawTree_Backups->Tree();
-  if (ui::VNode* n = tree.GetFirstSelected()) return &tree.Data<BackupNode>(n);
-  Message(Tr("MESSAGE_NoBackupSelected", "Sie müssen ein Backup aus der Liste auswählen!"), MsgKind::Warning);
-  return nullptr;
-}
-
-void TForm_FA::Button_RestoreClick() {
-  const BackupNode* b = SelectedBackup();
-  if (!b) return;
-  std::string differs;
-  if (RestoreRegistryBackup(b->Path, &differs)) return;
-  const std::string text = Tr("MESSAGE_RestoreIncomplete",
-                              "Das Backup wurde nicht vollständig zurückgespielt. Abweichend: %1");
-  Message(ReplaceAll(text, "%1", differs.empty() ? b->Path : differs), MsgKind::Error);
-}
-
-void TForm_FA::Button_DeleteClick() {
-  const BackupNode* b = SelectedBackup();
-  if (!b) return;
-  if (Message(Tr("MESSAGE_DeleteBackup", "Sind Sie ganz sicher, dass Sie das ausgewählte Backup löschen wollen?"),
-              MsgKind::Warning, MsgButtons::YesNo) != IDYES)
-    return;
-  const std::string path = b->Path;
-  RecycleFile(path);
-  // The row goes only with the file.
-  if (PathExists(path)) return;
-  ui::VTreeModel& tree = VirtualDrawTree_Backups->Tree();
-  if (ui::VNode* n = tree.GetFirstSelected()) tree.DeleteNode(n);
-  VirtualDrawTree_Backups->Invalidate();
 }
 
 // ---- the launch table's factory -------------------------------------------

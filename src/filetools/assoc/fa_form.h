@@ -4,15 +4,10 @@
 //                RadioButton_Reset (reset the known types to the Windows
 //                defaults, after a question), RadioButton_Backups
 //   1 "Wait"     shown while the reset runs
-//   2 "Backups"  VirtualDrawTree_Backups (the reset's undo files),
-//                Button_Restore, Button_Delete
+//   2 "Backups"  the reset's undo files: the frame's undo-file page
+//                (cleaning/frame/backup_page.h) with Restore and Delete
 // It creates the list window (TForm_FA_Result) with itself; the same list
 // window serves every "edit" and the reset, and goes with this window.
-//
-// A restore hands the undo file to the registry editor and then checks that
-// the registry holds it; when it does not, the box names the first key that
-// differs. A delete moves the file to the Recycle Bin; its row goes only when
-// the file is gone.
 #pragma once
 
 #include <string>
@@ -20,24 +15,19 @@
 #include "cleaning/frame/module_window.h"
 
 namespace qz::ui {
-class Button;
 class Label;
 class RadioButton;
 class RichLabel;
 class TabSheet;
-class VTreeView;
-struct TreeCell;
 }  // namespace qz::ui
+
+namespace qz::cleaning {
+class BackupPage;
+}
 
 namespace qz::fa {
 
 class TForm_FA_Result;
-
-// A row of the backup list.
-struct BackupNode {
-  std::string DisplayName;
-  std::string Path;
-};
 
 class TForm_FA : public cleaning::ModuleWindow {
  public:
@@ -58,16 +48,9 @@ class TForm_FA : public cleaning::ModuleWindow {
   ui::TabSheet* TabSheet_Backups;
   ui::Label* Label_Backups_Header;
   ui::RichLabel* JvLinkLabel_Backups;
-  ui::VTreeView* VirtualDrawTree_Backups;
-  ui::Button* Button_Restore;
-  ui::Button* Button_Delete;
+  cleaning::BackupPage* Backups;
 
   TForm_FA_Result* Result() const { return result_; }
-
-  // The backup page: the current user's undo files of this module.
-  void ListRegistryBackups();
-  void Button_RestoreClick();
-  void Button_DeleteClick();
 
  protected:
   void CreateModuleWindows() override;
@@ -78,8 +61,6 @@ class TForm_FA : public cleaning::ModuleWindow {
  private:
   void RunReset();
   void ShowStart();
-  // The selected backup row; nullptr (and the warning box) when none.
-  BackupNode* SelectedBackup();
 
   TForm_FA_Result* result_ = nullptr;
 };

@@ -9,6 +9,9 @@
 #include "filetools/assoc/fa_select_exe.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "tuning/startup/st_form.h"
+#include "tuning/startup/st_new.h"
+#include "tuning/startup/st_result.h"
 
 namespace qz::test {
 
@@ -33,6 +36,17 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
       {"TForm_FA", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA(nullptr)); }},
       {"TForm_FA_Result", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_Result(nullptr)); }},
       {"TForm_FA_SelectEXE", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_SelectEXE(nullptr)); }},
+      {"TForm_ST", [] { return std::unique_ptr<ui::Component>(new st::TForm_ST(nullptr)); }},
+      {"TForm_ST_Result",
+       [] {
+         return std::unique_ptr<ui::Component>(
+             new st::TForm_ST_Result(nullptr, st::SystemStartupStore(), st::StartupPlaces{}));
+       }},
+      {"TForm_ST_New",
+       [] {
+         static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
+         return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
+       }},
   };
   return windows;
 }

@@ -8,6 +8,7 @@
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/reg_backup.h"
+#include "core/reg_undo_reader.h"
 #include "core/strings.h"
 #include "filetools/assoc/default_associations.h"
 #include "support/globals_guard.h"
@@ -125,8 +126,8 @@ TEST_F(DefaultReset, WritesWhatExistsRecordsEachClassOnceAndRestoresExactly) {
 
   // The registry editor's import of the undo file: every value and type as
   // before, the DefaultIcon key gone again, and the check says so.
-  std::string differs = "unset";
-  EXPECT_TRUE(RestoreRegistryBackup(out.UndoFile, &differs)) << differs;
+  EXPECT_TRUE(RestoreRegistryBackup(out.UndoFile));
+  EXPECT_FALSE(VerifyRegistryBackup(out.UndoFile));
   EXPECT_EQ(c.Take(), before);
   EXPECT_FALSE(RegHasKey(c.Root(), c.Key("qztxt\\DefaultIcon")));
 }

@@ -111,6 +111,8 @@ int RunSelfTest() {
       {"set-text new Edit_Name \"\" timeout=5", true},
       {"set-text new Edit_Name", false},
       {"reg-expect K \"\" expand \"%SystemRoot%\\x\"", true},
+      {"reg-expect HKCU\\X V sz data timeout=5", true},
+      {"reg-expect HKCU\\X V missing timeout=5", true},
   };
   for (const CheckCase& c : checks) {
     bool ok = true;

@@ -15,7 +15,7 @@ expect="$WINEPREFIX/drive_c/qztests/expect-trash-dcui.txt"
 
 
 tidy_trash() {
-  qz_tidy_trash "*/dosdevices/d:/qzdcui/*" "${QZ_DRIVES,,}/d/qzdcui/*" "*/qzjunk/*" "*/qz-e2e-junk*"
+  qz_tidy_trash '*/dosdevices/d:/qzdcui/*' "${QZ_DRIVES,,}/d/qzdcui/*" '*/qzjunk/*' '*/qz-e2e-junk*'
 }
 
 check() { qz_check_expected_trash "$expect" "host-fixture (drive ui)"; }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "cleaning/frame/backup_page.h"
 #include "cleaning/frame/module_window.h"
 #include "core/disk.h"
 #include "core/globals.h"
@@ -16,7 +17,6 @@
 #include "filetools/assoc/fa_form.h"
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
-#include "filetools/assoc/undo_files.h"
 #include "support/globals_guard.h"
 #include "ui/graphics.h"
 #include "ui/dialogs.h"
@@ -57,6 +57,7 @@ class FaUiTest : public ::testing::Test {
     c.Type(".bat", "qzbat", "Batch", "\"%1\" %*");
   }
   void TearDown() override {
+    SetRegeditRunner(nullptr);
     cleaning::SetModalHook(nullptr);
     ui::SetDialogHook(nullptr);
     EndRegistryBackup();
@@ -335,60 +336,56 @@ TEST_F(FaWizardTest, ResetAskedFirstThenWaitPageAndAFreshList) {
   EXPECT_TRUE(w->Result()->VirtualDrawTree_FA->Tree().IsEmpty());
 }
 
-TEST_F(FaWizardTest, BackupPageListsRestoresAndDeletes) {
-  const std::string folder = UndoFileFolder("FA");
+// The frame's undo-file page in this window: its texts, and a restore that
+// is checked against the registry.
+TEST_F(FaWizardTest, BackupPageRestoresCheckedAndDeletes) {
+  const std::string folder = cleaning::UndoFileFolder("FA");
   EXPECT_EQ(folder, AppDir + "\\Backups\\FA\\" + GetBackupUserFolder() + "\\");
-  const std::string name = "Montag, 01. Januar - 10_00_00.REG";
-  const std::string undo = app.Write("Backups\\FA\\" + GetBackupUserFolder() + "\\" + name,
+  const std::string undo = app.Write("Backups\\FA\\" + GetBackupUserFolder() + "\\Montag, 01. Januar - 10_00_00.REG",
                                      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + c.Key("qza") +
                                          "]\r\n\"Restored\"=dword:00000001\r\n\r\n");
   auto w = MakeWizard();
+  cleaning::BackupPage& page = *w->Backups;
+  EXPECT_EQ(page.Button_Restore->Caption(), "Zurückspielen");
   w->RadioButton_Backups->SetChecked(true);
   w->Button_Weiter->Click();
   EXPECT_EQ(w->PageIndex(), 2);
   EXPECT_TRUE(w->Button_Zurueck->Visible());
   EXPECT_FALSE(w->Button_Weiter->Visible());
-  ui::VTreeModel& t = w->VirtualDrawTree_Backups->Tree();
-  ASSERT_EQ(t.RootNodeCount(), 1u);
-  EXPECT_EQ(t.Data<BackupNode>(t.GetFirst()).DisplayName, "Montag, 01. Januar - 10:00:00");
-
-  // Nothing selected: the warning, for both buttons.
-  w->Button_Restore->Click();
-  w->Button_Delete->Click();
-  ASSERT_EQ(boxes.boxes.size(), 2u);
-  for (const MessageBoxRequest& r : boxes.boxes) {
-    EXPECT_EQ(r.text, "Sie müssen ein Backup aus der Liste auswählen!");
-    EXPECT_EQ(r.kind, MsgKind::Warning);
-  }
-
-  // A restore the registry does not hold names the key; a real one is silent.
-  w->VirtualDrawTree_Backups->SelectOnly(t.GetFirst());
-  SetRegeditRunner([](const std::string&, const std::string&) { return int64_t{0}; });
-  w->Button_Restore->Click();
-  ASSERT_EQ(boxes.boxes.size(), 3u);
-  EXPECT_EQ(boxes.boxes[2].text, "Das Backup wurde nicht vollständig zurückgespielt. Abweichend: HKEY_CURRENT_USER\\" +
-                                     c.Key("qza"));
-  EXPECT_EQ(boxes.boxes[2].kind, MsgKind::Error);
-  SetRegeditRunner(nullptr);
-  w->Button_Restore->Click();
-  EXPECT_EQ(boxes.boxes.size(), 3u);
-  EXPECT_TRUE(RegIntegerEquals(c.Root(), c.Key("qza"), "Restored", 1));
-
-  // Delete: No keeps it, Yes recycles it and the row goes.
-  boxes.answers = {IDNO, IDYES};
-  w->Button_Delete->Click();
-  EXPECT_TRUE(FileExists(undo));
-  EXPECT_EQ(t.RootNodeCount(), 1u);
-  w->Button_Delete->Click();
-  EXPECT_FALSE(PathExists(undo));
-  ExpectInTrash(undo);
-  EXPECT_EQ(t.RootNodeCount(), 0u);
-  EXPECT_EQ(boxes.boxes[4].text, "Sind Sie ganz sicher, dass Sie das ausgewählte Backup löschen wollen?");
+  ASSERT_EQ(page.Rows().size(), 1u);
+  EXPECT_EQ(page.Rows()[0].DisplayName, "Montag, 01. Januar - 10:00:00");
 
   w->Button_Zurueck->Click();
   EXPECT_EQ(w->PageIndex(), 0);
   EXPECT_FALSE(w->Button_Zurueck->Visible());
   EXPECT_TRUE(w->Button_Weiter->Visible());
+  w->Button_Weiter->Click();
+  page.Button_Delete->Click();  // nothing selected
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Sie müssen ein Backup aus der Liste auswählen!");
+  EXPECT_EQ(boxes.boxes[0].kind, MsgKind::Warning);
+  boxes.boxes.clear();
+
+  // A restore the registry does not hold (the user said No in the editor)
+  // names the key; the real one is silent.
+  page.VirtualDrawTree_Backups->SelectOnly(page.VirtualDrawTree_Backups->Tree().GetFirst());
+  SetRegeditRunner([](const std::string&, const std::string&) { return int64_t{0}; });
+  page.Button_Restore->Click();
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Das Backup wurde nicht vollständig zurückgespielt. Abweichend: HKEY_CURRENT_USER\\" + c.Key("qza"));
+  EXPECT_EQ(boxes.boxes[0].kind, MsgKind::Error);
+  SetRegeditRunner(nullptr);
+  page.Button_Restore->Click();
+  EXPECT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_TRUE(RegIntegerEquals(c.Root(), c.Key("qza"), "Restored", 1));
+
+  boxes.answers = {IDYES};
+  page.Button_Delete->Click();
+  EXPECT_FALSE(PathExists(undo));
+  ExpectInTrash(undo);
+  EXPECT_TRUE(page.Rows().empty());
+  EXPECT_EQ(boxes.boxes[1].text, "Sind Sie ganz sicher, dass Sie das ausgewählte Backup löschen wollen?");
 }
 
 TEST(FaIconCache, BoundedAndEveryIconDestroyed) {
