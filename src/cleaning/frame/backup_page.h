@@ -15,7 +15,9 @@
 // columns "Datum" and "Gelöschte Einträge", several rows may be selected, and
 // Delete takes every selected row, each with its count file.
 // Restore hands the file to the registry editor (RestoreRegistryBackup; the
-// editor asks the user itself; nothing is shown afterwards). Delete asks the
+// editor asks the user itself), which is checked against the registry: a
+// restore that holds shows nothing, any other "MESSAGE_RestoreIncomplete"
+// with the first key that differs. Delete asks the
 // window's "MESSAGE_DeleteBackup" (Yes/No) and sends the file to the Recycle
 // Bin without any dialog of the shell; the row goes only when the file is
 // gone, otherwise "MESSAGE_BackupNotDeleted" says so (once, naming every

@@ -5,6 +5,7 @@
 #include "cleaning/registry/rc_search.h"
 #include "core/globals.h"
 #include "core/reg_backup.h"
+#include "core/reg_undo_reader.h"
 #include "core/registry.h"
 #include "core/stringlist.h"
 #include "core/text.h"
@@ -47,15 +48,10 @@ bool HasMarkedEntries(RegistryScanEngine& e, VTreeModel& tree) {
 
 bool UndoFileHoldsSections(const std::string& undoFile, const StringList& sections) {
   if (sections.empty()) return true;
-  StringList lines;
-  if (!LoadLines(undoFile, lines)) return false;
+  std::vector<UndoKeyRecord> records;
+  if (!ReadRegistryUndoFile(undoFile, records)) return false;
   std::unordered_set<std::string> present;
-  for (const std::string& l : lines) {
-    if (l.size() < 3 || l.front() != '[' || l.back() != ']') continue;
-    std::string name = l.substr(1, l.size() - 2);
-    if (!name.empty() && name[0] == '-') name.erase(0, 1);
-    present.insert(UpperLocale(name));
-  }
+  for (const UndoKeyRecord& r : records) present.insert(UpperLocale(r.FullName()));
   for (const std::string& s : sections)
     if (!present.count(UpperLocale(s))) return false;
   return true;

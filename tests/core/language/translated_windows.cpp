@@ -7,6 +7,9 @@
 #include "cleaning/registry/rc_form.h"
 #include "cleaning/registry/rc_options.h"
 #include "cleaning/registry/rc_result.h"
+#include "filetools/assoc/fa_form.h"
+#include "filetools/assoc/fa_result.h"
+#include "filetools/assoc/fa_select_exe.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 #include "tuning/startup/st_form.h"
@@ -40,6 +43,9 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
          static rc::RegistryCleaner engine;
          return std::unique_ptr<ui::Component>(new rc::TForm_RC_Result(nullptr, engine));
        }},
+      {"TForm_FA", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA(nullptr)); }},
+      {"TForm_FA_Result", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_Result(nullptr)); }},
+      {"TForm_FA_SelectEXE", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_SelectEXE(nullptr)); }},
       {"TForm_ST", [] { return std::unique_ptr<ui::Component>(new st::TForm_ST(nullptr)); }},
       {"TForm_ST_Result",
        [] {
