@@ -8,6 +8,7 @@
 #include "core/disk.h"
 #include "core/file_itself.h"
 #include "core/globals.h"
+#include "core/reg_undo_reader.h"
 #include "core/registry.h"
 #include "core/text.h"
 
@@ -528,6 +529,15 @@ bool BackupAndWriteInteger(bool checked, HKEY root, const std::string& key, cons
 
 std::string RegistryRestoreCopyPath() { return WinTempDir + "\\ZAMO2 Backup.reg"; }
 
+namespace {
+RegeditRunner& Runner() {
+  static RegeditRunner runner;
+  return runner;
+}
+}  // namespace
+
+void SetRegeditRunner(RegeditRunner runner) { Runner() = std::move(runner); }
+
 bool RestoreRegistryBackup(const std::string& undoFile) {
   const std::string copy = RegistryRestoreCopyPath();
   // The chosen file is read only when it is itself: through a link the
@@ -564,11 +574,15 @@ bool RestoreRegistryBackup(const std::string& undoFile) {
       return false;
     }
   }
-  int64_t rc = RunAndWait("regedit.exe \"" + copy + "\"", ExtractFileDir(copy), SW_SHOWNORMAL);
+  const std::string commandLine = "regedit.exe \"" + copy + "\"";
+  const int64_t rc = Runner() ? Runner()(commandLine, ExtractFileDir(copy))
+                              : RunAndWait(commandLine, ExtractFileDir(copy), SW_SHOWNORMAL);
   // The copy is only the editor's input; it must not linger in the
   // Windows temporary folder.
   DeleteFileItself(copy);
-  return rc != -1;
+  // What the registry holds decides, for exactly the text the editor got.
+  std::vector<UndoKeyRecord> records;
+  return rc != -1 && ParseRegistryUndoText(bytes, records) && !VerifyRegistryRecords(records);
 }
 
 }  // namespace qz

@@ -24,11 +24,6 @@ SettingsLocation SettingsLocation::Default() {
   return l;
 }
 
-std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german) {
-  if (!tr) return german;
-  return tr(key, german);
-}
-
 // ---- options -------------------------------------------------------------
 
 void LoadCheckValue(HKEY root, const std::string& key, const std::string& name, bool& state) {
@@ -59,46 +54,6 @@ void LoadOptions(const SettingsLocation& loc, DriveCleanerOptions& o) {
   LoadCheckValue(loc.root, loc.key, kOptLnk, o.LNK);
   LoadCheckValue(loc.root, loc.key, kOptPif, o.PIF);
   LoadCheckValue(loc.root, loc.key, kOptWriteProtected, o.WriteProtected);
-}
-
-// ---- drives --------------------------------------------------------------
-
-std::vector<DriveRow> ListFixedDrives() {
-  std::vector<DriveRow> rows;
-  UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  for (char letter = 'C'; letter <= 'Z'; ++letter) {
-    std::wstring root = {static_cast<wchar_t>(letter), L':', L'\\'};
-    if (GetDriveTypeW(root.c_str()) != DRIVE_FIXED) continue;
-    DriveRow row;
-    row.RootPath = std::string(1, letter) + ":\\";
-    row.Caption = row.RootPath;
-    SHFILEINFOW info{};
-    if (SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME)) {
-      std::string name = Trim(Narrow(info.szDisplayName));
-      if (!name.empty()) {
-        row.Caption = name;
-        row.Checked = true;
-      }
-    }
-    rows.push_back(std::move(row));
-  }
-  SetErrorMode(oldMode);
-  return rows;
-}
-
-void ApplyDriveChoice(const SettingsLocation& loc, std::vector<DriveRow>& rows) {
-  for (DriveRow& r : rows) {
-    if (r.RootPath.empty()) continue;
-    std::string letter = UpperAscii(r.RootPath.substr(0, 1));
-    if (RegHasValue(loc.root, loc.key, letter)) r.Checked = RegGetString(loc.root, loc.key, letter) == "1";
-  }
-}
-
-std::string CheckedDriveLetters(const std::vector<DriveRow>& rows) {
-  std::string s;
-  for (const DriveRow& r : rows)
-    if (r.Checked && !r.RootPath.empty()) s += UpperAscii(r.RootPath.substr(0, 1));
-  return s;
 }
 
 // ---- file-type groups ----------------------------------------------------
@@ -259,7 +214,7 @@ StringList ParseExceptionLines(const std::string& text, bool folders) {
 
 namespace {
 
-// Calls fn(name) for every value name of an open key, in one pass, answering
+// Calls fn(name, type) for every value of an open key, in one pass, answering
 // the window's messages meanwhile (lists of tens of thousands are usual).
 template <class Fn>
 void ForEachValueName(HKEY key, Fn&& fn) {
@@ -268,15 +223,15 @@ void ForEachValueName(HKEY key, Fn&& fn) {
                    nullptr);
   std::vector<wchar_t> buf(maxName + 2);
   for (DWORD i = 0;; ++i) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    LONG rc = RegEnumValueW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    DWORD len = static_cast<DWORD>(buf.size()), type = REG_NONE;
+    LONG rc = RegEnumValueW(key, i, buf.data(), &len, nullptr, &type, nullptr, nullptr);
     if (rc == ERROR_MORE_DATA) {  // a longer name was added meanwhile
       buf.resize(buf.size() * 2 + 256);
       --i;
       continue;
     }
     if (rc != ERROR_SUCCESS) return;
-    fn(std::wstring(buf.data(), len));
+    fn(std::wstring(buf.data(), len), type);
     PumpMessagesThrottled();
   }
 }
@@ -309,7 +264,7 @@ ExceptionLoad LoadDriveExceptions(const SettingsLocation& loc, const std::string
     StringList merged = ParseExceptionLines(text, s.folder);
     RegKey names;
     if (names.Open(loc.root, loc.Sub(s.sub), KEY_QUERY_VALUE)) {
-      ForEachValueName(names.get(), [&](const std::wstring& name) {
+      ForEachValueName(names.get(), [&](const std::wstring& name, DWORD) {
         std::string e = NormaliseEntry(Narrow(name), s.folder);
         if (!e.empty()) merged.push_back(std::move(e));
       });
@@ -361,8 +316,8 @@ ExceptionLoad LoadDriveCleanerSettings(const SettingsLocation& loc, const std::s
     return ExceptionLoad::MissingListFile;
   s.Options = DriveCleanerOptions{};
   LoadOptions(loc, s.Options);
-  s.Drives = ListFixedDrives();
-  ApplyDriveChoice(loc, s.Drives);
+  s.Drives = cleaning::ListFixedDrives();
+  cleaning::ApplyDriveChoice(loc.root, loc.key, s.Drives);
   return ExceptionLoad::Ok;
 }
 
@@ -376,8 +331,14 @@ namespace {
 bool SyncNameList(HKEY root, const std::string& key, const StringList& names) {
   RegKey k;
   if (!k.Create(root, key, KEY_QUERY_VALUE | KEY_SET_VALUE)) return false;
-  std::unordered_map<std::string, std::wstring> present;  // key -> the name as stored
-  ForEachValueName(k.get(), [&](const std::wstring& name) { present.emplace(ExceptionKey(Narrow(name)), name); });
+  struct Stored {
+    std::wstring name;  // as stored
+    bool isString;      // REG_SZ, as the list's values are written
+  };
+  std::unordered_map<std::string, Stored> present;  // key -> the value there
+  ForEachValueName(k.get(), [&](const std::wstring& name, DWORD type) {
+    present.emplace(ExceptionKey(Narrow(name)), Stored{name, type == REG_SZ});
+  });
   bool ok = true;
   std::unordered_set<std::string> wanted;
   wanted.reserve(names.size());
@@ -385,7 +346,9 @@ bool SyncNameList(HKEY root, const std::string& key, const StringList& names) {
   for (const std::string& n : names) {
     PumpMessagesThrottled();
     std::string nk = ExceptionKey(n);
-    if (!wanted.insert(nk).second || present.count(nk)) continue;
+    if (!wanted.insert(nk).second) continue;
+    auto there = present.find(nk);
+    if (there != present.end() && there->second.isString) continue;  // stored already
     if (RegSetValueExW(k.get(), Widen(n).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kEmpty),
                        sizeof kEmpty) != ERROR_SUCCESS)
       ok = false;
@@ -394,7 +357,7 @@ bool SyncNameList(HKEY root, const std::string& key, const StringList& names) {
   for (const auto& [nk, stored] : present) {
     if (wanted.count(nk)) continue;
     PumpMessagesThrottled();
-    if (RegDeleteValueW(k.get(), stored.c_str()) != ERROR_SUCCESS) ok = false;
+    if (RegDeleteValueW(k.get(), stored.name.c_str()) != ERROR_SUCCESS) ok = false;
   }
   return ok;
 }
@@ -411,10 +374,7 @@ bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSett
   ok &= RegSetIntegerChecked(root, loc.key, kOptLnk, o.LNK ? 1 : 0);
   ok &= RegSetIntegerChecked(root, loc.key, kOptPif, o.PIF ? 1 : 0);
   ok &= RegSetIntegerChecked(root, loc.key, kOptWriteProtected, o.WriteProtected ? 1 : 0);
-  for (const DriveRow& r : s.Drives) {
-    if (r.RootPath.empty()) continue;
-    ok &= RegSetStringChecked(root, loc.key, UpperAscii(r.RootPath.substr(0, 1)), r.Checked ? "1" : "0");
-  }
+  ok &= cleaning::SaveDriveChoice(root, loc.key, s.Drives);
 
   StringList folders, files;
   std::unordered_set<std::string> seenFolders, seenFiles;
@@ -452,67 +412,6 @@ bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSett
 std::string SaveFailedMessage(const TranslateFn& tr) {
   return Tr(tr, "MESSAGE_SaveFailed",
             "Die Einstellungen des Drive Cleaners konnten nicht vollständig gespeichert werden.");
-}
-
-// ---- download ------------------------------------------------------------
-
-std::string ListDownloadUrl(const std::string& projectIni, const std::string& key) {
-  return Trim(IniReadString(projectIni, "NewLists", key));
-}
-
-ListStore StoreDownloadedList(const std::string& listPath, int status, const std::string& body) {
-  if (status != 200) return ListStore::BadStatus;
-  if (body.empty()) return ListStore::EmptyBody;
-  if (body.size() > kMaxListBytes) return ListStore::TooLarge;
-  if (body.find("404") != std::string::npos) return ListStore::ErrorPage;
-  std::string text = JoinLines(SplitLines(body));
-  const std::string tmp = listPath + ".tmp";
-  std::wstring wtmp = Widen(tmp), wpath = Widen(listPath);
-  if (!WriteFileBytes(tmp, text)) {
-    DeleteFileW(wtmp.c_str());
-    return ListStore::WriteFailed;
-  }
-  if (!MoveFileExW(wtmp.c_str(), wpath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(wtmp.c_str());
-    return ListStore::WriteFailed;
-  }
-  return ListStore::Stored;
-}
-
-ExceptionListRefresh::ExceptionListRefresh(const std::string& projectIni, const std::string& appDir)
-    : ini_(projectIni), appDir_(appDir) {
-  Load();
-}
-
-void ExceptionListRefresh::Load() {
-  url_ = ListDownloadUrl(ini_, index_ == 0 ? "DC_Folders" : "DC_Files");
-  list_ = index_ == 0 ? FolderListPath(appDir_) : FileListPath(appDir_);
-  step_ = url_.empty() ? Step::ProjectIniError : Step::NeedFetch;
-}
-
-ExceptionListRefresh::Step ExceptionListRefresh::Take(int status, const std::string& body) {
-  if (step_ != Step::NeedFetch) return step_;
-  last_ = StoreDownloadedList(list_, status, body);
-  if (last_ != ListStore::Stored) {
-    step_ = Step::Failed;
-  } else if (++index_ == 2) {
-    step_ = Step::Done;
-  } else {
-    Load();
-  }
-  return step_;
-}
-
-std::string NewListsFailedMessage(const TranslateFn& tr) {
-  return Tr(tr, "MESSAGE_NewListsFailed",
-            "Die Suche nach aktuellen Ausnahme-Listen war nicht erfolgreich!\r"
-            "Entweder ist der Updateserver nicht erreichbar oder überlastet - oder es gab ein Problem "
-            "mit Ihrer Verbindung.");
-}
-
-std::string NewListsDownloadedMessage(const TranslateFn& tr) {
-  return Tr(tr, "MESSAGE_NewListsDownloaded",
-            "Die aktuellen Ausnahmelisten wurden heruntergeladen und gesichert.");
 }
 
 }  // namespace qz::dc

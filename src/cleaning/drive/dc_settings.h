@@ -12,9 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/frame/fixed_drives.h"
 #include "core/stringlist.h"
+#include "core/translation.h"
 
 namespace qz::dc {
+
+using cleaning::DriveRow;
 
 // Where the settings live. The program uses the default; tests point it at a
 // scratch key.
@@ -25,11 +29,6 @@ struct SettingsLocation {
   std::string Sub(const char* name) const { return key + "\\" + name; }
 };
 
-// Translation of a user text: (key, German default) -> text. An empty
-// function keeps the German default.
-using TranslateFn = std::function<std::string(const std::string& key, const std::string& german)>;
-std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german);
-
 // The six check boxes of the options page, with their designed states.
 struct DriveCleanerOptions {
   bool TMPDir_ALL = true;      // empty the Windows temporary folder
@@ -38,13 +37,6 @@ struct DriveCleanerOptions {
   bool LNK = false;            // list shortcuts whose target is missing
   bool PIF = false;            // the same for DOS shortcuts
   bool WriteProtected = true;  // leave out read-only and in-use files
-};
-
-// One row of the drive list.
-struct DriveRow {
-  std::string Caption;   // the shell's display name, or the root path
-  std::string RootPath;  // "C:\" (upper case)
-  bool Checked = false;
 };
 
 // A file-type group: a caption and its masks (upper case).
@@ -84,18 +76,6 @@ inline constexpr const char* kOptWriteProtected = "WriteProtected";
 // 0 or 1 changes `state`; anything else keeps it.
 void LoadCheckValue(HKEY root, const std::string& key, const std::string& name, bool& state);
 void LoadOptions(const SettingsLocation& loc, DriveCleanerOptions& options);
-
-// ---- drives --------------------------------------------------------------
-
-// The fixed drives C to Z in order, checked when the shell gives them a
-// display name (which becomes the caption).
-std::vector<DriveRow> ListFixedDrives();
-// A row is checked exactly when a value named by its letter (exact name, not a
-// prefix: L, M, P, T and W begin option names) reads "1"; rows without such a
-// value keep their state.
-void ApplyDriveChoice(const SettingsLocation& loc, std::vector<DriveRow>& rows);
-// Upper-case letters of the checked rows, in list order ("CD").
-std::string CheckedDriveLetters(const std::vector<DriveRow>& rows);
 
 // ---- file-type groups ----------------------------------------------------
 
@@ -172,57 +152,5 @@ ExceptionLoad LoadDriveCleanerSettings(const SettingsLocation& loc, const std::s
 bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSettings& s);
 // The one box the window shows when a save failed (key "MESSAGE_SaveFailed").
 std::string SaveFailedMessage(const TranslateFn& tr = {});
-
-// ---- exception-list download ---------------------------------------------
-
-inline constexpr unsigned kListDownloadTimeoutMs = 20000;
-inline constexpr size_t kMaxListBytes = 1024 * 1024;
-
-// The address of a list in project.ini (section NewLists, key DC_Folders or
-// DC_Files); "" when missing.
-std::string ListDownloadUrl(const std::string& projectIni, const std::string& key);
-
-enum class ListStore { Stored, BadStatus, EmptyBody, TooLarge, ErrorPage, WriteFailed };
-// Takes one fetched reply for a list file: only status 200 with a non-empty
-// body of at most 1 MiB that does not look like an error page (it holds no
-// "404") counts. The body is written to listPath + ".tmp" with CR LF line ends
-// and then moved over the old list, so any failure leaves the old list as it
-// was. Stored is the only success.
-ListStore StoreDownloadedList(const std::string& listPath, int status, const std::string& body);
-
-// The refresh of both lists, one fetch after the other, as the download page
-// drives it with the HTTP client:
-//   ExceptionListRefresh r(ProjectIniPath(), AppDir);
-//   while (r.State() == NeedFetch) {
-//     fetch r.Url() (20 s at most; no reply = status 0), then r.Take(status, body)
-//   }
-//   ProjectIniError -> box kProjectIniError (error icon, not translated);
-//   Failed -> box NewListsFailedMessage (error icon);
-//   Done -> SaveDriveCleanerOptions, LoadDriveExceptions, box
-//           NewListsDownloadedMessage (information icon).
-// A failed first fetch leaves both lists as they were; a failed second one
-// keeps the new folder list and the old file list (the tree is not reloaded).
-class ExceptionListRefresh {
- public:
-  enum class Step { NeedFetch, ProjectIniError, Failed, Done };
-  ExceptionListRefresh(const std::string& projectIni, const std::string& appDir);
-  Step State() const { return step_; }
-  const std::string& Url() const { return url_; }
-  const std::string& ListPath() const { return list_; }
-  ListStore LastResult() const { return last_; }
-  Step Take(int status, const std::string& body);
-
- private:
-  void Load();
-  std::string ini_, appDir_, url_, list_;
-  int index_ = 0;  // 0: the folder list, 1: the file list
-  Step step_ = Step::NeedFetch;
-  ListStore last_ = ListStore::Stored;
-};
-
-// The message texts of the download (German defaults, translated).
-std::string NewListsFailedMessage(const TranslateFn& tr = {});
-std::string NewListsDownloadedMessage(const TranslateFn& tr = {});
-inline constexpr const char* kProjectIniError = "Error in project.ini!";
 
 }  // namespace qz::dc
