@@ -539,7 +539,8 @@ RegeditRunner& Runner() {
 void SetRegeditRunner(RegeditRunner runner) { Runner() = std::move(runner); }
 
 bool RestoreRegistryBackup(const std::string& undoFile) {
-  const std::string copy = RegistryRestoreCopyPath();
+  // As a full path (the checks below compare full paths).
+  const std::string copy = ExpandFileName(RegistryRestoreCopyPath());
   // The chosen file is read only when it is itself: through a link the
   // editor would import whatever the link leads to.
   std::string bytes;

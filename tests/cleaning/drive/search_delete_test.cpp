@@ -586,7 +586,7 @@ TEST_F(DeleteTest, AnAliasNeverStandsForAnotherFile) {
 TEST_F(DeleteTest, AFileMadeAnewUnderTheListedNameIsNotTheListedFile) {
   const std::string listed = base.Write("anew\\again.tmp", "listed");
   Scan("anew\\");
-  ASSERT_EQ(e.FilesFound, 1);
+  ASSERT_EQ(e.Totals.Found, 1);
   DeleteHooks hooks;
   hooks.Recycle = [&](const std::string& p) {
     // Made before the old one goes, so it is another file for certain.
@@ -801,7 +801,7 @@ TEST(DeleteHost, CaseTwinsAreToldApart) {
   EXPECT_EQ(e.FilesDeleted, 1);
   EXPECT_EQ(e.DeleteErrors, 0);
   EXPECT_TRUE(EntryPaths(tree).empty()) << "an entry whose name now reaches the twin stayed";
-  EXPECT_EQ(e.FilesMarked, 0);
+  EXPECT_EQ(e.Totals.Marked, 0);
   EXPECT_EQ(qz::test::ReadFileText(other), otherText);
   ExpectInTrash(listed[0]);
 
