@@ -42,6 +42,19 @@ VNode* FindCategory(VTreeModel& tree, const std::string& caption) {
   return nullptr;
 }
 
+// A checked entry, as the scan adds one.
+VNode* AddCheckedEntry(VTreeModel& tree, VNode* cat, const std::string& folder, const std::string& name,
+                       int64_t size = 0) {
+  DriveScanNode r;
+  r.Folder = folder;
+  r.FileName = name;
+  r.Size = size;
+  VNode* n = tree.AddChild(cat, std::move(r));
+  tree.SetCheckType(n, ui::CheckType::TriState);
+  tree.SetCheckState(n, CheckState::Checked);
+  return n;
+}
+
 SearchSettings Settings(bool tmp, bool dump, const std::string& drives = "D") {
   SearchSettings s;
   s.Options.TMPDir_ALL = tmp;
@@ -269,14 +282,7 @@ struct FakeTree {
     };
   }
   VNode* Add(VNode* cat, const std::string& folder, const std::string& name, int64_t size) {
-    DriveScanNode r;
-    r.Folder = folder;
-    r.FileName = name;
-    r.Size = size;
-    VNode* n = tree.AddChild(cat, std::move(r));
-    tree.SetCheckType(n, ui::CheckType::TriState);
-    tree.SetCheckState(n, CheckState::Checked);
-    return n;
+    return AddCheckedEntry(tree, cat, folder, name, size);
   }
 };
 
@@ -506,12 +512,7 @@ TEST_F(DeleteTest, UnsafeEntriesNeverReachTheShell) {
   std::string axb = base.Write("wild\\axb.tmp");
   std::string dot = base.Write("wild\\dot.tmp");
   for (const char* name : {"a?b.tmp", "a*.tmp", "dot.tmp.", "dot.tmp "}) {
-    DriveScanNode r;
-    r.Folder = base / "wild";
-    r.FileName = name;
-    VNode* n = tree.AddChild(cat, std::move(r));
-    tree.SetCheckType(n, ui::CheckType::TriState);
-    tree.SetCheckState(n, CheckState::Checked);
+    AddCheckedEntry(tree, cat, base / "wild", name);
   }
   RecomputeTotals(e, tree);
   int shellCalls = 0;
@@ -549,14 +550,7 @@ TEST_F(DeleteTest, AnAliasNeverStandsForAnotherFile) {
   ASSERT_NE(GetFileAttributesW(Widen(base / "alias\\" + fileAlias).c_str()), INVALID_FILE_ATTRIBUTES);
   ASSERT_NE(GetFileAttributesW(Widen(base / "alias\\" + folderAlias + "\\x.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 
-  auto add = [&](const std::string& folder, const std::string& name) {
-    DriveScanNode r;
-    r.Folder = folder;
-    r.FileName = name;
-    VNode* n = tree.AddChild(cat, std::move(r));
-    tree.SetCheckType(n, ui::CheckType::TriState);
-    tree.SetCheckState(n, CheckState::Checked);
-  };
+  auto add = [&](const std::string& folder, const std::string& name) { AddCheckedEntry(tree, cat, folder, name); };
   add(base / "alias", fileAlias);                  // its own file is gone
   add(base / "alias\\" + folderAlias, "x.tmp");    // its own folder is gone
   add(base / "alias", "real~name.tmp");            // a real name with "~"
@@ -665,12 +659,7 @@ TEST(DeleteHost, NothingBehindALinkIsTouched) {
   const std::string behind = fx + "scan\\canary-link\\a.tmp";
   ASSERT_TRUE(Exists(behind));
   EXPECT_EQ(CheckBeforeRecycle(behind), RecycleCheck::LinkedFolder);
-  DriveScanNode r;
-  r.Folder = fx + "scan\\canary-link";
-  r.FileName = "a.tmp";
-  VNode* linked = tree.AddChild(tree.GetFirst(), std::move(r));
-  tree.SetCheckType(linked, ui::CheckType::TriState);
-  tree.SetCheckState(linked, CheckState::Checked);
+  AddCheckedEntry(tree, tree.GetFirst(), fx + "scan\\canary-link", "a.tmp");
   DeleteMarkedFilesCore(e, tree, s.Options);
   EXPECT_EQ(e.DeleteErrors, 1);
   EXPECT_TRUE(Exists(behind));
@@ -695,14 +684,15 @@ const std::string kLinkFx = "D:\\qzdclink\\";
 
 bool HaveLinkFixture() { return Exists(kLinkFx + "scan\\tocanary.tmp") && Exists(kLinkFx + "twins\\case.tmp"); }
 
-VNode* AddEntryFor(VTreeModel& tree, VNode* cat, const std::string& folder, const std::string& name) {
-  DriveScanNode r;
-  r.Folder = folder;
-  r.FileName = name;
-  VNode* n = tree.AddChild(cat, std::move(r));
-  tree.SetCheckType(n, ui::CheckType::TriState);
-  tree.SetCheckState(n, CheckState::Checked);
-  return n;
+// A drive pass over one folder of the fixture with the mask *.TMP; the
+// entries found are checked and counted.
+void ScanFixtureFolder(DriveScanEngine& e, VTreeModel& tree, const std::string& rel) {
+  e.ScanTree = &tree;
+  e.PrepareDriveScan(TestEnvironment(kLinkFx));
+  VNode* cat = AddCategory(tree, "tmp", 0);
+  e.MaskList = {{"*.TMP", cat}};
+  e.ScanDrive("D:\\", "qzdclink\\" + rel);
+  RecomputeTotals(e, tree);
 }
 
 DriveCleanerOptions NoTempPasses() {
@@ -722,11 +712,7 @@ TEST(DeleteHost, FileLinksAreNeverListedNorRecycled) {
   // and the crash dumps.
   SearchSettings s = Settings(true, true, "E");
   ASSERT_EQ(RunDriveSearchCore(e, tree, s, {}, TestEnvironment(kLinkFx)), SearchOutcome::Found);
-  e.PrepareDriveScan(TestEnvironment(kLinkFx));
-  VNode* cat = AddCategory(tree, "scan", 0);
-  e.MaskList = {{"*.TMP", cat}};
-  e.ScanDrive("D:\\", "qzdclink\\scan\\");
-  RecomputeTotals(e, tree);
+  ScanFixtureFolder(e, tree, "scan\\");
   const std::vector<std::string> listed = EntryPaths(tree);
   for (const std::string& p : listed) EXPECT_EQ(p.find("canary"), std::string::npos) << p;
   EXPECT_FALSE(Has(listed, kLinkFx + "scan\\dangling.tmp"));
@@ -737,11 +723,11 @@ TEST(DeleteHost, FileLinksAreNeverListedNorRecycled) {
   // Entries for the links, as if a search had listed them: refused, left in
   // place and counted as errors; the hard link goes (only its own name).
   tree.Clear();
-  cat = AddCategory(tree, "links", 0);
-  AddEntryFor(tree, cat, kLinkFx + "scan", "tocanary.tmp");
-  AddEntryFor(tree, cat, kLinkFx + "win\\temp", "tocanary.tmp");
-  AddEntryFor(tree, cat, kLinkFx + "win\\Minidump", "tocanary.dmp");
-  AddEntryFor(tree, cat, kLinkFx + "scan", "hard.tmp");
+  VNode* cat = AddCategory(tree, "links", 0);
+  AddCheckedEntry(tree, cat, kLinkFx + "scan", "tocanary.tmp");
+  AddCheckedEntry(tree, cat, kLinkFx + "win\\temp", "tocanary.tmp");
+  AddCheckedEntry(tree, cat, kLinkFx + "win\\Minidump", "tocanary.dmp");
+  AddCheckedEntry(tree, cat, kLinkFx + "scan", "hard.tmp");
   RecomputeTotals(e, tree);
   EXPECT_EQ(CheckBeforeRecycle(kLinkFx + "scan\\tocanary.tmp"), RecycleCheck::NotItself);
   DeleteMarkedFilesCore(e, tree, NoTempPasses());
@@ -761,12 +747,7 @@ TEST(DeleteHost, ALinkSwappedInAfterTheSearchIsRefused) {
   if (!Exists(kLinkFx + "swap\\staged\\victim.tmp")) GTEST_SKIP() << "host fixture not present";
   VTreeModel tree;
   DriveScanEngine e;
-  e.ScanTree = &tree;
-  e.PrepareDriveScan(TestEnvironment(kLinkFx));
-  VNode* cat = AddCategory(tree, "tmp", 0);
-  e.MaskList = {{"*.TMP", cat}};
-  e.ScanDrive("D:\\", "qzdclink\\swap\\listed\\");
-  RecomputeTotals(e, tree);
+  ScanFixtureFolder(e, tree, "swap\\listed\\");
   ASSERT_EQ(EntryPaths(tree), (std::vector<std::string>{kLinkFx + "swap\\listed\\victim.tmp"}));
   // The swap: plain folders renamed, the link inside the staged one carried along.
   ASSERT_TRUE(MoveFileW(Widen(kLinkFx + "swap\\listed").c_str(), Widen(kLinkFx + "swap\\searched").c_str()));
@@ -786,12 +767,7 @@ TEST(DeleteHost, CaseTwinsAreToldApart) {
   if (!HaveLinkFixture() || !Exists(kLinkFx + "twins2\\Case.tmp")) GTEST_SKIP() << "host fixture not present";
   VTreeModel tree;
   DriveScanEngine e;
-  e.ScanTree = &tree;
-  e.PrepareDriveScan(TestEnvironment(kLinkFx));
-  VNode* cat = AddCategory(tree, "tmp", 0);
-  e.MaskList = {{"*.TMP", cat}};
-  e.ScanDrive("D:\\", "qzdclink\\twins\\");
-  RecomputeTotals(e, tree);
+  ScanFixtureFolder(e, tree, "twins\\");
   const std::vector<std::string> listed = EntryPaths(tree);
   ASSERT_EQ(listed.size(), 1u);  // the twins are one path to the scan
   const std::string name = ExtractFileName(listed[0]);
@@ -807,8 +783,8 @@ TEST(DeleteHost, CaseTwinsAreToldApart) {
 
   // The listed file vanished before the delete; its name reaches the twin.
   tree.Clear();
-  cat = AddCategory(tree, "tmp", 0);
-  AddEntryFor(tree, cat, kLinkFx + "twins2", "Case.tmp");
+  VNode* cat = AddCategory(tree, "tmp", 0);
+  AddCheckedEntry(tree, cat, kLinkFx + "twins2", "Case.tmp");
   RecomputeTotals(e, tree);
   ASSERT_TRUE(DeleteFileItself(kLinkFx + "twins2\\Case.tmp"));
   ASSERT_EQ(qz::test::ReadFileText(kLinkFx + "twins2\\Case.tmp"), "lower\n");
