@@ -43,7 +43,8 @@
 //     (split parts, joined file, ".crypted" file, decrypted file)
 //   rename (wipe) .................. RenameFileItself
 //   delete for good (wipe, decrypt)  DeleteFileItself
-//   remove an empty folder ......... IsFolderItself right before RemoveDirectoryW
+//   remove empty folders ........... RemoveFolderTree, RemoveEmptySubfolders (core/disk.h), or
+//                                    IsFolderItself right before RemoveDirectoryW
 //
 // Never hand a user's path to DeleteFileW, MoveFile(Ex)W, CopyFileW (as the
 // target), SetFileAttributesW, or CreateFileW with CREATE_ALWAYS, OPEN_ALWAYS
