@@ -23,11 +23,20 @@
 #include <functional>
 #include <string>
 
+#include "cleaning/common/mb_format.h"
+#include "cleaning/common/recycle.h"
 #include "cleaning/drive/dc_settings.h"
 #include "cleaning/drive/scan_engine.h"
 #include "ui/vtree_model.h"
 
 namespace qz::dc {
+
+// The shared formatter and pre-recycle check (cleaning/common).
+using cleaning::CheckBeforeRecycle;
+using cleaning::FormatMB;
+using cleaning::FormatMBSummary;
+using cleaning::NumberFormat;
+using cleaning::RecycleCheck;
 
 // HKLM\ProductRegKey\Options "HideEmptyCategories": on unless it reads as 0.
 bool ReadHideEmptyCategories(HKEY root = HKEY_LOCAL_MACHINE, const std::string& optionsKey = {});
@@ -82,17 +91,6 @@ void RecomputeTotals(DriveScanEngine& e, ui::VTreeModel& tree);
 // step with a change about to happen (always allowed).
 bool TrackEntryCheck(DriveScanEngine& e, ui::VTreeModel& tree, ui::VNode* n, ui::CheckState newState);
 
-struct NumberFormat {
-  std::string Decimal = ".";
-  std::string Thousands = ",";
-  static NumberFormat User();  // the user's locale
-};
-// bytes / 1048576 with thousands separators and 3 decimals; from 10000 MB
-// on in exponent form with 4 significant digits ("1.235E4").
-std::string FormatMB(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
-// The summary's form: 2 decimals, no separators, exponent form from 10000 MB
-// ("1234.56", "1.235E4").
-std::string FormatMBSummary(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
 // Label_DC_Files: "marked / found".
 std::string FilesLabelText(const DriveScanEngine& e);
 // Label_DC_Bytes: "x MB / y MB".
@@ -123,12 +121,6 @@ std::string ApplyFolderException(DriveScanEngine& e, ui::VTreeModel& tree, const
 std::string ApplyFileException(DriveScanEngine& e, ui::VTreeModel& tree, const DriveScanNode& entry);
 
 // ---- delete --------------------------------------------------------------
-
-// How an entry stands right before it goes to the Recycle Bin: Ready only for
-// a plain file with a name the shell takes safely, in a chain of plain
-// folders (no folder on the way became a link since the search).
-enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable };
-RecycleCheck CheckBeforeRecycle(const std::string& path);
 
 struct DeleteHooks {
   TranslateFn Tr;
