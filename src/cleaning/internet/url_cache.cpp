@@ -10,14 +10,19 @@ namespace qz::ic {
 
 // ---- WinINet ------------------------------------------------------------------
 
+// Each call starts with a clear error: some fail without setting one (a
+// delete of an entry this process holds), and a stale code must not decide.
+
 HANDLE WinInetUrlCache::First(CacheApi api, const wchar_t* pattern, DWORD filter, INTERNET_CACHE_ENTRY_INFOW* entry,
                               DWORD* size) {
+  SetLastError(ERROR_SUCCESS);
   if (api == CacheApi::Ex)
     return FindFirstUrlCacheEntryExW(pattern, 0, filter, 0, entry, size, nullptr, nullptr, nullptr);
   return FindFirstUrlCacheEntryW(pattern, entry, size);
 }
 
 bool WinInetUrlCache::Next(CacheApi api, HANDLE find, INTERNET_CACHE_ENTRY_INFOW* entry, DWORD* size) {
+  SetLastError(ERROR_SUCCESS);
   if (api == CacheApi::Ex) return FindNextUrlCacheEntryExW(find, entry, size, nullptr, nullptr, nullptr) != FALSE;
   return FindNextUrlCacheEntryW(find, entry, size) != FALSE;
 }
@@ -25,10 +30,14 @@ bool WinInetUrlCache::Next(CacheApi api, HANDLE find, INTERNET_CACHE_ENTRY_INFOW
 void WinInetUrlCache::Close(HANDLE find) { FindCloseUrlCache(find); }
 
 bool WinInetUrlCache::EntryInfo(const wchar_t* url, INTERNET_CACHE_ENTRY_INFOW* entry, DWORD* size) {
+  SetLastError(ERROR_SUCCESS);
   return GetUrlCacheEntryInfoExW(url, entry, size, nullptr, nullptr, nullptr, 0) != FALSE;
 }
 
-bool WinInetUrlCache::Delete(const wchar_t* url) { return DeleteUrlCacheEntryW(url) != FALSE; }
+bool WinInetUrlCache::Delete(const wchar_t* url) {
+  SetLastError(ERROR_SUCCESS);
+  return DeleteUrlCacheEntryW(url) != FALSE;
+}
 
 DWORD WinInetUrlCache::LastError() { return GetLastError(); }
 
