@@ -1,6 +1,5 @@
 #include "cleaning/common/recycle.h"
 
-#include <unordered_set>
 
 #include "core/disk.h"
 #include "core/text.h"
@@ -65,25 +64,6 @@ RecycleCheck FromChain(FolderChain c) {
   return c == FolderChain::Missing ? RecycleCheck::Vanished : RecycleCheck::LinkedFolder;
 }
 
-// The upper-case names in a folder; false when it cannot be read (a folder
-// that is gone reads as empty).
-bool ListNamesUpper(const std::string& folder, std::unordered_set<std::string>& out) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW(Widen(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                              nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (h == INVALID_HANDLE_VALUE) {
-    DWORD err = GetLastError();
-    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
-  }
-  do {
-    std::wstring n = fd.cFileName;
-    CharUpperBuffW(n.data(), static_cast<DWORD>(n.size()));
-    out.insert(Narrow(n));
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return true;
-}
-
 }  // namespace
 
 // Every folder on the way from the drive root to the file must still be a
@@ -100,6 +80,23 @@ FolderChain CheckFolderChain(const std::string& folder) {
     if (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT)) return FolderChain::Linked;
   }
   return FolderChain::Plain;
+}
+
+bool ListNamesUpper(const std::string& folder, std::unordered_set<std::string>& out) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW(Widen(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                              nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD err = GetLastError();
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+  }
+  do {
+    std::wstring n = fd.cFileName;
+    CharUpperBuffW(n.data(), static_cast<DWORD>(n.size()));
+    out.insert(Narrow(n));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return true;
 }
 
 RecycleCheck CheckBeforeRecycle(const std::string& path) {

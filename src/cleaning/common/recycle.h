@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace qz::ui {
@@ -37,6 +38,10 @@ RecycleCheck CheckBeforeRecycle(const std::string& path);
 // Linked when one is a link, a file or cannot be looked at.
 enum class FolderChain { Plain, Missing, Linked };
 FolderChain CheckFolderChain(const std::string& folder);
+
+// The names in a folder, upper-cased, read in one pass. False when the folder
+// cannot be read (a folder that is gone reads as empty and true).
+bool ListNamesUpper(const std::string& folder, std::unordered_set<std::string>& out);
 
 // CheckBeforeRecycle for many files that come grouped by folder: the folder
 // chain is looked at once per folder, and again when time has passed.

@@ -1,5 +1,8 @@
 #include "cleaning/internet/ic_engine.h"
 
+#include <map>
+#include <unordered_set>
+
 #include "cleaning/common/mb_format.h"
 #include "cleaning/common/recycle.h"
 #include "core/disk.h"
@@ -327,17 +330,64 @@ DeleteOutcome InternetCleaner::DeleteMarked(const InternetCleanerSettings& s) {
   return DeleteOutcome::Done;
 }
 
+namespace {
+
+// Whether the local files of deleted entries are gone, looked at per folder:
+// a name that no longer exists can cost a read of its whole folder on some
+// file systems (case-insensitive lookup), so a folder with many such files is
+// read once instead. Told in groups (at most a second late, so the tree
+// follows the delete).
+class LeftFileCheck {
+ public:
+  struct Item {
+    VNode* node;
+    std::string file;
+    int64_t size;
+  };
+  using Verdict = std::function<void(const Item& item, bool fileLeft)>;
+  explicit LeftFileCheck(Verdict verdict) : verdict_(std::move(verdict)) {}
+
+  void Add(Item item) {
+    if (pending_ == 0) since_ = GetTickCount64();
+    const size_t slash = item.file.rfind('\\');
+    groups_[UpperLocale(item.file.substr(0, slash == std::string::npos ? 0 : slash))].push_back(std::move(item));
+    if (++pending_ >= 1024 || GetTickCount64() - since_ > 1000) Flush();
+  }
+  void Flush() {
+    constexpr size_t kReadFolderFrom = 16;
+    auto groups = std::move(groups_);
+    groups_.clear();
+    pending_ = 0;
+    for (auto& [folder, items] : groups) {
+      std::unordered_set<std::string> names;
+      const bool listed = items.size() >= kReadFolderFrom && cleaning::ListNamesUpper(folder, names);
+      for (const Item& i : items) {
+        bool left;
+        if (listed) {
+          left = names.count(UpperLocale(i.file.substr(i.file.rfind('\\') + 1))) != 0;
+        } else {
+          const DWORD a = GetFileAttributesW(Widen(i.file).c_str());
+          const DWORD err = a == INVALID_FILE_ATTRIBUTES ? GetLastError() : 0;
+          left = a != INVALID_FILE_ATTRIBUTES || (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND);
+        }
+        verdict_(i, left);
+      }
+    }
+  }
+
+ private:
+  Verdict verdict_;
+  std::map<std::string, std::vector<Item>> groups_;
+  size_t pending_ = 0;
+  ULONGLONG since_ = 0;
+};
+
+}  // namespace
+
 void InternetCleaner::DeleteIEMarkedItems(const InternetCleanerSettings& s) {
   tree_.BeginUpdate();
-  for (VNode* n : tree_.AllNodes()) {
-    const InternetItemNode& d = Rec(tree_, n);
-    if (d.IsCategory) continue;
-    if (AbortFlag == 1) break;
-    StepDelete();
-    if (tree_.GetCheckState(n) != CheckState::Checked || !CategoryOn(d.Kind, s)) continue;
-    current_ = d.Text;
-    const int64_t size = d.Size;
-    switch (DeleteCacheEntry(cache_, d.Text, std::string(d.LocalFile()))) {
+  auto count = [&](VNode* n, int64_t size, DeleteVerdict v) {
+    switch (v) {
       case DeleteVerdict::Deleted:
         ++counters_.DeletedCount;
         counters_.DeletedBytes += size;
@@ -350,7 +400,27 @@ void InternetCleaner::DeleteIEMarkedItems(const InternetCleanerSettings& s) {
         ++counters_.DeleteErrors;
         break;
     }
+  };
+  LeftFileCheck check([&](const LeftFileCheck::Item& i, bool fileLeft) {
+    count(i.node, i.size, ClassifyDelete(true, 0, fileLeft));
+  });
+  for (VNode* n : tree_.AllNodes()) {
+    const InternetItemNode& d = Rec(tree_, n);
+    if (d.IsCategory) continue;
+    if (AbortFlag == 1) break;
+    StepDelete();
+    if (tree_.GetCheckState(n) != CheckState::Checked || !CategoryOn(d.Kind, s)) continue;
+    current_ = d.Text;
+    // By the entry's own URL: never an entry of another letter case.
+    const bool deleted = cache_.Delete(Widen(d.Text).c_str());
+    const DWORD error = deleted ? 0 : cache_.LastError();
+    const std::string_view file = d.LocalFile();
+    if (deleted && !file.empty())
+      check.Add({n, std::string(file), d.Size});  // deleted only when its file went with it
+    else
+      count(n, d.Size, ClassifyDelete(deleted, error, false));
   }
+  check.Flush();
   tree_.EndUpdate();
 }
 

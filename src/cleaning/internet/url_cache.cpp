@@ -206,16 +206,4 @@ DeleteVerdict ClassifyDelete(bool deleted, DWORD error, bool fileLeft) {
   return error == ERROR_FILE_NOT_FOUND ? DeleteVerdict::AlreadyGone : DeleteVerdict::Failed;
 }
 
-DeleteVerdict DeleteCacheEntry(UrlCacheSource& source, const std::string& url, const std::string& localFile) {
-  const bool deleted = source.Delete(Widen(url).c_str());
-  const DWORD error = deleted ? 0 : source.LastError();
-  bool fileLeft = false;
-  if (deleted && !localFile.empty()) {
-    const DWORD a = GetFileAttributesW(Widen(localFile).c_str());
-    fileLeft = a != INVALID_FILE_ATTRIBUTES ||
-               (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND);
-  }
-  return ClassifyDelete(deleted, error, fileLeft);
-}
-
 }  // namespace qz::ic

@@ -114,8 +114,5 @@ enum class DeleteVerdict {
 // deleted/error: the delete call's result and, on failure, its error;
 // fileLeft: the entry's local file still exists afterwards.
 DeleteVerdict ClassifyDelete(bool deleted, DWORD error, bool fileLeft);
-// Deletes one entry by URL and classifies the outcome. The local file is
-// looked at on disk (an empty name counts as gone).
-DeleteVerdict DeleteCacheEntry(UrlCacheSource& source, const std::string& url, const std::string& localFile);
 
 }  // namespace qz::ic

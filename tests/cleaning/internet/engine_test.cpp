@@ -135,6 +135,25 @@ TEST_F(EngineTest, FailuresStayCheckedAndEntriesGoneBeforeCountNeitherWay) {
   EXPECT_NE(DeletedText(c, {}).find("1 Elemente konnten nicht gelöscht werden"), std::string::npos);
 }
 
+TEST_F(EngineTest, AnEntryIsDeletedOnlyWhenItsFileWentWithIt) {
+  qz::test::ScratchDir dir("ic_left");
+  std::vector<std::string> left;
+  cache.entries.clear();
+  for (int i = 0; i < 40; ++i) {  // enough of one folder to have it read once
+    left.push_back(dir.Write("f" + std::to_string(i) + ".htm"));
+    cache.entries.push_back(Content(L"http://held/" + std::to_wstring(i), 1, Widen(left.back())));
+  }
+  cache.entries.push_back(Content(L"http://alone/", 1, Widen(dir.Write("sub\\alone.htm"))));
+  cache.entries.push_back(Content(L"http://gone/", 1, Widen(dir.path() + "gone.htm")));
+  Scan();
+  engine.DeleteMarked(IESettings());
+  // WinINet dropped the entries but their files stayed behind: no deletion.
+  EXPECT_EQ(engine.Counters().DeleteErrors, 41);
+  EXPECT_EQ(engine.Counters().DeletedCount, 1);
+  EXPECT_NE(FindEntry(tree, "http://held/7"), nullptr);
+  EXPECT_EQ(FindEntry(tree, "http://gone/"), nullptr);
+}
+
 TEST_F(EngineTest, ACategoryWhoseOptionWasSwitchedOffIsNotDeleted) {
   Scan();
   engine.DeleteMarked(IESettings(true, false, true));

@@ -6,7 +6,6 @@
 #include "core/globals.h"
 #include "fake_url_cache.h"
 #include "support/globals_guard.h"
-#include "support/sandbox.h"
 
 namespace qz::ic::test {
 namespace {
@@ -185,18 +184,6 @@ TEST(CacheDelete, WhatADeleteCountsAs) {
   EXPECT_EQ(ClassifyDelete(false, ERROR_SHARING_VIOLATION, false), DeleteVerdict::Failed);
   EXPECT_EQ(ClassifyDelete(false, 0, false), DeleteVerdict::Failed);  // locked in this process: no code
   EXPECT_EQ(ClassifyDelete(false, ERROR_ALREADY_EXISTS, false), DeleteVerdict::Failed);
-}
-
-TEST(CacheDelete, TheExactUrlIsDeletedAndTheLocalFileDecides) {
-  qz::test::ScratchDir dir("ic_delete");
-  const std::string left = dir.Write("left.htm", "x");
-  FakeUrlCache cache;
-  cache.entries = {Content(L"http://a/A", 1, Widen(left)), Content(L"http://a/a", 1, L"C:\\no\\such.htm")};
-  cache.staleError = ERROR_FILE_NOT_FOUND;
-  EXPECT_EQ(DeleteCacheEntry(cache, "http://a/a", "C:\\no\\such.htm"), DeleteVerdict::Deleted);
-  EXPECT_EQ(DeleteCacheEntry(cache, "http://a/A", left), DeleteVerdict::Failed);  // the file is still there
-  EXPECT_EQ(DeleteCacheEntry(cache, "http://a/A", left), DeleteVerdict::AlreadyGone);
-  EXPECT_EQ(cache.Deletes(), (std::vector<std::string>{"http://a/a", "http://a/A", "http://a/A"}));
 }
 
 }  // namespace
