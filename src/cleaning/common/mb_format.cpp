@@ -21,8 +21,7 @@ NumberFormat NumberFormat::User() {
 namespace {
 
 // "1.235E4": 4 significant digits, trailing zeros of the mantissa dropped,
-// the exponent without sign or leading zeros (as the class library's general
-// format writes it).
+// the exponent without sign or leading zeros.
 std::string ExponentForm(double v, const NumberFormat& nf) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.3e", v);
