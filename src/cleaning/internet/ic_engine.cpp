@@ -5,6 +5,7 @@
 
 #include "cleaning/common/mb_format.h"
 #include "cleaning/common/recycle.h"
+#include "cleaning/frame/result_rules.h"
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/pump.h"
@@ -35,9 +36,21 @@ std::string_view InternetItemNode::FileName() const {
 
 // ---- set-up -----------------------------------------------------------------------
 
-InternetCleaner::InternetCleaner(ui::VTreeModel& tree, UrlCacheSource& cache, BrowserEnvironment env)
-    : tree_(tree), cache_(cache), env_(std::move(env)) {
-  tree_.SetRecordType<InternetItemNode>();
+InternetCleaner::InternetCleaner(BrowserEnvironment env, UrlCacheSource* cache)
+    : ownTree_(std::make_unique<ui::VTreeModel>()),
+      tree_(ownTree_.get()),
+      ownCache_(cache ? nullptr : std::make_unique<WinInetUrlCache>()),
+      cache_(cache ? *cache : *ownCache_),
+      env_(std::move(env)) {
+  tree_->SetRecordType<InternetItemNode>();
+}
+
+InternetCleaner::~InternetCleaner() = default;
+
+void InternetCleaner::BindTree(ui::VTreeModel& tree) {
+  tree_ = &tree;
+  tree_->SetRecordType<InternetItemNode>();
+  for (VNode*& c : categories_) c = nullptr;
 }
 
 namespace {
@@ -71,21 +84,21 @@ VNode* InternetCleaner::AddCategory(ItemKind kind, int32_t nodeKind) {
   InternetItemNode rec;
   rec.IsCategory = true;
   rec.Kind = nodeKind;
-  rec.Text = Tr ? Tr(kKeys[i], kWords[i]) : kWords[i];
-  VNode* n = tree_.AddChild(nullptr, std::move(rec));
-  tree_.SetCheckType(n, CheckType::TriState);
-  tree_.SetCheckState(n, CheckState::Checked);
+  rec.Text = qz::Tr(Tr, kKeys[i], kWords[i]);
+  VNode* n = tree_->AddChild(nullptr, std::move(rec));
+  tree_->SetCheckType(n, CheckType::TriState);
+  tree_->SetCheckState(n, CheckState::Checked);
   categories_[i] = n;
   return n;
 }
 
 VNode* InternetCleaner::AddEntry(VNode* category, InternetItemNode&& record) {
-  ++counters_.FoundCount;
-  counters_.FoundBytes += record.Size;
+  ++Counts.Totals.Found;
+  Counts.Totals.FoundBytes += record.Size;
   current_ = record.Text;
-  VNode* n = tree_.AddChild(category, std::move(record));
-  tree_.SetCheckType(n, CheckType::CheckBox);
-  tree_.SetCheckState(n, CheckState::Checked);
+  VNode* n = tree_->AddChild(category, std::move(record));
+  tree_->SetCheckType(n, CheckType::CheckBox);
+  tree_->SetCheckState(n, CheckState::Checked);
   return n;
 }
 
@@ -104,13 +117,14 @@ void InternetCleaner::StepDelete() {
 
 ScanOutcome InternetCleaner::RunScan(const InternetCleanerSettings& s) {
   AbortFlag = 0;
+  deleting_ = false;
   searchProgress_ = {s.CheckedCategories(), 0};
   if (s.CheckedCategories() == 0) return ScanOutcome::NoCategory;
-  counters_ = InternetCounters{};
+  Counts = InternetCounters{};
   current_.clear();
   // Every scan starts from an empty tree: nothing of an earlier scan can be
   // deleted by a later delete.
-  tree_.Clear();
+  tree_->Clear();
   for (VNode*& c : categories_) c = nullptr;
   historyRemovedAsEmpty_ = false;
   if (OnProgress) OnProgress();
@@ -130,25 +144,19 @@ ScanOutcome InternetCleaner::RunScan(const InternetCleanerSettings& s) {
       break;
   }
   if (AbortFlag == 1) return ScanOutcome::Cancelled;
-  if (counters_.FoundCount <= 0) return ScanOutcome::NothingFound;
+  if (Counts.Totals.Found <= 0) return ScanOutcome::NothingFound;
   if (s.HideEmptyCategories) RemoveEmptyCategories();
   Recount();
   return ScanOutcome::Found;
 }
 
 void InternetCleaner::RemoveEmptyCategories() {
-  for (VNode* n = tree_.GetFirst(); n;) {
-    VNode* next = tree_.GetNextSibling(n);
-    if (tree_.ChildCount(n) == 0) {
-      for (size_t i = 0; i < 3; ++i) {
-        if (categories_[i] != n) continue;
-        categories_[i] = nullptr;
-        if (kCategories[i] == ItemKind::History) historyRemovedAsEmpty_ = true;
-      }
-      tree_.DeleteNode(n);
-    }
-    n = next;
+  for (size_t i = 0; i < 3; ++i) {
+    if (!categories_[i] || tree_->ChildCount(categories_[i]) != 0) continue;
+    if (kCategories[i] == ItemKind::History) historyRemovedAsEmpty_ = true;
+    categories_[i] = nullptr;
   }
+  cleaning::RemoveEmptyCategories(*tree_);
 }
 
 void InternetCleaner::ScanInternetExplorer(const InternetCleanerSettings& s) {
@@ -157,7 +165,7 @@ void InternetCleaner::ScanInternetExplorer(const InternetCleanerSettings& s) {
   for (ItemKind kind : kCategories) {
     if (!CategoryOn(int32_t(kind), s)) continue;
     if (AbortFlag == 1) break;
-    tree_.BeginUpdate();
+    tree_->BeginUpdate();
     VNode* category = AddCategory(kind, 0);
     const CacheContainer container = kind == ItemKind::Cache    ? CacheContainer::Content
                                      : kind == ItemKind::Cookie ? CacheContainer::Cookies
@@ -171,7 +179,7 @@ void InternetCleaner::ScanInternetExplorer(const InternetCleanerSettings& s) {
       rec.Size = e.Size;
       AddEntry(category, std::move(rec));
     });
-    tree_.EndUpdate();
+    tree_->EndUpdate();
     StepSearch();
   }
 }
@@ -202,7 +210,7 @@ void InternetCleaner::ScanProfile(ProfileLayout layout, const std::string& profi
   for (ItemKind kind : kCategories) {
     if (!CategoryOn(int32_t(kind), s)) continue;
     if (AbortFlag == 1) break;
-    tree_.BeginUpdate();
+    tree_->BeginUpdate();
     VNode* category = AddCategory(kind, int32_t(kind));
     if (usable) {
       switch (kind) {
@@ -233,93 +241,68 @@ void InternetCleaner::ScanProfile(ProfileLayout layout, const std::string& profi
           break;
       }
     }
-    tree_.EndUpdate();
+    tree_->EndUpdate();
     StepSearch();
   }
 }
 
 // ---- totals and the result window -------------------------------------------------
 
-void InternetCleaner::Recount() {
-  counters_.FoundCount = counters_.FoundBytes = counters_.MarkedCount = counters_.MarkedBytes = 0;
-  for (VNode* n = tree_.GetFirst(); n; n = tree_.GetNext(n)) {
-    const InternetItemNode& d = Rec(tree_, n);
-    if (d.IsCategory) continue;
-    ++counters_.FoundCount;
-    counters_.FoundBytes += d.Size;
-    if (tree_.GetCheckState(n) == CheckState::Checked) {
-      ++counters_.MarkedCount;
-      counters_.MarkedBytes += d.Size;
-    }
-  }
+cleaning::EntryFacts InternetEntry(const ui::VTreeModel& tree, VNode* n) {
+  const InternetItemNode& d = tree.Data<InternetItemNode>(n);
+  return {!d.IsCategory, d.Size};
 }
 
-bool InternetCleaner::TrackCheck(VNode* n, CheckState newState) {
-  const InternetItemNode& d = Rec(tree_, n);
-  if (d.IsCategory) return true;
-  const CheckState old = tree_.GetCheckState(n);
-  if (old != CheckState::Checked && newState == CheckState::Checked) {
-    ++counters_.MarkedCount;
-    counters_.MarkedBytes += d.Size;
-  } else if (old == CheckState::Checked && newState != CheckState::Checked) {
-    --counters_.MarkedCount;
-    counters_.MarkedBytes -= d.Size;
-  }
-  return true;
-}
+void InternetCleaner::Recount() { Counts.Totals = cleaning::CountTotals(*tree_, InternetEntry); }
 
 int InternetCleaner::TrustSelectedCookies(StringList& trustedHosts) {
   int added = 0;
-  for (VNode* n : tree_.SelectedNodes()) {
-    const InternetItemNode& d = Rec(tree_, n);
-    if (!d.IsIECookie() || tree_.GetCheckState(n) != CheckState::Checked) continue;
+  for (VNode* n : tree_->SelectedNodes()) {
+    const InternetItemNode& d = Rec(*tree_, n);
+    if (!d.IsIECookie() || tree_->GetCheckState(n) != CheckState::Checked) continue;
     const std::string host = CookieHost(d.Text);
     if (host.empty() || ContainsI(trustedHosts, host)) continue;
     trustedHosts.push_back(host);
     ++added;
   }
   // Every checked cookie the list now keeps is unchecked, whichever host made it so.
-  for (VNode* n : tree_.AllNodes()) {
-    const InternetItemNode& d = Rec(tree_, n);
-    if (!d.IsIECookie() || tree_.GetCheckState(n) != CheckState::Checked) continue;
-    if (IsTrustedHost(CookieHost(d.Text), trustedHosts)) tree_.ChangeCheckState(n, CheckState::Unchecked);
+  for (VNode* n : tree_->AllNodes()) {
+    const InternetItemNode& d = Rec(*tree_, n);
+    if (!d.IsIECookie() || tree_->GetCheckState(n) != CheckState::Checked) continue;
+    if (IsTrustedHost(CookieHost(d.Text), trustedHosts)) tree_->ChangeCheckState(n, CheckState::Unchecked);
   }
   Recount();
   return added;
 }
 
 std::string InternetCleaner::SelectedCookieFile() {
-  VNode* n = tree_.GetFirstSelected();
+  VNode* n = tree_->GetFirstSelected();
   if (!n) return {};
-  const InternetItemNode& d = Rec(tree_, n);
+  const InternetItemNode& d = Rec(*tree_, n);
   return d.IsIECookie() ? std::string(d.LocalFile()) : std::string();
 }
 
-bool InternetCleaner::SortByColumn(int column) {
-  if (column == SortColumn) return false;
-  SortColumn = column;
-  if (column == 2) {
-    tree_.SortByKey(nullptr, [this](VNode* n) { return Rec(tree_, n).Size; });
-  } else {
-    // Column 0: the entry text (a history entry shows its URL); column 1: the URL.
-    tree_.SortByKey(nullptr, [this, column](VNode* n) {
-      const InternetItemNode& d = Rec(tree_, n);
-      const bool byCaption = column == 1 || d.IsCategory || d.Kind == int32_t(ItemKind::History);
-      return byCaption ? d.Caption() : d.FileName();
-    });
-  }
-  return true;
+int CompareInternetNodes(const InternetItemNode& a, const InternetItemNode& b, int column) {
+  if (column == 2) return a.Size < b.Size ? -1 : (b.Size < a.Size ? 1 : 0);
+  // Column 0: the entry text (a history entry shows its URL); column 1: the URL.
+  auto key = [column](const InternetItemNode& d) {
+    return column == 1 || d.IsCategory || d.Kind == int32_t(ItemKind::History) ? d.Caption() : d.FileName();
+  };
+  const int c = ui::CompareOrdinal(key(a), key(b));
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 // ---- delete -----------------------------------------------------------------------
 
-DeleteOutcome InternetCleaner::DeleteMarked(const InternetCleanerSettings& s) {
+DeleteOutcome InternetCleaner::RunDelete(const InternetCleanerSettings& s) {
   AbortFlag = 0;
+  Counts.DeletedCount = Counts.DeletedBytes = Counts.DeleteErrors = 0;
   // The marks as the tree holds them now.
   Recount();
-  if (counters_.MarkedCount <= 0) return DeleteOutcome::NothingMarked;
+  if (Counts.Totals.Marked <= 0) return DeleteOutcome::NothingMarked;
+  deleting_ = true;
   if (ClearsTypedUrls(s)) ClearTypedUrls();
-  deleteProgress_ = {counters_.FoundCount, 0};
+  deleteProgress_ = {Counts.Totals.Found, 0};
   if (OnProgress) OnProgress();
   if (s.SelectedBrowser == Browser::InternetExplorer)
     DeleteIEMarkedItems(s);
@@ -327,7 +310,7 @@ DeleteOutcome InternetCleaner::DeleteMarked(const InternetCleanerSettings& s) {
     DeleteMarkedProfileFiles();
   if (OnProgress) OnProgress();
   Recount();
-  return DeleteOutcome::Done;
+  return AbortFlag == 1 ? DeleteOutcome::Stopped : DeleteOutcome::Done;
 }
 
 namespace {
@@ -385,31 +368,31 @@ class LeftFileCheck {
 }  // namespace
 
 void InternetCleaner::DeleteIEMarkedItems(const InternetCleanerSettings& s) {
-  tree_.BeginUpdate();
+  tree_->BeginUpdate();
   auto count = [&](VNode* n, int64_t size, DeleteVerdict v) {
     switch (v) {
       case DeleteVerdict::Deleted:
-        ++counters_.DeletedCount;
-        counters_.DeletedBytes += size;
-        tree_.DeleteNode(n);
+        ++Counts.DeletedCount;
+        Counts.DeletedBytes += size;
+        tree_->DeleteNode(n);
         break;
       case DeleteVerdict::AlreadyGone:
-        tree_.DeleteNode(n);
+        tree_->DeleteNode(n);
         break;
       case DeleteVerdict::Failed:
-        ++counters_.DeleteErrors;
+        ++Counts.DeleteErrors;
         break;
     }
   };
   LeftFileCheck check([&](const LeftFileCheck::Item& i, bool fileLeft) {
     count(i.node, i.size, ClassifyDelete(true, 0, fileLeft));
   });
-  for (VNode* n : tree_.AllNodes()) {
-    const InternetItemNode& d = Rec(tree_, n);
+  for (VNode* n : tree_->AllNodes()) {
+    const InternetItemNode& d = Rec(*tree_, n);
     if (d.IsCategory) continue;
     if (AbortFlag == 1) break;
     StepDelete();
-    if (tree_.GetCheckState(n) != CheckState::Checked || !CategoryOn(d.Kind, s)) continue;
+    if (tree_->GetCheckState(n) != CheckState::Checked || !CategoryOn(d.Kind, s)) continue;
     current_ = d.Text;
     // By the entry's own URL: never an entry of another letter case.
     const bool deleted = cache_.Delete(Widen(d.Text).c_str());
@@ -421,53 +404,53 @@ void InternetCleaner::DeleteIEMarkedItems(const InternetCleanerSettings& s) {
       count(n, d.Size, ClassifyDelete(deleted, error, false));
   }
   check.Flush();
-  tree_.EndUpdate();
+  tree_->EndUpdate();
 }
 
 void InternetCleaner::DeleteMarkedProfileFiles() {
-  tree_.BeginUpdate();
+  tree_->BeginUpdate();
   cleaning::RecycleChecker checker;
   cleaning::RecycleConfirmation confirmation([&](const cleaning::RecycleConfirmation::Item& t, bool gone) {
     if (gone) {
-      ++counters_.DeletedCount;
-      counters_.DeletedBytes += t.size;
-      tree_.DeleteNode(t.node);
+      ++Counts.DeletedCount;
+      Counts.DeletedBytes += t.size;
+      tree_->DeleteNode(t.node);
     } else {
-      ++counters_.DeleteErrors;
+      ++Counts.DeleteErrors;
     }
   });
-  for (VNode* n : tree_.AllNodes()) {
-    const InternetItemNode& d = Rec(tree_, n);
+  for (VNode* n : tree_->AllNodes()) {
+    const InternetItemNode& d = Rec(*tree_, n);
     if (d.IsCategory) continue;
     if (AbortFlag == 1) break;
     StepDelete();
-    if (tree_.GetCheckState(n) != CheckState::Checked || !d.IsProfileFile) continue;
+    if (tree_->GetCheckState(n) != CheckState::Checked || !d.IsProfileFile) continue;
     const std::string& path = d.Text;
     current_ = path;
     const size_t slash = path.rfind('\\');
     if (slash == std::string::npos) {
-      ++counters_.DeleteErrors;
+      ++Counts.DeleteErrors;
       continue;
     }
     const std::string folder = path.substr(0, slash);
     confirmation.StartEntry(folder);
     switch (checker.Check(folder, path)) {
       case cleaning::RecycleCheck::Vanished:  // deleted by someone else: neither way
-        tree_.DeleteNode(n);
+        tree_->DeleteNode(n);
         break;
       case cleaning::RecycleCheck::Ready:
         if (Recycle ? Recycle(path) : ShellRecycleQuiet(path))
           confirmation.Add({n, path.substr(slash + 1), d.Size});
         else
-          ++counters_.DeleteErrors;
+          ++Counts.DeleteErrors;
         break;
       default:  // a folder, a link, or a folder on the way became a link
-        ++counters_.DeleteErrors;
+        ++Counts.DeleteErrors;
         break;
     }
   }
   confirmation.Flush();
-  tree_.EndUpdate();
+  tree_->EndUpdate();
 }
 
 std::string InternetCleaner::TypedUrlsKey() const {
@@ -476,9 +459,9 @@ std::string InternetCleaner::TypedUrlsKey() const {
 
 bool InternetCleaner::ClearsTypedUrls(const InternetCleanerSettings& s) const {
   if (s.SelectedBrowser != Browser::InternetExplorer || !s.History) return false;
-  if (counters_.MarkedCount <= 0) return false;
+  if (Counts.Totals.Marked <= 0) return false;
   VNode* history = categories_[Slot(ItemKind::History)];
-  if (history) return tree_.GetCheckState(history) == CheckState::Checked;
+  if (history) return tree_->GetCheckState(history) == CheckState::Checked;
   return historyRemovedAsEmpty_;
 }
 
@@ -490,65 +473,79 @@ int InternetCleaner::ClearTypedUrls() {
     if (RegRemoveValue(env_.RegistryRoot, key, name))
       ++removed;
     else
-      ++counters_.DeleteErrors;
+      ++Counts.DeleteErrors;
   }
   return removed;
 }
 
-// ---- texts ------------------------------------------------------------------------
+// ---- the One-Click-Optimizer ----------------------------------------------------
 
-namespace {
-
-std::string Text(const TextFn& tr, const std::string& key, const std::string& german) {
-  return tr ? tr(key, german) : german;
+void InternetCleaner::Search() {
+  const std::string key = OptionsKeyPath.empty() ? InternetCleanerKey() : OptionsKeyPath;
+  stored_ = StoredSettings(LoadInternetCleanerOptions(OptionsRoot, key), env_, cleaning::ReadHideEmptyCategories());
+  RunScan(stored_);
 }
 
-}  // namespace
+void InternetCleaner::DeleteMarked() { RunDelete(stored_); }
+
+cleaning::CleanerProgress InternetCleaner::Progress() const {
+  const ProgressState& p = deleting_ ? deleteProgress_ : searchProgress_;
+  cleaning::CleanerProgress out;
+  out.Max = p.Max;
+  out.Position = p.Position;
+  return out;
+}
+
+cleaning::CleanerCounters InternetCleaner::Counters() const {
+  return {Counts.DeletedCount, Counts.DeletedBytes, Counts.DeleteErrors};
+}
+
+// ---- texts ------------------------------------------------------------------------
 
 std::string FoundLabelText(const InternetCounters& c) {
-  return std::to_string(c.MarkedCount) + " / " + std::to_string(c.FoundCount);
+  return std::to_string(c.Totals.Marked) + " / " + std::to_string(c.Totals.Found);
 }
 
 std::string BytesLabelText(const InternetCounters& c) {
-  return cleaning::FormatMB(c.MarkedBytes) + " MB" + " / " + cleaning::FormatMB(c.FoundBytes) + " MB";
+  return cleaning::FormatMB(c.Totals.MarkedBytes) + " MB" + " / " + cleaning::FormatMB(c.Totals.FoundBytes) + " MB";
 }
 
-std::string FoundSummaryText(const InternetCounters& c, const TextFn& tr) {
-  std::string t = Text(tr, "MESSAGE_FoundXXX",
+std::string FoundSummaryText(const InternetCounters& c, const TranslateFn& tr) {
+  std::string t = Tr(tr, "MESSAGE_FoundXXX",
                        "Es wurden insgesammt %1 Internet-Elemente gefunden welche %2 MB belegen.<br>"
                        "Davon sind %3 Elemente zum Löschen markiert welche %4 MB belegen.");
-  t = ReplaceAllI(t, "%1", std::to_string(c.FoundCount));
-  t = ReplaceAllI(t, "%2", cleaning::FormatMBSummary(c.FoundBytes));
-  t = ReplaceAllI(t, "%3", std::to_string(c.MarkedCount));
-  return ReplaceAllI(t, "%4", cleaning::FormatMBSummary(c.MarkedBytes));
+  t = ReplaceAllI(t, "%1", std::to_string(c.Totals.Found));
+  t = ReplaceAllI(t, "%2", cleaning::FormatMBSummary(c.Totals.FoundBytes));
+  t = ReplaceAllI(t, "%3", std::to_string(c.Totals.Marked));
+  return ReplaceAllI(t, "%4", cleaning::FormatMBSummary(c.Totals.MarkedBytes));
 }
 
-std::string DeletedText(const InternetCounters& c, const TextFn& tr) {
-  std::string t = ReplaceAllI(Text(tr, "MESSAGE_DeletedXXX", "Es wurden %1 Internet-Elemente gelöscht."), "%1",
+std::string DeletedText(const InternetCounters& c, const TranslateFn& tr) {
+  std::string t = ReplaceAllI(Tr(tr, "MESSAGE_DeletedXXX", "Es wurden %1 Internet-Elemente gelöscht."), "%1",
                               std::to_string(c.DeletedCount));
   if (c.DeleteErrors > 0)
-    t += "\r" + ReplaceAllI(Text(tr, "MESSAGE_DeleteErrorsXXX",
+    t += "\r" + ReplaceAllI(Tr(tr, "MESSAGE_DeleteErrorsXXX",
                                  "%1 Elemente konnten nicht gelöscht werden, weil sie gerade benutzt werden."),
                             "%1", std::to_string(c.DeleteErrors));
   return t;
 }
 
-std::string NoElementSelectedText(const TextFn& tr) {
-  return Text(tr, "MESSAGE_NoElementSelected",
+std::string NoElementSelectedText(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_NoElementSelected",
               "Sie müssen unter \"Einstellungen bearbeiten\" mind. 1 Element markieren, dass gesucht werden soll!");
 }
 
-std::string NoElementsFoundText(const TextFn& tr) {
-  return Text(tr, "MESSAGE_NoElementsFound", "Es wurden keine Internet-Elemente gefunden.");
+std::string NoElementsFoundText(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_NoElementsFound", "Es wurden keine Internet-Elemente gefunden.");
 }
 
-std::string NoElementsToDeleteText(const TextFn& tr) {
-  return Text(tr, "MESSAGE_NoElementsToDelete",
+std::string NoElementsToDeleteText(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_NoElementsToDelete",
               "Es wurden keine Internet-Elemente markiert, die gelöscht werden sollen.");
 }
 
-std::string SureSafeSiteText(const TextFn& tr) {
-  return Text(tr, "MESSAGE_SureSafeSite", "Cookies von dieser Seite als sicher einstufen?");
+std::string SureSafeSiteText(const TranslateFn& tr) {
+  return Tr(tr, "MESSAGE_SureSafeSite", "Cookies von dieser Seite als sicher einstufen?");
 }
 
 }  // namespace qz::ic

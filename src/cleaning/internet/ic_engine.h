@@ -3,7 +3,9 @@
 // Netscape profile) in three categories, fills the result tree with them,
 // keeps the counters the windows and the One-Click-Optimizer show, and
 // deletes what stays checked. No window code; one object, owned by the
-// module window.
+// module window and bound to its result window's tree. The One-Click-
+// Optimizer runs one of its own through cleaning::UnattendedCleaner (the
+// stored options, a tree of its own).
 //
 // Scan (RunScan): the tree is cleared and gets one checked tri-state node per
 // checked category (Cache, Cookies, History, in this order) with a checked
@@ -26,13 +28,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "cleaning/frame/result_rules.h"
+#include "cleaning/frame/unattended_cleaner.h"
 #include "cleaning/internet/browser_profiles.h"
 #include "cleaning/internet/ic_settings.h"
 #include "cleaning/internet/url_cache.h"
 #include "core/stringlist.h"
+#include "core/translation.h"
 #include "ui/vtree_model.h"
 
 namespace qz::ic {
@@ -60,10 +66,16 @@ struct InternetItemNode {
   bool IsIECookie() const { return !IsCategory && !IsProfileFile && Kind == int32_t(ItemKind::Cookie); }
 };
 
+// What the shared result rules see of a node.
+cleaning::EntryFacts InternetEntry(const ui::VTreeModel& tree, ui::VNode* n);
+// The result window's sort order: column 0 the entry text (a history entry
+// by its URL), 1 the URL, 2 the size; -1, 0 or 1 (equal nodes keep their
+// order in the stable sort).
+int CompareInternetNodes(const InternetItemNode& a, const InternetItemNode& b, int column);
+
 // The counters the windows and the One-Click-Optimizer read (64-bit).
 struct InternetCounters {
-  int64_t FoundCount = 0, FoundBytes = 0;
-  int64_t MarkedCount = 0, MarkedBytes = 0;
+  cleaning::ResultTotals Totals;  // found and marked entries and their bytes
   int64_t DeletedCount = 0, DeletedBytes = 0, DeleteErrors = 0;
 };
 
@@ -73,40 +85,47 @@ struct ProgressState {
 };
 
 enum class ScanOutcome { NoCategory, NothingFound, Cancelled, Found };
-enum class DeleteOutcome { NothingMarked, Done };
+enum class DeleteOutcome { NothingMarked, Stopped, Done };
 
-// Translated texts: key and German default in, the text out.
-using TextFn = std::function<std::string(const std::string& key, const std::string& german)>;
-
-class InternetCleaner {
+class InternetCleaner : public cleaning::UnattendedCleaner {
  public:
-  InternetCleaner(ui::VTreeModel& tree, UrlCacheSource& cache, BrowserEnvironment env);
+  // The URL cache is WinINet's unless a source is given (tests).
+  explicit InternetCleaner(BrowserEnvironment env = BrowserEnvironment::FromSystem(),
+                           UrlCacheSource* cache = nullptr);
+  ~InternetCleaner() override;
   InternetCleaner(const InternetCleaner&) = delete;
   InternetCleaner& operator=(const InternetCleaner&) = delete;
 
+  // The result tree: the window's once bound, the engine's own until then.
+  void BindTree(ui::VTreeModel& tree);
+  ui::VTreeModel& Tree() { return *tree_; }
+
   // ---- seams and hooks
-  TextFn Tr;  // the category captions (English words when unset)
+  TranslateFn Tr;  // the category captions (English words when unset)
   // Sends one file to the Recycle Bin without asking; the shell's quiet
   // delete when unset. Only what is then confirmed gone counts.
   std::function<bool(const std::string& path)> Recycle;
   // The search or delete progress moved (the window moves its bar).
   std::function<void()> OnProgress;
+  // Where the stored options are read for an unattended run.
+  HKEY OptionsRoot = HKEY_LOCAL_MACHINE;
+  std::string OptionsKeyPath;  // InternetCleanerKey() when empty
 
   // ---- the two runs
   ScanOutcome RunScan(const InternetCleanerSettings& s);
-  DeleteOutcome DeleteMarked(const InternetCleanerSettings& s);
+  DeleteOutcome RunDelete(const InternetCleanerSettings& s);
 
   // ---- the per-browser scans (RunScan picks one; the tree must be set up)
   void ScanInternetExplorer(const InternetCleanerSettings& s);
   enum class ProfileLayout { Opera, Mozilla };
   void ScanProfile(ProfileLayout layout, const std::string& profileFolder, const InternetCleanerSettings& s);
+  // ---- the deletes (RunDelete picks one)
+  void DeleteIEMarkedItems(const InternetCleanerSettings& s);
+  void DeleteMarkedProfileFiles();
 
   // ---- totals and the result window
-  // Found and marked counters from the tree.
+  // Found and marked totals from the tree.
   void Recount();
-  // The tree's check event: keeps the marked counters in step with a change
-  // about to happen (propagated ones included; always allowed).
-  bool TrackCheck(ui::VNode* n, ui::CheckState newState);
   // "Accept the cookies of these URLs": the hosts of the selected, checked
   // Internet Explorer cookies join the list (no case duplicates); then every
   // checked cookie of a host the list now trusts is unchecked. Returns the
@@ -115,18 +134,13 @@ class InternetCleaner {
   // The local file of the first selected node when it is an Internet
   // Explorer cookie; "" otherwise.
   std::string SelectedCookieFile();
-  // Header click: sorts the whole tree by the column (0 entry, 1 URL, 2
-  // bytes) unless it is the sort column already. True when it sorted.
-  bool SortByColumn(int column);
-  int SortColumn = 0;
 
   // ---- state
-  const InternetCounters& Counters() const { return counters_; }
+  InternetCounters Counts;
   const ProgressState& SearchProgress() const { return searchProgress_; }
   const ProgressState& DeleteProgress() const { return deleteProgress_; }
   // URL or path of the entry handled last.
   const std::string& CurrentItem() const { return current_; }
-  ui::VTreeModel& Tree() { return tree_; }
   const BrowserEnvironment& Environment() const { return env_; }
   // The category node of a kind (nullptr when the last scan made none or it
   // was removed).
@@ -141,21 +155,28 @@ class InternetCleaner {
   int ClearTypedUrls();
   std::string TypedUrlsKey() const;
 
+  // ---- cleaning::UnattendedCleaner (the stored options; lines stay empty)
+  void Search() override;
+  void DeleteMarked() override;
+  cleaning::CleanerProgress Progress() const override;
+  cleaning::CleanerCounters Counters() const override;
+
  private:
   ui::VNode* AddCategory(ItemKind kind, int32_t nodeKind);
   ui::VNode* AddEntry(ui::VNode* category, InternetItemNode&& record);
   void StepSearch();
   void StepDelete();
   void RemoveEmptyCategories();
-  void DeleteIEMarkedItems(const InternetCleanerSettings& s);
-  void DeleteMarkedProfileFiles();
   bool CategoryOn(int32_t kind, const InternetCleanerSettings& s) const;
 
-  ui::VTreeModel& tree_;
+  std::unique_ptr<ui::VTreeModel> ownTree_;
+  ui::VTreeModel* tree_;
+  std::unique_ptr<UrlCacheSource> ownCache_;
   UrlCacheSource& cache_;
   BrowserEnvironment env_;
-  InternetCounters counters_;
+  InternetCleanerSettings stored_;
   ProgressState searchProgress_, deleteProgress_;
+  bool deleting_ = false;
   ui::VNode* categories_[3] = {nullptr, nullptr, nullptr};
   bool historyRemovedAsEmpty_ = false;
   std::string current_;
@@ -168,13 +189,13 @@ std::string FoundLabelText(const InternetCounters& c);
 // Label_IC_Bytes: "x MB / y MB" (3 decimals, thousands separators).
 std::string BytesLabelText(const InternetCounters& c);
 // The result page's summary (MESSAGE_FoundXXX with %1..%4).
-std::string FoundSummaryText(const InternetCounters& c, const TextFn& tr);
+std::string FoundSummaryText(const InternetCounters& c, const TranslateFn& tr);
 // The final box: MESSAGE_DeletedXXX, and MESSAGE_DeleteErrorsXXX when
 // something could not be removed.
-std::string DeletedText(const InternetCounters& c, const TextFn& tr);
-std::string NoElementSelectedText(const TextFn& tr);
-std::string NoElementsFoundText(const TextFn& tr);
-std::string NoElementsToDeleteText(const TextFn& tr);
-std::string SureSafeSiteText(const TextFn& tr);
+std::string DeletedText(const InternetCounters& c, const TranslateFn& tr);
+std::string NoElementSelectedText(const TranslateFn& tr);
+std::string NoElementsFoundText(const TranslateFn& tr);
+std::string NoElementsToDeleteText(const TranslateFn& tr);
+std::string SureSafeSiteText(const TranslateFn& tr);
 
 }  // namespace qz::ic

@@ -18,7 +18,8 @@ using ui::CheckState;
 
 class EngineTest : public ::testing::Test {
  protected:
-  EngineTest() : key("ic_engine"), engine(tree, cache, ScratchEnvironment(key)) {
+  EngineTest() : key("ic_engine"), engine(ScratchEnvironment(key), &cache) {
+    engine.BindTree(tree);
     cache.entries = {
         Content(L"http://site.test/A", 100, L"C:\\cache\\Q1\\A[1].htm"),
         Content(L"http://site.test/a", 200, L"C:\\cache\\Q2\\a[1].htm"),
@@ -49,10 +50,10 @@ TEST_F(EngineTest, ScanListsEachContainerUnderItsCategory) {
   EXPECT_EQ(EntryTexts(tree, 2), (std::vector<std::string>{"Cookie:root@ads.test/sub/", "Cookie:root@other.test/"}));
   EXPECT_EQ(EntryTexts(tree, 3),
             (std::vector<std::string>{"Visited: root@http://site.test/one", "Visited: root@http://site.test/two"}));
-  const InternetCounters& c = engine.Counters();
-  EXPECT_EQ(c.FoundCount, 6);
-  EXPECT_EQ(c.FoundBytes, 100 + 200 + 50 + 60);
-  EXPECT_EQ(c.MarkedCount, 6);
+  const InternetCounters& c = engine.Counts;
+  EXPECT_EQ(c.Totals.Found, 6);
+  EXPECT_EQ(c.Totals.FoundBytes, 100 + 200 + 50 + 60);
+  EXPECT_EQ(c.Totals.Marked, 6);
   EXPECT_EQ(engine.SearchProgress().Max, 3);
   EXPECT_EQ(engine.SearchProgress().Position, 3);
 
@@ -106,11 +107,11 @@ TEST_F(EngineTest, DeleteRemovesExactlyTheCheckedEntriesByTheirOwnUrl) {
   tree.ChangeCheckState(FindEntry(tree, "Cookie:root@other.test/"), CheckState::Unchecked);
   tree.ChangeCheckState(FindEntry(tree, "Visited: root@http://site.test/two"), CheckState::Unchecked);
   cache.staleError = ERROR_INSUFFICIENT_BUFFER;
-  EXPECT_EQ(engine.DeleteMarked(IESettings()), DeleteOutcome::Done);
+  EXPECT_EQ(engine.RunDelete(IESettings()), DeleteOutcome::Done);
   // The case twin "/A" differs only in letter case: it stays.
   EXPECT_EQ(cache.Deletes(), (std::vector<std::string>{"http://site.test/a", "Cookie:root@ads.test/sub/",
                                                        "Visited: root@http://site.test/one"}));
-  const InternetCounters& c = engine.Counters();
+  const InternetCounters& c = engine.Counts;
   EXPECT_EQ(c.DeletedCount, 3);
   EXPECT_EQ(c.DeletedBytes, 200 + 50);
   EXPECT_EQ(c.DeleteErrors, 0);
@@ -124,8 +125,8 @@ TEST_F(EngineTest, FailuresStayCheckedAndEntriesGoneBeforeCountNeitherWay) {
   Scan();
   cache.deleteResults[L"http://site.test/A"] = {false, ERROR_SHARING_VIOLATION};  // in use
   cache.deleteResults[L"http://site.test/a"] = {false, ERROR_FILE_NOT_FOUND};     // already gone
-  engine.DeleteMarked(IESettings());
-  const InternetCounters& c = engine.Counters();
+  engine.RunDelete(IESettings());
+  const InternetCounters& c = engine.Counts;
   EXPECT_EQ(c.DeleteErrors, 1);
   EXPECT_EQ(c.DeletedCount, 4);
   ui::VNode* failed = FindEntry(tree, "http://site.test/A");
@@ -146,17 +147,17 @@ TEST_F(EngineTest, AnEntryIsDeletedOnlyWhenItsFileWentWithIt) {
   cache.entries.push_back(Content(L"http://alone/", 1, Widen(dir.Write("sub\\alone.htm"))));
   cache.entries.push_back(Content(L"http://gone/", 1, Widen(dir.path() + "gone.htm")));
   Scan();
-  engine.DeleteMarked(IESettings());
+  engine.RunDelete(IESettings());
   // WinINet dropped the entries but their files stayed behind: no deletion.
-  EXPECT_EQ(engine.Counters().DeleteErrors, 41);
-  EXPECT_EQ(engine.Counters().DeletedCount, 1);
+  EXPECT_EQ(engine.Counts.DeleteErrors, 41);
+  EXPECT_EQ(engine.Counts.DeletedCount, 1);
   EXPECT_NE(FindEntry(tree, "http://held/7"), nullptr);
   EXPECT_EQ(FindEntry(tree, "http://gone/"), nullptr);
 }
 
 TEST_F(EngineTest, ACategoryWhoseOptionWasSwitchedOffIsNotDeleted) {
   Scan();
-  engine.DeleteMarked(IESettings(true, false, true));
+  engine.RunDelete(IESettings(true, false, true));
   EXPECT_EQ(EntryTexts(tree, 2).size(), 2u);
   EXPECT_EQ(EntryTexts(tree, 1).size(), 0u);
 }
@@ -166,7 +167,7 @@ TEST_F(EngineTest, NothingMarkedNothingDeletedAndTheTypedListStays) {
   RegSetStringChecked(key.root(), typed, "url1", "http://a/");
   Scan();
   ui::SetAllNodesUnchecked(tree, false);
-  EXPECT_EQ(engine.DeleteMarked(IESettings()), DeleteOutcome::NothingMarked);
+  EXPECT_EQ(engine.RunDelete(IESettings()), DeleteOutcome::NothingMarked);
   EXPECT_TRUE(cache.Deletes().empty());
   EXPECT_EQ(RegListValueNames(key.root(), typed).size(), 1u);
 }
@@ -180,37 +181,40 @@ TEST_F(EngineTest, TheTypedListFollowsTheHistory) {
 
   plant();
   Scan();
-  engine.DeleteMarked(IESettings());
+  engine.RunDelete(IESettings());
   EXPECT_EQ(left(), 0u);
-  EXPECT_EQ(engine.Counters().DeleteErrors, 0);
+  EXPECT_EQ(engine.Counts.DeleteErrors, 0);
 
   plant();  // the History option off: kept
   Scan(IESettings(true, true, false));
-  engine.DeleteMarked(IESettings(true, true, false));
+  engine.RunDelete(IESettings(true, true, false));
   EXPECT_EQ(left(), 3u);
 
   Scan();  // the History category unchecked in the result window: kept
   tree.ChangeCheckState(engine.CategoryNode(ItemKind::History), CheckState::Unchecked);
-  engine.DeleteMarked(IESettings());
+  engine.RunDelete(IESettings());
   EXPECT_EQ(left(), 3u);
 
   // No visit at all: the empty History category was removed, the list goes.
   cache.entries = {Content(L"http://only/", 1)};
   Scan();
   EXPECT_EQ(engine.CategoryNode(ItemKind::History), nullptr);
-  engine.DeleteMarked(IESettings());
+  engine.RunDelete(IESettings());
   EXPECT_EQ(left(), 0u);
 }
 
 TEST_F(EngineTest, MarkedCountersFollowEveryChangeIncludingPropagatedOnes) {
-  tree.OnChecking = [this](ui::VNode* n, CheckState s) { return engine.TrackCheck(n, s); };
+  tree.OnChecking = [this](ui::VNode* n, CheckState s) {
+    cleaning::TrackCheckChange(engine.Counts.Totals, tree, n, s, InternetEntry);
+    return true;
+  };
   Scan();
   tree.ChangeCheckState(engine.CategoryNode(ItemKind::Cache), CheckState::Unchecked);
-  EXPECT_EQ(engine.Counters().MarkedCount, 4);
-  EXPECT_EQ(engine.Counters().MarkedBytes, 110);
-  EXPECT_EQ(FoundLabelText(engine.Counters()), "4 / 6");
+  EXPECT_EQ(engine.Counts.Totals.Marked, 4);
+  EXPECT_EQ(engine.Counts.Totals.MarkedBytes, 110);
+  EXPECT_EQ(FoundLabelText(engine.Counts), "4 / 6");
   tree.ChangeCheckState(FindEntry(tree, "http://site.test/a"), CheckState::Checked);
-  EXPECT_EQ(FoundLabelText(engine.Counters()), "5 / 6");
+  EXPECT_EQ(FoundLabelText(engine.Counts), "5 / 6");
   EXPECT_EQ(tree.GetCheckState(engine.CategoryNode(ItemKind::Cache)), CheckState::Mixed);
 }
 
@@ -227,7 +231,7 @@ TEST_F(EngineTest, PopupTrustAddsTheHostsOfSelectedCookiesAndUnchecksAllTheirCoo
   for (const char* c : {"Cookie:root@ads.test/sub/", "Cookie:root@other.test/", "Cookie:admin@other.test/"})
     EXPECT_EQ(tree.GetCheckState(FindEntry(tree, c)), CheckState::Unchecked) << c;
   EXPECT_EQ(tree.GetCheckState(FindEntry(tree, "http://site.test/A")), CheckState::Checked);
-  EXPECT_EQ(engine.Counters().MarkedCount, 4);
+  EXPECT_EQ(engine.Counts.Totals.Marked, 4);
 }
 
 TEST_F(EngineTest, CookieFileForNotepadOnlyFromACookie) {
@@ -243,14 +247,20 @@ TEST_F(EngineTest, SortingIsStableAndByTheColumnsText) {
   cache.entries = {Content(L"http://s/3", 5, L"C:\\c\\b.htm"), Content(L"http://s/1", 5, L"C:\\c\\a.htm"),
                    Content(L"http://s/2", 1, L"C:\\c\\c.htm"), Visit(L"http://z/"), Visit(L"http://b/")};
   Scan();
-  EXPECT_FALSE(engine.SortByColumn(0));  // already the sort column
-  EXPECT_TRUE(engine.SortByColumn(2));
-  EXPECT_FALSE(engine.SortByColumn(2));
+  int sortColumn = 0;
+  auto sort = [&](int column) {
+    return cleaning::SortByColumn(tree, sortColumn, column, [&](ui::VNode* a, ui::VNode* b, int c) {
+      return CompareInternetNodes(tree.Data<InternetItemNode>(a), tree.Data<InternetItemNode>(b), c);
+    });
+  };
+  EXPECT_FALSE(sort(0));  // already the sort column
+  EXPECT_TRUE(sort(2));
+  EXPECT_FALSE(sort(2));
   // Equal sizes keep their order.
   EXPECT_EQ(EntryTexts(tree, 1), (std::vector<std::string>{"http://s/2", "http://s/3", "http://s/1"}));
-  EXPECT_TRUE(engine.SortByColumn(1));
+  EXPECT_TRUE(sort(1));
   EXPECT_EQ(EntryTexts(tree, 1), (std::vector<std::string>{"http://s/1", "http://s/2", "http://s/3"}));
-  EXPECT_TRUE(engine.SortByColumn(0));  // the file name; a visit by its URL
+  EXPECT_TRUE(sort(0));  // the file name; a visit by its URL
   EXPECT_EQ(EntryTexts(tree, 1), (std::vector<std::string>{"http://s/1", "http://s/3", "http://s/2"}));
   EXPECT_EQ(EntryTexts(tree, 3), (std::vector<std::string>{"Visited: root@http://b/", "Visited: root@http://z/"}));
 }
@@ -262,16 +272,39 @@ TEST_F(EngineTest, AbortDuringTheScanIsACancelledScan) {
   EXPECT_EQ(outcome, ScanOutcome::Cancelled);
 }
 
+TEST_F(EngineTest, TheOptimizerRunsWithTheStoredOptionsAndReadsThisRunsCounters) {
+  const std::string options = key / "IC";
+  RegSetIntegerChecked(key.root(), options, "Cookies", 0);
+  RegSetStringChecked(key.root(), engine.TypedUrlsKey(), "url1", "http://typed/");
+  cache.entries.push_back(Content(L"http://big/", 5ull << 30));
+  engine.OptionsRoot = key.root();
+  engine.OptionsKeyPath = options;
+  cleaning::UnattendedCleaner& oco = engine;
+  EXPECT_EQ(oco.Counters().Deleted, 0);
+  oco.Search();
+  EXPECT_TRUE(EntryTexts(tree, 2).empty());  // the stored options: no cookies
+  EXPECT_EQ(oco.Progress().Max, 2);
+  EXPECT_EQ(oco.Progress().Position, 2);
+  EXPECT_TRUE(oco.Progress().Line1.empty());
+  oco.DeleteMarked();  // everything found is marked
+  const cleaning::CleanerCounters c = oco.Counters();
+  EXPECT_EQ(c.Deleted, 5);
+  EXPECT_EQ(c.Bytes, 300 + (5LL << 30));
+  EXPECT_EQ(c.Errors, 0);
+  EXPECT_EQ(oco.Progress().Max, 5);
+  EXPECT_TRUE(RegListValueNames(key.root(), engine.TypedUrlsKey()).empty());  // the default run clears it
+}
+
 TEST(InternetTexts, LabelsSummaryAndBoxes) {
   InternetCounters c;
-  c.FoundCount = 6;
-  c.FoundBytes = 1572864;
-  c.MarkedCount = 5;
-  c.MarkedBytes = 5LL << 30;  // beyond 32 bits
+  c.Totals.Found = 6;
+  c.Totals.FoundBytes = 1572864;
+  c.Totals.Marked = 5;
+  c.Totals.MarkedBytes = 5LL << 30;  // beyond 32 bits
   const std::string d = cleaning::NumberFormat::User().Decimal;
   const std::string t = cleaning::NumberFormat::User().Thousands;
   EXPECT_EQ(BytesLabelText(c), "5" + t + "120" + d + "000 MB / 1" + d + "500 MB");
-  const TextFn english = [](const std::string& key, const std::string& german) {
+  const TranslateFn english = [](const std::string& key, const std::string& german) {
     if (key == "MESSAGE_FoundXXX") return std::string("%1 found (%2 MB), %3 marked (%4 MB), %1 again");
     return german;
   };

@@ -119,7 +119,7 @@ TEST(IndexRobustness, DISABLED_ContentIndexHeldExclusively) {
 
 class IndexChild : public ::testing::Test {
  protected:
-  IndexChild() : key("ic_index" + std::to_string(GetCurrentProcessId())), engine(tree, cache, ScratchEnvironment(key)) {}
+  IndexChild() : key("ic_index" + std::to_string(GetCurrentProcessId())), engine(ScratchEnvironment(key), &cache) { engine.BindTree(tree); }
 
   qz::test::GlobalsGuard guard;
   qz::test::ScratchKey key;
@@ -130,7 +130,7 @@ class IndexChild : public ::testing::Test {
 
 TEST_F(IndexChild, DISABLED_NoContainers) {
   EXPECT_EQ(engine.RunScan(IESettings()), ScanOutcome::NothingFound);
-  EXPECT_EQ(engine.Counters().FoundCount, 0);
+  EXPECT_EQ(engine.Counts.Totals.Found, 0);
 }
 
 TEST_F(IndexChild, DISABLED_DamagedContentIndex) {
@@ -138,7 +138,7 @@ TEST_F(IndexChild, DISABLED_DamagedContentIndex) {
   s.HideEmptyCategories = false;
   const ScanOutcome outcome = engine.RunScan(s);
   EXPECT_EQ(outcome, ScanOutcome::NothingFound);
-  EXPECT_EQ(engine.Counters().FoundCount, 0);
+  EXPECT_EQ(engine.Counts.Totals.Found, 0);
 }
 
 TEST_F(IndexChild, DISABLED_ContentIndexHeldExclusively) {
@@ -168,9 +168,9 @@ TEST_F(IndexChild, DISABLED_ContentIndexHeldExclusively) {
   tree.SetCheckType(n, ui::CheckType::CheckBox);
   tree.SetCheckState(n, ui::CheckState::Checked);
 
-  EXPECT_EQ(engine.DeleteMarked(s), DeleteOutcome::Done);
-  EXPECT_EQ(engine.Counters().DeleteErrors, 1);
-  EXPECT_EQ(engine.Counters().DeletedCount, 2);
+  EXPECT_EQ(engine.RunDelete(s), DeleteOutcome::Done);
+  EXPECT_EQ(engine.Counts.DeleteErrors, 1);
+  EXPECT_EQ(engine.Counts.DeletedCount, 2);
   EXPECT_FALSE(qz::urlcache::IsPresent(Widen(cookieUrl)));
   EXPECT_FALSE(qz::urlcache::IsPresent(Widen(visitUrl)));
 }

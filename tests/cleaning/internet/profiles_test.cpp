@@ -20,7 +20,7 @@ using dc::test::DriveDir;
 
 class ProfileTest : public ::testing::Test {
  protected:
-  ProfileTest() : key("ic_profiles"), dir("qzicprof"), engine(tree, cache, ScratchEnvironment(key, dir / "appdata\\")) {}
+  ProfileTest() : key("ic_profiles"), dir("qzicprof"), engine(ScratchEnvironment(key, dir / "appdata\\"), &cache) { engine.BindTree(tree); }
 
   InternetCleanerSettings Settings(Browser b, const std::string& folder) {
     InternetCleanerSettings s;
@@ -59,8 +59,8 @@ TEST_F(ProfileTest, MozillaFamilyLayout) {
     EXPECT_EQ(Sorted(1), cacheFiles);
     EXPECT_EQ(Sorted(2), cookies);
     EXPECT_EQ(EntryTexts(tree, 3), (std::vector<std::string>{p + "history.dat", p + "localstore.rdf"}));
-    EXPECT_EQ(engine.Counters().FoundCount, 7);
-    EXPECT_EQ(engine.Counters().FoundBytes, 7 * 7);
+    EXPECT_EQ(engine.Counts.Totals.Found, 7);
+    EXPECT_EQ(engine.Counts.Totals.FoundBytes, 7 * 7);
   }
   const InternetItemNode& d = tree.Data<InternetItemNode>(FindEntry(tree, p + "cookies.txt"));
   EXPECT_EQ(d.Kind, 2);
@@ -108,7 +108,7 @@ TEST_F(ProfileTest, SizesAreSixtyFourBit) {
   ASSERT_EQ(engine.RunScan(Settings(Browser::Firefox, p)), ScanOutcome::Found);
   EXPECT_EQ(tree.Data<InternetItemNode>(FindEntry(tree, p + "Cache\\huge.bin")).Size, 5LL << 30);
   EXPECT_EQ(tree.Data<InternetItemNode>(FindEntry(tree, p + "cookies.txt")).Size, (4LL << 30) + 3);
-  EXPECT_EQ(engine.Counters().FoundBytes, (9LL << 30) + 3);
+  EXPECT_EQ(engine.Counts.Totals.FoundBytes, (9LL << 30) + 3);
 }
 
 TEST_F(ProfileTest, RefusedOrMissingProfilesListNothing) {
@@ -134,9 +134,9 @@ TEST_F(ProfileTest, DeleteRecyclesOnlyCheckedFilesAndConfirmsThem) {
   DriveDir::MakeDirs(p + "Cache\\replaced\\");
   DriveDir::WriteFileAt(p + "Cache\\replaced\\inside.txt");
 
-  EXPECT_EQ(engine.DeleteMarked(Settings(Browser::Firefox, p)), DeleteOutcome::Done);
+  EXPECT_EQ(engine.RunDelete(Settings(Browser::Firefox, p)), DeleteOutcome::Done);
   CloseHandle(held);
-  const InternetCounters& c = engine.Counters();
+  const InternetCounters& c = engine.Counts;
   EXPECT_EQ(c.DeletedCount, 4);  // a1, a2, cookies.txt, history.dat
   EXPECT_EQ(c.DeletedBytes, 4 * 7);
   EXPECT_EQ(c.DeleteErrors, 2);  // held, replaced
@@ -175,9 +175,9 @@ TEST_F(ProfileTest, AFolderOnTheWayReplacedByALinkStopsTheDelete) {
   tree.SetCheckState(n, ui::CheckState::Checked);
   int recycled = 0;
   engine.Recycle = [&](const std::string&) { return ++recycled, true; };
-  engine.DeleteMarked(Settings(Browser::Firefox, dir / "none"));
+  engine.RunDelete(Settings(Browser::Firefox, dir / "none"));
   EXPECT_EQ(recycled, 0);
-  EXPECT_EQ(engine.Counters().DeleteErrors, 1);
+  EXPECT_EQ(engine.Counts.DeleteErrors, 1);
 }
 
 }  // namespace

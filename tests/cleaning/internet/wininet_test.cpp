@@ -27,7 +27,7 @@ std::string RunTag() {
 
 class WinInetTest : public ::testing::Test {
  protected:
-  WinInetTest() : key("ic_wininet"), engine(tree, cache, ScratchEnvironment(key)) {}
+  WinInetTest() : key("ic_wininet"), engine(ScratchEnvironment(key), &cache) { engine.BindTree(tree); }
   ~WinInetTest() override {
     for (const std::wstring& u : uc::ListAll())
       if (Narrow(u).find(RunTag()) != std::string::npos) DeleteUrlCacheEntryW(u.c_str());
@@ -114,8 +114,8 @@ TEST_F(WinInetTest, ScanThenDeleteExactlyTheCheckedEntries) {
   ASSERT_TRUE(DeleteUrlCacheEntryW(Widen(Site("/gone")).c_str()));
 
   const int64_t adsBytes = tree.Data<InternetItemNode>(FindEntry(tree, CookieUrl("http://" + Host("ads") + "/sub/"))).Size;
-  EXPECT_EQ(engine.DeleteMarked(s), DeleteOutcome::Done);
-  const InternetCounters& k = engine.Counters();
+  EXPECT_EQ(engine.RunDelete(s), DeleteOutcome::Done);
+  const InternetCounters& k = engine.Counts;
   EXPECT_EQ(k.DeleteErrors, 2);
   EXPECT_EQ(k.DeletedCount, 4);  // /a, the long one, the ads cookie, one visit
   EXPECT_EQ(k.DeletedBytes, 2000 + 3000 + adsBytes);

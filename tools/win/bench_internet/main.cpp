@@ -81,9 +81,8 @@ bool MakeFile(const std::string& path, size_t bytes) {
 
 int ProfileScan(const std::string& profile, int runs) {
   OcoRunning = 1;
-  ui::VTreeModel tree;
-  WinInetUrlCache cache;
-  InternetCleaner engine(tree, cache, BrowserEnvironment::FromSystem());
+  InternetCleaner engine;
+  ui::VTreeModel& tree = engine.Tree();
   for (int r = 0; r < runs; ++r) {
     long long files = 0, bytes = 0;
     double t0 = NowMs();
@@ -93,7 +92,7 @@ int ProfileScan(const std::string& profile, int runs) {
     t0 = NowMs();
     engine.RunScan(Firefox(profile));
     t1 = NowMs();
-    std::printf("scan %.2f %lld\n", t1 - t0, static_cast<long long>(engine.Counters().FoundCount));
+    std::printf("scan %.2f %lld\n", t1 - t0, static_cast<long long>(engine.Counts.Totals.Found));
     std::fflush(stdout);
   }
   return 0;
@@ -105,16 +104,15 @@ int ProfileDelete(const std::string& profile, int count) {
   CreateDirectoryW(Widen(ExcludeTrailingBackslash(profile)).c_str(), nullptr);
   CreateDirectoryW(Widen(ExcludeTrailingBackslash(folder)).c_str(), nullptr);
   for (int i = 0; i < count; ++i) MakeFile(folder + "bench" + std::to_string(i) + ".tmp", 100);
-  ui::VTreeModel tree;
-  WinInetUrlCache cache;
-  InternetCleaner engine(tree, cache, BrowserEnvironment::FromSystem());
+  InternetCleaner engine;
+  ui::VTreeModel& tree = engine.Tree();
   const InternetCleanerSettings s = Firefox(profile);
   engine.RunScan(s);
   const double t0 = NowMs();
-  engine.DeleteMarked(s);
+  engine.RunDelete(s);
   const double t1 = NowMs();
-  std::printf("pdelete %.2f %lld %lld\n", t1 - t0, static_cast<long long>(engine.Counters().DeletedCount),
-              static_cast<long long>(engine.Counters().DeleteErrors));
+  std::printf("pdelete %.2f %lld %lld\n", t1 - t0, static_cast<long long>(engine.Counts.DeletedCount),
+              static_cast<long long>(engine.Counts.DeleteErrors));
   return 0;
 }
 
@@ -170,9 +168,8 @@ long long RawLoops() {
 
 int IeScan(int runs) {
   OcoRunning = 1;
-  ui::VTreeModel tree;
-  WinInetUrlCache cache;
-  InternetCleaner engine(tree, cache, BrowserEnvironment::FromSystem());
+  InternetCleaner engine;
+  ui::VTreeModel& tree = engine.Tree();
   InternetCleanerSettings s;
   s.TrustedHosts = {"www.bench-cookie-1.test"};
   for (int r = 0; r < runs; ++r) {
@@ -183,7 +180,7 @@ int IeScan(int runs) {
     t0 = NowMs();
     engine.RunScan(s);
     t1 = NowMs();
-    std::printf("iescan %.2f %lld\n", t1 - t0, static_cast<long long>(engine.Counters().FoundCount));
+    std::printf("iescan %.2f %lld\n", t1 - t0, static_cast<long long>(engine.Counts.Totals.Found));
     std::fflush(stdout);
   }
   return 0;
@@ -191,9 +188,8 @@ int IeScan(int runs) {
 
 int IeDelete(int count, int runs) {
   OcoRunning = 1;
-  ui::VTreeModel tree;
-  WinInetUrlCache cache;
-  InternetCleaner engine(tree, cache, BrowserEnvironment::FromSystem());
+  InternetCleaner engine;
+  ui::VTreeModel& tree = engine.Tree();
   InternetCleanerSettings s;
   s.Cookies = s.History = false;
   for (int r = 0; r < runs; ++r) {
@@ -221,9 +217,9 @@ int IeDelete(int count, int runs) {
     };
     auto engineDelete = [&] {
       const double t0 = NowMs();
-      engine.DeleteMarked(s);
-      std::printf("iedelete %.2f %lld %lld\n", NowMs() - t0, static_cast<long long>(engine.Counters().DeletedCount),
-                  static_cast<long long>(engine.Counters().DeleteErrors));
+      engine.RunDelete(s);
+      std::printf("iedelete %.2f %lld %lld\n", NowMs() - t0, static_cast<long long>(engine.Counts.DeletedCount),
+                  static_cast<long long>(engine.Counts.DeleteErrors));
     };
     if (r % 2 == 0) {
       plain();
