@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cleaning/drive/dc_form.h"
+#include "cleaning/internet/ic_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
@@ -60,6 +61,7 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("IC", ic::CreateInternetCleanerWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -4,6 +4,9 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "cleaning/internet/ic_form.h"
+#include "cleaning/internet/ic_options.h"
+#include "cleaning/internet/ic_result.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 
@@ -27,6 +30,14 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_ZAMO2_IC", [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC(nullptr)); }},
+      {"TForm_ZAMO2_IC_Options",
+       [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC_Options(nullptr, ic::BrowserEnvironment{})); }},
+      {"TForm_InternetCleanerResult",
+       [] {
+         static ic::InternetCleaner engine;
+         return std::unique_ptr<ui::Component>(new ic::TForm_InternetCleanerResult(nullptr, engine, nullptr));
+       }},
   };
   return windows;
 }
