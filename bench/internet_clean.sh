@@ -28,14 +28,8 @@ tools/sandbox.sh make test >/dev/null
 
 root="$QZ_DRIVES/d/qzicbench"
 profile='D:\qzicbench\ff'
-tidy_trash() {
-  local f
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    grep -q '^Path=.*/qzicbench/' "$f" || continue
-    rm -rf -- "$XDG_DATA_HOME/Trash/files/$(basename "$f" .trashinfo)" "$f"
-  done
-}
+source tests/support/trash.sh
+tidy_trash() { qz_tidy_trash "*/qzicbench/*"; }
 exe="$QZ_BUILD/bench_internet.exe"
 cleanup() {
   tools/wine-run "$exe" ie-clear </dev/null >/dev/null 2>&1 || true

@@ -36,3 +36,20 @@ qz_check_expected_trash() {
   rm -f -- "$expect"
   return $rc
 }
+
+# Takes out of the trash every item whose original host path, lower-cased,
+# matches one of the glob patterns given (the tests' own recycled items).
+qz_tidy_trash() {
+  local f p pat
+  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
+    [ -f "$f" ] || continue
+    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
+    for pat in "$@"; do
+      # shellcheck disable=SC2053
+      if [[ "${p,,}" == $pat ]]; then
+        rm -rf -- "$XDG_DATA_HOME/Trash/files/$(basename "$f" .trashinfo)" "$f"
+        break
+      fi
+    done
+  done
+}

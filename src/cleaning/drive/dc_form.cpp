@@ -81,19 +81,15 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
     l->SetVisible(false);
 
   // Page 2: result
-  TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
-  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", "Die Suche ist abgeschlossen");
-  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
-  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
-  JvLinkLabel_ResultHint = AddPageText(
-      TabSheet_Result, "JvLinkLabel_ResultHint",
+  const ResultPage result = AddResultPage(
+      "Ergebniss",
       "Mit <b>Details anzeigen</b> sehen Sie jede gefundene Datei und können die Auswahl ändern.<br>"
-      "Mit <b>Weiter</b> werden die markierten Dateien in den Papierkorb verschoben.",
-      130, 40);
-  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
-  Button_Results->SetBounds(16, 184, 140, 25);
-  Button_Results->SetTabStop(true);
-  Button_Results->Tag = 1;
+      "Mit <b>Weiter</b> werden die markierten Dateien in den Papierkorb verschoben.");
+  TabSheet_Result = result.page;
+  Label_Result_Header = result.title;
+  JvLinkLabel_Result = result.summary;
+  JvLinkLabel_ResultHint = result.hint;
+  Button_Results = result.details;
 
   // Page 3: delete
   TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
@@ -127,7 +123,6 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
 
   // ---- handlers
-  Button_Results->OnClick = [this] { Button_ResultsClick(); };
   Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
   engine_.SearchEvents.OnPass = [this](const PassStart& p) { SearchPassStarted(p); };
   engine_.DeleteEvents.OnFile = [this](const std::string& path, int64_t position) {

@@ -3,6 +3,7 @@
 #include "cleaning/frame/result_rules.h"
 #include "cleaning/frame/result_window.h"
 #include "core/globals.h"
+#include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 #include "ui/timer.h"
@@ -20,6 +21,21 @@ CleanerWizard::CleanerWizard(ui::Component* owner, std::string name, ModuleInfo 
 
 CleanerWizard::~CleanerWizard() {
   if (ProgressTimer) ProgressTimer->SetEnabled(false);
+}
+
+CleanerWizard::ResultPage CleanerWizard::AddResultPage(const std::string& caption, const std::string& hint) {
+  ResultPage r;
+  r.page = AddWizardPage("TabSheet_Result", caption);
+  r.title = AddPageTitle(r.page, "Label_Result_Header", "Die Suche ist abgeschlossen");
+  r.summary = AddPageText(r.page, "JvLinkLabel_Result", "", 48, 70);
+  r.summary->Tag = 0;  // the summary is written by the search
+  r.hint = AddPageText(r.page, "JvLinkLabel_ResultHint", hint, 130, 40);
+  r.details = new ui::Button(r.page, "Button_Results", "Details anzeigen");
+  r.details->SetBounds(16, 184, 140, 25);
+  r.details->SetTabStop(true);
+  r.details->Tag = 1;
+  r.details->OnClick = [this] { ShowResultWindow(); };
+  return r;
 }
 
 void CleanerWizard::FormCreate() {

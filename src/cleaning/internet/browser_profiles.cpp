@@ -7,6 +7,7 @@
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/registry.h"
+#include "core/stringlist.h"
 #include "core/text.h"
 
 namespace qz::ic {
@@ -22,35 +23,6 @@ std::string FolderPathOf(int csidl) {
   return Narrow(buf);
 }
 
-// Up to maxBytes of a file, opened for reading only and sharing everything,
-// so a browser that has the file open is not disturbed. False when it cannot
-// be opened or read.
-bool ReadFileHead(const std::string& path, size_t maxBytes, std::string& bytes) {
-  bytes.clear();
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  char buf[65536];
-  while (bytes.size() < maxBytes) {
-    DWORD want = static_cast<DWORD>(std::min(sizeof buf, maxBytes - bytes.size()));
-    DWORD got = 0;
-    if (!ReadFile(h, buf, want, &got, nullptr)) {
-      ok = false;
-      break;
-    }
-    if (got == 0) break;
-    bytes.append(buf, got);
-  }
-  CloseHandle(h);
-  return ok;
-}
-
-bool IsValidUtf8(std::string_view s) {
-  return s.empty() ||
-         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0) > 0;
-}
-
 // Blanks and control characters, then one pair of surrounding double quotes.
 std::string Unquote(std::string_view s) {
   std::string t = Trim(s);
@@ -59,10 +31,6 @@ std::string Unquote(std::string_view s) {
 }
 
 }  // namespace
-
-std::string DecodeUtf8OrAnsi(std::string_view bytes) {
-  return IsValidUtf8(bytes) ? std::string(bytes) : AnsiToUtf8(bytes);
-}
 
 BrowserEnvironment BrowserEnvironment::FromSystem() {
   BrowserEnvironment env;
@@ -151,7 +119,7 @@ std::vector<BrowserProfile> ParseRegistryDat(std::string_view bytes) {
 
 std::vector<BrowserProfile> ReadMozillaRegistryDat(const BrowserEnvironment& env) {
   std::string bytes;
-  if (!ReadFileHead(env.MozillaFolder() + "registry.dat", kMaxRegistryDat, bytes)) return {};
+  if (!ReadFileBytes(env.MozillaFolder() + "registry.dat", bytes, kMaxRegistryDat)) return {};
   return ParseRegistryDat(bytes);
 }
 
@@ -205,7 +173,7 @@ std::vector<BrowserProfile> ReadFirefoxProfilesIni(const BrowserEnvironment& env
   const std::string folder = env.FirefoxFolder();
   if (!DirectoryExists(folder)) return {};
   std::string bytes;
-  if (!ReadFileHead(folder + "profiles.ini", kMaxProfilesIni, bytes)) return {};
+  if (!ReadFileBytes(folder + "profiles.ini", bytes, kMaxProfilesIni)) return {};
   return ParseProfilesIni(bytes, folder);
 }
 

@@ -88,8 +88,4 @@ std::string OperaProfileFolder(const BrowserEnvironment& env);
 // folder.
 bool IsAcceptableProfileFolder(const std::string& folder, const BrowserEnvironment& env);
 
-// Bytes of unknown encoding: UTF-8 when they are valid UTF-8, else the ANSI
-// code page.
-std::string DecodeUtf8OrAnsi(std::string_view bytes);
-
 }  // namespace qz::ic

@@ -61,19 +61,15 @@ TForm_ZAMO2_IC::TForm_ZAMO2_IC(ui::Component* owner, BrowserEnvironment env, Url
   ProgressBar_Search->SetVisible(false);
 
   // Page 2: result
-  TabSheet_Result = AddWizardPage("TabSheet_Result", "Suche fertig");
-  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", "Die Suche ist abgeschlossen");
-  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
-  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
-  JvLinkLabel_ResultHint = AddPageText(
-      TabSheet_Result, "JvLinkLabel_ResultHint",
-      "Mit <b>Details anzeigen</b> sehen Sie jeden Fund und können die Auswahl ändern.<br>"
-      "Mit <b>Weiter</b> werden die markierten Elemente gelöscht.",
-      130, 40);
-  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
-  Button_Results->SetBounds(16, 184, 140, 25);
-  Button_Results->SetTabStop(true);
-  Button_Results->Tag = 1;
+  const ResultPage result =
+      AddResultPage("Suche fertig",
+                    "Mit <b>Details anzeigen</b> sehen Sie jeden Fund und können die Auswahl ändern.<br>"
+                    "Mit <b>Weiter</b> werden die markierten Elemente gelöscht.");
+  TabSheet_Result = result.page;
+  Label_Result_Header = result.title;
+  JvLinkLabel_Result = result.summary;
+  JvLinkLabel_ResultHint = result.hint;
+  Button_Results = result.details;
 
   // Page 3: delete
   TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
@@ -81,7 +77,6 @@ TForm_ZAMO2_IC::TForm_ZAMO2_IC(ui::Component* owner, BrowserEnvironment env, Url
       AddPageTitle(TabSheet_Delete, "Label_Delete_Header", "Die markierten Elemente werden gelöscht");
   ProgressBar_Delete = Bar(TabSheet_Delete, "ProgressBar_Delete");
 
-  Button_Results->OnClick = [this] { Button_ResultsClick(); };
   engine_.OnProgress = [this] { ProgressMoved(); };
   HistoryFolder = [this] { return std::make_unique<ShellHistoryNamespace>(Handle()); };
 }

@@ -26,16 +26,8 @@ remove() { rm -rf -- "$fx"; }  # rm removes the links as links
 # Recycled items of the tests (D:\qzic*), the History folder's planted items
 # and the end-to-end scenario's profile leave the trash.
 tidy_trash() {
-  local f p n
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
-    case "${p,,}" in
-      */dosdevices/d:/qzic*|"${QZ_DRIVES,,}"/d/qzic*|*/windows/history/*|*/mozilla/firefox/profiles/qze2e.default/*)
-        n=$(basename "$f" .trashinfo)
-        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f" ;;
-    esac
-  done
+  qz_tidy_trash "*/dosdevices/d:/qzic*" "${QZ_DRIVES,,}/d/qzic*" "*/windows/history/*" \
+    "*/mozilla/firefox/profiles/qze2e.default/*"
 }
 
 create() {

@@ -41,26 +41,8 @@ namespace uc = qz::urlcache;
 
 namespace {
 
-using qz::bench::IsDots;
 using qz::bench::NowMs;
-
-void PlainWalk(const std::wstring& dir, long long& files, long long& bytes) {
-  WIN32_FIND_DATAW fd;
-  std::vector<std::wstring> subs;
-  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    if (IsDots(fd.cFileName)) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) subs.push_back(fd.cFileName);
-    } else {
-      ++files;
-      bytes += (static_cast<long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    }
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  for (const std::wstring& s : subs) PlainWalk(dir + s + L"\\", files, bytes);
-}
+using qz::bench::PlainWalk;
 
 InternetCleanerSettings Firefox(const std::string& profile) {
   InternetCleanerSettings s;
@@ -82,7 +64,6 @@ bool MakeFile(const std::string& path, size_t bytes) {
 int ProfileScan(const std::string& profile, int runs) {
   OcoRunning = 1;
   InternetCleaner engine;
-  ui::VTreeModel& tree = engine.Tree();
   for (int r = 0; r < runs; ++r) {
     long long files = 0, bytes = 0;
     double t0 = NowMs();
@@ -105,7 +86,6 @@ int ProfileDelete(const std::string& profile, int count) {
   CreateDirectoryW(Widen(ExcludeTrailingBackslash(folder)).c_str(), nullptr);
   for (int i = 0; i < count; ++i) MakeFile(folder + "bench" + std::to_string(i) + ".tmp", 100);
   InternetCleaner engine;
-  ui::VTreeModel& tree = engine.Tree();
   const InternetCleanerSettings s = Firefox(profile);
   engine.RunScan(s);
   const double t0 = NowMs();
@@ -169,7 +149,6 @@ long long RawLoops() {
 int IeScan(int runs) {
   OcoRunning = 1;
   InternetCleaner engine;
-  ui::VTreeModel& tree = engine.Tree();
   InternetCleanerSettings s;
   s.TrustedHosts = {"www.bench-cookie-1.test"};
   for (int r = 0; r < runs; ++r) {
