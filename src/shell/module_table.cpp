@@ -5,9 +5,12 @@
 
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/internet/ic_form.h"
+#include "cleaning/registry/rc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
+#include "filetools/assoc/fa_form.h"
+#include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -61,6 +64,9 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("RC", rc::CreateRegistryCleanerWindow);
+  RegisterModule("FA", fa::CreateFileAssociatorWindow);
+  RegisterModule("ST", st::CreateStartupTunerWindow);
   RegisterModule("IC", ic::CreateInternetCleanerWindow);
 }
 

@@ -24,15 +24,6 @@ const cleaning::ModuleInfo kDriveCleanerInfo{
 const cleaning::ExceptionLists kDriveCleanerLists{
     .FolderKey = "DC_Folders", .FileKey = "DC_Files", .FolderFile = "DC-Folders.txt", .FileFile = "DC-Files.txt"};
 
-ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
-  auto* l = new ui::Label(page, name);
-  l->SetAutoSize(false);
-  l->SetEndEllipsis(true);
-  l->SetShowAccelChar(false);
-  l->SetBounds(16, top, 608, 16);
-  return l;
-}
-
 }  // namespace
 
 TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDriveCleanerInfo) {
@@ -70,26 +61,26 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   ProgressBar_DC_Search->SetBounds(16, 120, 608, 18);
   ProgressBar_DC_Search->SetRange(0, 100);
   JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
-  Label_DC_Laufwerk = PathLabel(TabSheet_Search, "Label_DC_Laufwerk", 178);
-  Label_DC_Folder = PathLabel(TabSheet_Search, "Label_DC_Folder", 198);
-  Label_DC_Datei = PathLabel(TabSheet_Search, "Label_DC_Datei", 218);
-  Label_DC_FoldersScanned = PathLabel(TabSheet_Search, "Label_DC_FoldersScanned", 250);
-  Label_DC_FilesExamined = PathLabel(TabSheet_Search, "Label_DC_FilesExamined", 268);
-  Label_DC_FilesFound = PathLabel(TabSheet_Search, "Label_DC_FilesFound", 286);
-  Label_DC_BytesFound = PathLabel(TabSheet_Search, "Label_DC_BytesFound", 304);
+  Label_DC_Laufwerk = AddLineLabel(TabSheet_Search, "Label_DC_Laufwerk", 178);
+  Label_DC_Folder = AddLineLabel(TabSheet_Search, "Label_DC_Folder", 198);
+  Label_DC_Datei = AddLineLabel(TabSheet_Search, "Label_DC_Datei", 218);
+  Label_DC_FoldersScanned = AddLineLabel(TabSheet_Search, "Label_DC_FoldersScanned", 250);
+  Label_DC_FilesExamined = AddLineLabel(TabSheet_Search, "Label_DC_FilesExamined", 268);
+  Label_DC_FilesFound = AddLineLabel(TabSheet_Search, "Label_DC_FilesFound", 286);
+  Label_DC_BytesFound = AddLineLabel(TabSheet_Search, "Label_DC_BytesFound", 304);
   for (ui::Label* l : {Label_DC_FoldersScanned, Label_DC_FilesExamined, Label_DC_FilesFound, Label_DC_BytesFound})
     l->SetVisible(false);
 
   // Page 2: result
   const ResultPage result = AddResultPage(
-      "Ergebniss",
+      "Die Suche ist abgeschlossen",
       "Mit <b>Details anzeigen</b> sehen Sie jede gefundene Datei und können die Auswahl ändern.<br>"
       "Mit <b>Weiter</b> werden die markierten Dateien in den Papierkorb verschoben.");
-  TabSheet_Result = result.page;
-  Label_Result_Header = result.title;
-  JvLinkLabel_Result = result.summary;
-  JvLinkLabel_ResultHint = result.hint;
-  Button_Results = result.details;
+  TabSheet_Result = result.Sheet;
+  Label_Result_Header = result.Header;
+  JvLinkLabel_Result = result.Summary;
+  JvLinkLabel_ResultHint = result.Hint;
+  Button_Results = result.Details;
 
   // Page 3: delete
   TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
@@ -99,7 +90,7 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   Label_DC_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DC_Delete_Fixed", "Lösche Datei:");
   Label_DC_Delete_Fixed->SetBounds(16, 156, 200, 16);
   Label_DC_Delete_Fixed->Tag = 1;
-  Label_DC_Delete_File = PathLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
+  Label_DC_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
 
   // Page 4: download of the exception lists
   TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");

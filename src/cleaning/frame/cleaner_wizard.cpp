@@ -23,21 +23,6 @@ CleanerWizard::~CleanerWizard() {
   if (ProgressTimer) ProgressTimer->SetEnabled(false);
 }
 
-CleanerWizard::ResultPage CleanerWizard::AddResultPage(const std::string& caption, const std::string& hint) {
-  ResultPage r;
-  r.page = AddWizardPage("TabSheet_Result", caption);
-  r.title = AddPageTitle(r.page, "Label_Result_Header", "Die Suche ist abgeschlossen");
-  r.summary = AddPageText(r.page, "JvLinkLabel_Result", "", 48, 70);
-  r.summary->Tag = 0;  // the summary is written by the search
-  r.hint = AddPageText(r.page, "JvLinkLabel_ResultHint", hint, 130, 40);
-  r.details = new ui::Button(r.page, "Button_Results", "Details anzeigen");
-  r.details->SetBounds(16, 184, 140, 25);
-  r.details->SetTabStop(true);
-  r.details->Tag = 1;
-  r.details->OnClick = [this] { ShowResultWindow(); };
-  return r;
-}
-
 void CleanerWizard::FormCreate() {
   ModuleWindow::FormCreate();
   SetState(WizardState::Start);
@@ -118,6 +103,21 @@ void CleanerWizard::RunDelete() {
       ResetToStart();
     }
   });
+}
+
+CleanerWizard::ResultPage CleanerWizard::AddResultPage(const std::string& title, const std::string& hint) {
+  ResultPage p;
+  p.Sheet = AddWizardPage("TabSheet_Result", "Ergebniss");
+  p.Header = AddPageTitle(p.Sheet, "Label_Result_Header", title);
+  p.Summary = AddPageText(p.Sheet, "JvLinkLabel_Result", "", 48, 70);
+  p.Summary->Tag = 0;  // the summary is written by the search
+  p.Hint = AddPageText(p.Sheet, "JvLinkLabel_ResultHint", hint, 130, 40);
+  p.Details = new ui::Button(p.Sheet, "Button_Results", "Details anzeigen");
+  p.Details->SetBounds(16, 184, 140, 25);
+  p.Details->SetTabStop(true);
+  p.Details->Tag = 1;
+  p.Details->OnClick = [this] { ShowResultWindow(); };
+  return p;
 }
 
 void CleanerWizard::ShowResultWindow() {

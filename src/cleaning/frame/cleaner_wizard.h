@@ -100,19 +100,19 @@ class CleanerWizard : public ModuleWindow {
   // The page of a state (default 0, 1, 2, 3 and the last page).
   virtual int PageOf(WizardState s) const;
 
-  // The result page every cleaner shows after a search: the title "Die Suche
-  // ist abgeschlossen" (Label_Result_Header), the summary JvLinkLabel_Result
-  // (written by ShowSummary, not translated), the module's hint
-  // JvLinkLabel_ResultHint and the button Button_Results "Details anzeigen",
-  // which opens the result window (ShowResultWindow).
+  // The result page every cleaner shows (appended as the next page):
+  // TabSheet_Result "Ergebniss" with the title Label_Result_Header, the
+  // summary JvLinkLabel_Result (written by ShowSummary, not translated), the
+  // hint JvLinkLabel_ResultHint and Button_Results "Details anzeigen", which
+  // opens the result window (ShowResultWindow).
   struct ResultPage {
-    ui::TabSheet* page;
-    ui::Label* title;
-    ui::RichLabel* summary;
-    ui::RichLabel* hint;
-    ui::Button* details;
+    ui::TabSheet* Sheet;
+    ui::Label* Header;
+    ui::RichLabel* Summary;
+    ui::RichLabel* Hint;
+    ui::Button* Details;
   };
-  ResultPage AddResultPage(const std::string& caption, const std::string& hint);
+  ResultPage AddResultPage(const std::string& title, const std::string& hint);
 
   // ---- module hooks of the search
   // Checks what the search needs (settings, drives...) and says why not in a

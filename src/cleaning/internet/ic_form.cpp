@@ -62,14 +62,14 @@ TForm_ZAMO2_IC::TForm_ZAMO2_IC(ui::Component* owner, BrowserEnvironment env, Url
 
   // Page 2: result
   const ResultPage result =
-      AddResultPage("Suche fertig",
+      AddResultPage("Die Suche ist abgeschlossen",
                     "Mit <b>Details anzeigen</b> sehen Sie jeden Fund und können die Auswahl ändern.<br>"
                     "Mit <b>Weiter</b> werden die markierten Elemente gelöscht.");
-  TabSheet_Result = result.page;
-  Label_Result_Header = result.title;
-  JvLinkLabel_Result = result.summary;
-  JvLinkLabel_ResultHint = result.hint;
-  Button_Results = result.details;
+  TabSheet_Result = result.Sheet;
+  Label_Result_Header = result.Header;
+  JvLinkLabel_Result = result.Summary;
+  JvLinkLabel_ResultHint = result.Hint;
+  Button_Results = result.Details;
 
   // Page 3: delete
   TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");

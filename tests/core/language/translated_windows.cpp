@@ -7,8 +7,17 @@
 #include "cleaning/internet/ic_form.h"
 #include "cleaning/internet/ic_options.h"
 #include "cleaning/internet/ic_result.h"
+#include "cleaning/registry/rc_form.h"
+#include "cleaning/registry/rc_options.h"
+#include "cleaning/registry/rc_result.h"
+#include "filetools/assoc/fa_form.h"
+#include "filetools/assoc/fa_result.h"
+#include "filetools/assoc/fa_select_exe.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "tuning/startup/st_form.h"
+#include "tuning/startup/st_new.h"
+#include "tuning/startup/st_result.h"
 
 namespace qz::test {
 
@@ -37,6 +46,27 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        [] {
          static ic::InternetCleaner engine;
          return std::unique_ptr<ui::Component>(new ic::TForm_InternetCleanerResult(nullptr, engine, nullptr));
+       }},
+      {"TForm_RC", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC(nullptr)); }},
+      {"TForm_RC_Options", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC_Options(nullptr)); }},
+      {"TForm_RC_Result",
+       [] {
+         static rc::RegistryCleaner engine;
+         return std::unique_ptr<ui::Component>(new rc::TForm_RC_Result(nullptr, engine));
+       }},
+      {"TForm_FA", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA(nullptr)); }},
+      {"TForm_FA_Result", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_Result(nullptr)); }},
+      {"TForm_FA_SelectEXE", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_SelectEXE(nullptr)); }},
+      {"TForm_ST", [] { return std::unique_ptr<ui::Component>(new st::TForm_ST(nullptr)); }},
+      {"TForm_ST_Result",
+       [] {
+         return std::unique_ptr<ui::Component>(
+             new st::TForm_ST_Result(nullptr, st::SystemStartupStore(), st::StartupPlaces{}));
+       }},
+      {"TForm_ST_New",
+       [] {
+         static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
+         return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
        }},
   };
   return windows;
