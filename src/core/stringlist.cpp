@@ -112,6 +112,4 @@ bool SaveLines(const std::string& path, const StringList& lines, TextEncoding en
   return WriteFileBytes(path, bytes);
 }
 
-bool ReadFileBytes(const std::string& path, std::string& bytes) { return ReadAll(path, bytes); }
-
 }  // namespace qz
