@@ -77,6 +77,13 @@ HANDLE FileSystem::OpenExisting(const std::string& path, DWORD access, DWORD sha
   return h;
 }
 
+bool FileSystem::IsItself(const std::string& path) {
+  HANDLE h = OpenExisting(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  Close(h);
+  return true;
+}
+
 HANDLE FileSystem::CreateNew(const std::string& path, DWORD access, DWORD share) {
   return CreateFileW(Widen(path).c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }

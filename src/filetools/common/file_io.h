@@ -30,6 +30,9 @@ class FileSystem {
   // An existing file, opened without following a link; INVALID_HANDLE_VALUE
   // (last error set) when it is missing, locked, a folder, or not itself.
   virtual HANDLE OpenExisting(const std::string& path, DWORD access, DWORD share);
+  // True when the path names an existing file that is itself (as
+  // OpenExisting decides), whoever holds it open.
+  virtual bool IsItself(const std::string& path);
   // A new file (CREATE_NEW: never replaces or follows anything).
   virtual HANDLE CreateNew(const std::string& path, DWORD access, DWORD share);
   virtual bool Size(HANDLE h, int64_t* size);

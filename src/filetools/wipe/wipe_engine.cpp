@@ -151,9 +151,10 @@ WipeResult WipeEngine::WipeFile(std::string& path, const WipeOptions& options, c
   lastPercent_ = -1;
   if (AbortFlag) return WipeResult::Cancelled;
   DWORD attributes = fs_->Attributes(path);
-  // A missing entry, a folder, or a link (which would be written through).
+  // A missing entry, a folder, or a link (which would be written through):
+  // nothing is changed, not even the attributes of what a link leads to.
   if (attributes == INVALID_FILE_ATTRIBUTES ||
-      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) || !fs_->IsItself(path))
     return WipeResult::Failed;
   AttributeKeeper keeper(*fs_, attributes);
   if (!fs_->SetAttributes(path, FILE_ATTRIBUTE_NORMAL)) return WipeResult::Failed;

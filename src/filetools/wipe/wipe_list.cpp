@@ -101,6 +101,8 @@ ui::VNode* WipeList::AddFolder(ui::VNode* parent, const std::string& folder, std
 
 ui::VNode* WipeList::AddWipeFolder(ui::VNode* parent, const std::string& folder) {
   if (!IsDriveFolder(folder) || IsReparsePoint(folder)) return nullptr;
+  // A stop left over from an earlier run would make the listing look empty.
+  AbortFlag = 0;
   tree_.BeginUpdate();
   ui::VNode* n = AddFolder(parent, folder, WipeListKey(folder));
   tree_.EndUpdate();

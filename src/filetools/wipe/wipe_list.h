@@ -32,8 +32,9 @@ class WipeList {
   // A file entry as the last child of parent (nullptr: top level). Nothing
   // (nullptr) when the file is listed already or the path is a folder.
   ui::VNode* AddWipeEntry(ui::VNode* parent, const std::string& path);
-  // A folder entry with its files and, recursively, its sub-folders. Nothing
-  // (nullptr) when it is listed already, does not exist or is a link.
+  // A folder entry with its files and, recursively, its sub-folders (with
+  // AbortFlag cleared first). Nothing (nullptr) when it is listed already,
+  // does not exist or is a link.
   ui::VNode* AddWipeFolder(ui::VNode* parent, const std::string& folder);
   // Dropped items, in order, as top-level file entries (folders are ignored).
   void AddDropped(const std::vector<std::string>& paths);
