@@ -1,6 +1,9 @@
 #include "filetools/crypt/crypt_engine.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "core/disk.h"
 #include "core/text.h"
@@ -19,6 +22,61 @@ std::string T(const char* key, const char* german) { return GetTranslation(kSect
 struct PasswordBytes {
   std::string bytes;
   ~PasswordBytes() { WipeString(bytes); }
+};
+
+// MD5 on a second thread: a piece is hashed while the caller writes it and
+// reads and deciphers the next one. The caller keeps a submitted piece
+// unchanged until the next Submit or Final.
+class BackgroundMd5 {
+ public:
+  BackgroundMd5() : thread_([this] { Run(); }) {}
+  ~BackgroundMd5() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+  BackgroundMd5(const BackgroundMd5&) = delete;
+  BackgroundMd5& operator=(const BackgroundMd5&) = delete;
+
+  void Submit(const uint8_t* data, size_t size) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return data_ == nullptr; });
+    data_ = data;
+    size_ = size;
+    wake_.notify_all();
+  }
+  Md5Digest Final() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return data_ == nullptr; });
+    return md5_.Final();
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return quit_ || data_ != nullptr; });
+      if (data_ == nullptr) return;
+      const uint8_t* data = data_;
+      size_t size = size_;
+      lock.unlock();
+      md5_.Update(data, size);
+      lock.lock();
+      data_ = nullptr;
+      done_.notify_all();
+    }
+  }
+
+  Md5Hasher md5_;
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  bool quit_ = false;
+  std::thread thread_;
 };
 
 }  // namespace
@@ -117,15 +175,18 @@ CryptEngine::Pass CryptEngine::DecryptBody(ft::File& in, int64_t size, const std
                                            Md5Digest& digest, const ft::RunHooks& hooks, int64_t progressBase) {
   CryptStream cipher;
   if (!cipher.Init(password)) return Pass::ReadFailed;
-  Md5Hasher md5;
-  buffer_.resize(std::max<size_t>(StepSize, 8));
-  for (int64_t position = 0; position < size;) {
+  // Two buffers: one is hashed while the other is read and deciphered.
+  const size_t step = std::max<size_t>(StepSize & ~size_t{7}, 8);
+  buffer_.resize(2 * step);
+  BackgroundMd5 md5;
+  for (int64_t position = 0, k = 0; position < size; ++k) {
     hooks.Progress(progressBase + position);
     if (ft::StopRequested()) return Pass::Stopped;
-    DWORD n = static_cast<DWORD>(std::min<int64_t>(static_cast<int64_t>(buffer_.size()), size - position));
-    if (!in.ReadExact(buffer_.data(), n) || !cipher.Decrypt(buffer_.data(), n)) return Pass::ReadFailed;
-    md5.Update(buffer_.data(), n);
-    if (out && !out->WriteAll(buffer_.data(), n)) return Pass::WriteFailed;
+    uint8_t* piece = buffer_.data() + (k % 2) * step;
+    DWORD n = static_cast<DWORD>(std::min<int64_t>(static_cast<int64_t>(step), size - position));
+    if (!in.ReadExact(piece, n) || !cipher.Decrypt(piece, n)) return Pass::ReadFailed;
+    md5.Submit(piece, n);
+    if (out && !out->WriteAll(piece, n)) return Pass::WriteFailed;
     position += n;
   }
   hooks.Progress(progressBase + size);
@@ -165,7 +226,7 @@ EncryptStatus CryptEngine::Encrypt(const EncryptRequest& request, const ft::RunH
     CryptStream cipher;
     if (!cipher.Init(password.bytes)) return EncryptStatus::Error;
     Md5Hasher md5;
-    buffer_.resize(std::max<size_t>(StepSize, 8));
+    buffer_.resize(std::max<size_t>(StepSize & ~size_t{7}, 8));
     for (int64_t position = 0; position < size;) {
       hooks.Progress(position);
       if (ft::StopRequested()) return EncryptStatus::Stopped;

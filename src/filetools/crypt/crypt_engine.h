@@ -84,7 +84,8 @@ class CryptEngine {
   // answered; the position is the plain bytes written.
   DecryptStatus Decrypt(const DecryptRequest& request, const ft::RunHooks& hooks = {});
 
-  // The step of reading, hashing and ciphering (512 KiB); tests vary it.
+  // The step of reading, hashing and ciphering (512 KiB; a multiple of 8);
+  // tests vary it.
   size_t StepSize = 512 * 1024;
 
  private:

@@ -30,6 +30,7 @@ namespace qz::fw {
 struct TWipeEntry {
   std::string Path;
   uint8_t IsFolder = 0;
+  std::string ListKey;  // kept by the list (WipeList) for its duplicate test
 };
 
 // A pass writes one byte value over the whole file, or random data.

@@ -10,20 +10,33 @@ namespace qz::fw {
 
 namespace {
 
-std::wstring Upper(std::wstring s) {
-  if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
-  return s;
+// Upper case as the system's rule gives it; names of plain ASCII (nearly all)
+// without a round trip through UTF-16.
+std::string UpperKey(std::string_view utf8) {
+  std::string out(utf8);
+  bool ascii = true;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (ascii) return out;
+  std::wstring w = Widen(utf8);
+  CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
+  return Narrow(w);
 }
 
-std::wstring ChildKey(const std::wstring& folderKey, const std::string& name) {
-  std::wstring key = folderKey;
-  if (key.empty() || key.back() != L'\\') key.push_back(L'\\');
-  return key + Upper(Widen(name));
+std::string ChildKey(const std::string& folderKey, std::string_view name) {
+  std::string key = folderKey;
+  if (key.empty() || key.back() != '\\') key.push_back('\\');
+  return key + UpperKey(name);
 }
 
 }  // namespace
 
-std::wstring WipeListKey(const std::string& path) {
+std::string WipeListKey(const std::string& path) {
   std::wstring w = Widen(path);
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
@@ -45,7 +58,8 @@ std::wstring WipeListKey(const std::string& path) {
     full = longer;
   }
   if (full.size() > 3 && full.back() == L'\\') full.pop_back();
-  return Upper(full);
+  CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+  return Narrow(full);
 }
 
 WipeList::WipeList(ui::VTreeModel& tree) : tree_(tree) {
@@ -56,24 +70,21 @@ WipeList::WipeList(ui::VTreeModel& tree) : tree_(tree) {
 WipeList::~WipeList() { tree_.OnFreeNode = nullptr; }
 
 void WipeList::Forget(ui::VNode* n) {
-  auto it = keys_.find(n);
-  if (it == keys_.end()) return;
-  (tree_.Data<TWipeEntry>(n).IsFolder ? folders_ : files_).erase(it->second);
-  keys_.erase(it);
+  const TWipeEntry& e = tree_.Data<TWipeEntry>(n);
+  if (!e.ListKey.empty()) (e.IsFolder ? folders_ : files_).erase(e.ListKey);
 }
 
 void WipeList::PathChanged(ui::VNode* n) {
   Forget(n);
-  const TWipeEntry& e = tree_.Data<TWipeEntry>(n);
-  std::wstring key = WipeListKey(e.Path);
-  (e.IsFolder ? folders_ : files_).insert(key);
-  keys_[n] = std::move(key);
+  TWipeEntry& e = tree_.Data<TWipeEntry>(n);
+  e.ListKey = WipeListKey(e.Path);
+  if (!(e.IsFolder ? folders_ : files_).insert(e.ListKey).second) e.ListKey.clear();
 }
 
-ui::VNode* WipeList::AddFile(ui::VNode* parent, const std::string& path, std::wstring key) {
-  if (!files_.insert(key).second) return nullptr;
-  ui::VNode* n = tree_.AddChild(parent, TWipeEntry{path, 0});
-  keys_[n] = std::move(key);
+ui::VNode* WipeList::AddFile(ui::VNode* parent, std::string path, std::string key) {
+  if (files_.count(key)) return nullptr;
+  ui::VNode* n = tree_.AddChild(parent, TWipeEntry{std::move(path), 0, std::move(key)});
+  files_.insert(tree_.Data<TWipeEntry>(n).ListKey);
   return n;
 }
 
@@ -82,20 +93,21 @@ ui::VNode* WipeList::AddWipeEntry(ui::VNode* parent, const std::string& path) {
   return AddFile(parent, path, WipeListKey(path));
 }
 
-ui::VNode* WipeList::AddFolder(ui::VNode* parent, const std::string& folder, std::wstring key) {
+ui::VNode* WipeList::AddFolder(ui::VNode* parent, const std::string& folder, std::string key) {
   if (folders_.count(key)) return nullptr;
-  folders_.insert(key);
-  ui::VNode* node = tree_.AddChild(parent, TWipeEntry{folder, 1});
-  keys_[node] = key;
+  ui::VNode* node = tree_.AddChild(parent, TWipeEntry{folder, 1, std::move(key)});
+  const std::string& folderKey = tree_.Data<TWipeEntry>(node).ListKey;
+  folders_.insert(folderKey);
   // Names from the folder listing are long names already: the children's
   // keys are the folder's key and their names.
   const std::string base = IncludeTrailingBackslash(folder);
-  StringList files;
-  FindFiles(base, "*.*", files);
-  for (const std::string& f : files) AddFile(node, f, ChildKey(key, f.substr(base.size())));
-  StringList subs;
-  ListSubfolders(base, subs);
-  for (const std::string& name : subs) AddFolder(node, base + name, ChildKey(key, name));
+  StringList files, subs;
+  ListFolder(base, files, subs);
+  for (std::string& f : files) {
+    std::string key = ChildKey(folderKey, std::string_view(f).substr(base.size()));
+    AddFile(node, std::move(f), std::move(key));
+  }
+  for (const std::string& name : subs) AddFolder(node, base + name, ChildKey(folderKey, name));
   return node;
 }
 

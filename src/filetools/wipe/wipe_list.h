@@ -9,7 +9,7 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -45,19 +45,19 @@ class WipeList {
   void PathChanged(ui::VNode* n);
 
  private:
-  ui::VNode* AddFile(ui::VNode* parent, const std::string& path, std::wstring key);
-  ui::VNode* AddFolder(ui::VNode* parent, const std::string& folder, std::wstring key);
+  ui::VNode* AddFile(ui::VNode* parent, std::string path, std::string key);
+  ui::VNode* AddFolder(ui::VNode* parent, const std::string& folder, std::string key);
   void Forget(ui::VNode* n);
 
   ui::VTreeModel& tree_;
-  std::unordered_set<std::wstring> files_;
-  std::unordered_set<std::wstring> folders_;
-  std::unordered_map<ui::VNode*, std::wstring> keys_;
+  // Views of the records' keys (a record never moves while its node lives).
+  std::unordered_set<std::string_view> files_;
+  std::unordered_set<std::string_view> folders_;
 };
 
 // The comparison key of a path: full, long, upper case, without a trailing
 // backslash (but "C:\" for a drive root).
-std::wstring WipeListKey(const std::string& path);
+std::string WipeListKey(const std::string& path);
 
 // True for the Recycle Bin's own bookkeeping: INFO, INFO2 and DESKTOP.INI
 // directly in X:\RECYCLED\ or X:\RECYCLER\<sid>\ (or X:\RECYCLER\), and the
