@@ -4,6 +4,9 @@
 #include <memory>
 
 #include "cleaning/drive/dc_form.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
@@ -60,6 +63,10 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  // File tools
+  RegisterModule("FW", fw::CreateFileWiperWindow);
+  RegisterModule("FSJ", fsj::CreateSplitterWindow);
+  RegisterModule("FED", fed::CreateCryptorWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -195,6 +195,7 @@ CryptEngine::Pass CryptEngine::DecryptBody(ft::File& in, int64_t size, const std
 }
 
 EncryptStatus CryptEngine::Encrypt(const EncryptRequest& request, const ft::RunHooks& hooks) {
+  AbortFlag = 0;
   const std::string source = Trim(request.Source);
   if (source.empty() || source.find('\\') == std::string::npos) return EncryptStatus::NoFile;
   if (!FileExists(source)) return EncryptStatus::FileNotFound;
@@ -267,6 +268,7 @@ EncryptStatus CryptEngine::Encrypt(const EncryptRequest& request, const ft::RunH
 }
 
 DecryptStatus CryptEngine::Decrypt(const DecryptRequest& request, const ft::RunHooks& hooks) {
+  AbortFlag = 0;
   const std::string source = Trim(request.Source);
   if (source.empty() || source.find('\\') == std::string::npos) return DecryptStatus::NoFile;
   const std::string target = DecryptedName(source);

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "filetools/common/file_io.h"
-#include "filetools/common/run_hooks.h"
+#include "filetools/common/engine.h"
 #include "filetools/crypt/crypt_format.h"
 
 namespace qz::fed {
@@ -77,6 +77,7 @@ class CryptEngine {
  public:
   explicit CryptEngine(ft::FileSystem& fs = ft::RealFileSystem());
 
+  // Both clear AbortFlag first; setting it later stops them.
   // hooks.Start(2 * size + 32) when the checks have passed: encryption,
   // header and verification each move the bar.
   EncryptStatus Encrypt(const EncryptRequest& request, const ft::RunHooks& hooks = {});

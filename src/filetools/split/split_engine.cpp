@@ -96,12 +96,11 @@ PartSetInfo ScanPartSet(const std::string& name) {
 std::string JoinInfoText(const PartSetInfo& info) {
   if (!info.Exists) return {};
   if (!info.IsPart) return T("MESSAGE_Join_InfoBox_NoFile", "<b>Ausgewählte Datei ist keine zuvor geteilte Datei!</b>");
-  std::string text = T("MESSAGE_Join_InfoBox_Info",
+  const std::string text = T("MESSAGE_Join_InfoBox_Info",
                        "<b>Informationen zur Orginaldatei:</b><br>Dateiname: %1<br>Geteilt in %2 Dateien<br>"
                        "Orginalgrösse: %3");
-  text = ReplaceAllI(text, "%1", ExtractFileName(info.Base));
-  text = ReplaceAllI(text, "%2", IntToStr(info.Count));
-  return ReplaceAllI(text, "%3", IntToStr(info.Total));
+  return ft::FillPlaceholders(text, {ft::EscapeMarkup(ExtractFileName(info.Base)), IntToStr(info.Count),
+                                     IntToStr(info.Total)});
 }
 
 // ---- messages ----------------------------------------------------------------
@@ -193,6 +192,7 @@ SplitJoinEngine::Copy SplitJoinEngine::CopyBytes(ft::File& from, ft::File& to, i
 }
 
 SplitOutcome SplitJoinEngine::Split(const std::string& editText, int64_t partSize, const ft::RunHooks& hooks) {
+  AbortFlag = 0;
   const std::string source = Trim(editText);
   if (source.empty() || source.find('\\') == std::string::npos) return {SplitStatus::NoFile, {}};
   if (!FileExists(source)) return {SplitStatus::FileMissing, {}};
@@ -254,6 +254,7 @@ JoinOutcome SplitJoinEngine::CheckSet(const std::string& base, std::vector<Found
 }
 
 JoinOutcome SplitJoinEngine::Join(const std::string& baseName, const ft::RunHooks& hooks) {
+  AbortFlag = 0;
   const std::string target = Trim(baseName);
   if (target.empty() || target.find('\\') == std::string::npos) return {JoinStatus::NoFile, {}};
   std::vector<FoundPart> parts;

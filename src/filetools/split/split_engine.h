@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "filetools/common/file_io.h"
-#include "filetools/common/run_hooks.h"
+#include "filetools/common/engine.h"
 
 namespace qz::fsj {
 
@@ -95,6 +95,7 @@ class SplitJoinEngine {
  public:
   explicit SplitJoinEngine(ft::FileSystem& fs = ft::RealFileSystem());
 
+  // Split and Join clear AbortFlag first; setting it later stops them.
   // Splits the file named by the edit text into parts of partSize bytes.
   // hooks.Start(progress maximum) runs when the checks have passed; the
   // position is the part in hand.

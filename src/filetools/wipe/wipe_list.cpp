@@ -133,14 +133,12 @@ bool WipeList::ContainsFolder(const std::string& path) const { return folders_.c
 
 // ---- Recycle Bin -------------------------------------------------------------
 
-bool IsRecycleBinBookkeeping(const std::string& path) {
-  // Parts after "X:\", upper case.
-  if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
+bool IsRecycleBinBookkeeping(const std::string& pathBelowRoot) {
   std::vector<std::string> parts;
-  for (size_t start = 3; start <= path.size();) {
-    size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    parts.push_back(UpperAscii(path.substr(start, end - start)));
+  for (size_t start = 0; start <= pathBelowRoot.size();) {
+    size_t end = pathBelowRoot.find('\\', start);
+    if (end == std::string::npos) end = pathBelowRoot.size();
+    parts.push_back(UpperAscii(pathBelowRoot.substr(start, end - start)));
     start = end + 1;
   }
   auto bookkeeping = [&](size_t at) {
@@ -173,13 +171,14 @@ StringList CollectRecycleBinFiles(const std::vector<std::string>& roots) {
   AbortFlag = 0;
   StringList found;
   for (const std::string& root : roots) {
+    const std::string base = IncludeTrailingBackslash(root);
     for (const char* bin : {"RECYCLED", "RECYCLER"}) {
-      const std::string folder = IncludeTrailingBackslash(root) + bin;
+      const std::string folder = base + bin;
       if (!DirectoryExists(folder) || IsReparsePoint(folder)) continue;
       StringList files;
       FindFilesRecursive(folder + "\\", "*.*", files);
       for (const std::string& f : files)
-        if (!IsRecycleBinBookkeeping(f)) found.push_back(f);
+        if (!IsRecycleBinBookkeeping(f.substr(base.size()))) found.push_back(f);
     }
   }
   return found;

@@ -59,18 +59,19 @@ class WipeList {
 // backslash (but "C:\" for a drive root).
 std::string WipeListKey(const std::string& path);
 
-// True for the Recycle Bin's own bookkeeping: INFO, INFO2 and DESKTOP.INI
-// directly in X:\RECYCLED\ or X:\RECYCLER\<sid>\ (or X:\RECYCLER\), and the
-// folder NPROTECT there with what it holds.
-bool IsRecycleBinBookkeeping(const std::string& path);
+// True for the Recycle Bin's own bookkeeping, given the path below the
+// drive's root ("RECYCLER\S-1-5-21-1\INFO2"): INFO, INFO2 and DESKTOP.INI
+// directly in RECYCLED\ or RECYCLER\<sid>\ (or RECYCLER\), and the folder
+// NPROTECT there with what it holds.
+bool IsRecycleBinBookkeeping(const std::string& pathBelowRoot);
 
 // Roots ("C:\" .. "Z:\") of the drives whose bins are wiped: removable,
 // fixed, remote and RAM drives that are ready (asked with critical-error
 // boxes suppressed).
 std::vector<std::string> RecycleBinDrives();
 
-// Clears AbortFlag, then lists the files of X:\RECYCLED and X:\RECYCLER of
-// each root, in that order, without the bin's bookkeeping.
+// Clears AbortFlag, then lists the files of RECYCLED and RECYCLER below each
+// root ("C:\"), in that order, without the bin's bookkeeping.
 StringList CollectRecycleBinFiles(const std::vector<std::string>& roots = RecycleBinDrives());
 
 }  // namespace qz::fw

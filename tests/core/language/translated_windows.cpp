@@ -4,6 +4,10 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
+#include "filetools/wipe/fw_options.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 
@@ -27,6 +31,11 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      // File tools
+      {"TForm_FW", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW(nullptr)); }},
+      {"TForm_FW_Options", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW_Options(nullptr)); }},
+      {"TForm_Splitter", [] { return std::unique_ptr<ui::Component>(new fsj::TForm_Splitter(nullptr)); }},
+      {"TForm_Cryptor", [] { return std::unique_ptr<ui::Component>(new fed::TForm_Cryptor(nullptr)); }},
   };
   return windows;
 }

@@ -28,6 +28,8 @@ class FaultyFileSystem : public FileSystem {
   std::optional<std::string> flushError;
   std::optional<std::string> renameError;  // by the source path
   std::optional<std::string> deleteError;
+  // Told of every file created (before anything is written to it).
+  std::function<void(const std::string& path)> onCreate;
   // Sees (and may change) every buffer read from a file.
   std::function<void(const std::string& path, uint8_t* data, DWORD count)> afterRead;
 
@@ -39,7 +41,9 @@ class FaultyFileSystem : public FileSystem {
     return Track(FileSystem::OpenExisting(path, access, share), path);
   }
   HANDLE CreateNew(const std::string& path, DWORD access, DWORD share) override {
-    return Track(FileSystem::CreateNew(path, access, share), path);
+    HANDLE h = Track(FileSystem::CreateNew(path, access, share), path);
+    if (h != INVALID_HANDLE_VALUE && onCreate) onCreate(path);
+    return h;
   }
   void Close(HANDLE h) override {
     paths_.erase(h);

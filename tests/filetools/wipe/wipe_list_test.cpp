@@ -91,17 +91,17 @@ TEST_F(WipeListTest, LinkedFoldersAreNotAdded) {
 }
 
 TEST(RecycleBin, BookkeepingIsLeftOutAndNothingElse) {
-  EXPECT_TRUE(IsRecycleBinBookkeeping("C:\\RECYCLED\\INFO"));
-  EXPECT_TRUE(IsRecycleBinBookkeeping("C:\\Recycled\\info2"));
-  EXPECT_TRUE(IsRecycleBinBookkeeping("D:\\RECYCLER\\S-1-5-21-1\\INFO2"));
-  EXPECT_TRUE(IsRecycleBinBookkeeping("D:\\RECYCLER\\S-1-5-21-1\\desktop.ini"));
-  EXPECT_TRUE(IsRecycleBinBookkeeping("D:\\RECYCLER\\desktop.ini"));
-  EXPECT_TRUE(IsRecycleBinBookkeeping("C:\\RECYCLED\\NPROTECT\\x.dat"));
-  EXPECT_FALSE(IsRecycleBinBookkeeping("C:\\RECYCLED\\Dc1.txt"));
-  EXPECT_FALSE(IsRecycleBinBookkeeping("C:\\RECYCLER\\S-1-5-21-1\\Dc2\\Info\\inner.doc"));
-  EXPECT_FALSE(IsRecycleBinBookkeeping("C:\\RECYCLER\\S-1-5-21-1\\Dc3\\information.pdf"));
-  EXPECT_FALSE(IsRecycleBinBookkeeping("C:\\RECYCLER\\S-1-5-21-1\\Dc4\\INFO2"));
-  EXPECT_FALSE(IsRecycleBinBookkeeping("C:\\data\\INFO2"));
+  EXPECT_TRUE(IsRecycleBinBookkeeping("RECYCLED\\INFO"));
+  EXPECT_TRUE(IsRecycleBinBookkeeping("Recycled\\info2"));
+  EXPECT_TRUE(IsRecycleBinBookkeeping("RECYCLER\\S-1-5-21-1\\INFO2"));
+  EXPECT_TRUE(IsRecycleBinBookkeeping("RECYCLER\\S-1-5-21-1\\desktop.ini"));
+  EXPECT_TRUE(IsRecycleBinBookkeeping("RECYCLER\\desktop.ini"));
+  EXPECT_TRUE(IsRecycleBinBookkeeping("RECYCLED\\NPROTECT\\x.dat"));
+  EXPECT_FALSE(IsRecycleBinBookkeeping("RECYCLED\\Dc1.txt"));
+  EXPECT_FALSE(IsRecycleBinBookkeeping("RECYCLER\\S-1-5-21-1\\Dc2\\Info\\inner.doc"));
+  EXPECT_FALSE(IsRecycleBinBookkeeping("RECYCLER\\S-1-5-21-1\\Dc3\\information.pdf"));
+  EXPECT_FALSE(IsRecycleBinBookkeeping("RECYCLER\\S-1-5-21-1\\Dc4\\INFO2"));
+  EXPECT_FALSE(IsRecycleBinBookkeeping("data\\INFO2"));
 }
 
 TEST(RecycleBin, CollectsTheUsersFilesOfBothFolders) {
