@@ -110,6 +110,10 @@ int RunSelfTest() {
       {"set-text new Edit_Name \"QzE2E Link\"", true},
       {"set-text new Edit_Name \"\" timeout=5", true},
       {"set-text new Edit_Name", false},
+      {"set-text-id open 1148 \"C:\\x\\a.txt\"", true},
+      {"set-text-id open 1148", false},
+      {"click-id open 1", true},
+      {"click-id open", false},
   };
   for (const CheckCase& c : checks) {
     bool ok = true;
