@@ -10,6 +10,7 @@
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
+#include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -63,6 +64,7 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("ST", st::CreateStartupTunerWindow);
   // File tools
   RegisterModule("FW", fw::CreateFileWiperWindow);
   RegisterModule("FSJ", fsj::CreateSplitterWindow);

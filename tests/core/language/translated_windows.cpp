@@ -10,6 +10,9 @@
 #include "filetools/wipe/fw_options.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "tuning/startup/st_form.h"
+#include "tuning/startup/st_new.h"
+#include "tuning/startup/st_result.h"
 
 namespace qz::test {
 
@@ -31,6 +34,17 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_ST", [] { return std::unique_ptr<ui::Component>(new st::TForm_ST(nullptr)); }},
+      {"TForm_ST_Result",
+       [] {
+         return std::unique_ptr<ui::Component>(
+             new st::TForm_ST_Result(nullptr, st::SystemStartupStore(), st::StartupPlaces{}));
+       }},
+      {"TForm_ST_New",
+       [] {
+         static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
+         return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
+       }},
       // File tools
       {"TForm_FW", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW(nullptr)); }},
       {"TForm_FW_Options", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW_Options(nullptr)); }},
