@@ -253,7 +253,8 @@ Controls (by component Name; windowed or windowless)
   set-text ALIAS NAME TEXT [timeout=S]
                                    waits until the edit is visible and enabled,
                                    sets its text (WM_SETTEXT), then sends its
-                                   parent the edit's change notification
+                                   parent the edit's change notification (a
+                                   file-name or spin edit: its edit part)
   move-mouse X Y                   moves the cursor (screen coordinates)
 System dialogs (a dialog bound with wait-window ... class=#32770)
   set-text-id ALIAS ID TEXT [timeout=S]
@@ -923,6 +924,8 @@ void Driver::CmdSetText(const std::vector<std::string>& a) {
   });
   if (!ok) throw Failure("cannot set the text of " + a[2] + ": " + last);
   if (!c.hwnd) throw Failure(a[2] + " has no window of its own, so it holds no text to set");
+  // A composite control (a file-name or spin edit) takes the text in its edit part.
+  if (HWND edit = FindWindowExW(c.hwnd, nullptr, L"Edit", nullptr)) c.hwnd = edit;
   // WM_SETTEXT carries its string across processes; the notification is
   // what the user's typing would send, so the program reacts as to typing
   // (a multi-line edit sends none for WM_SETTEXT itself).
@@ -943,9 +946,10 @@ void Driver::CmdSetText(const std::vector<std::string>& a) {
 // ---- system dialogs ------------------------------------------------------
 
 namespace {
-// The first enabled, visible control with the id among the window's
-// descendants (file dialogs nest their controls).
+// The dialog's own control with the id, else the first enabled, visible
+// one among its descendants (file dialogs may nest their controls).
 HWND FindDialogItem(HWND dialog, int id) {
+  if (HWND own = GetDlgItem(dialog, id); own && IsWindowVisible(own) && IsWindowEnabled(own)) return own;
   struct Search {
     int id;
     HWND found;
