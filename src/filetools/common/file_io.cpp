@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "core/disk.h"
 #include "core/text.h"
 
 namespace qz::ft {
@@ -27,27 +28,16 @@ std::wstring FinalPath(HANDLE h) {
   return buf;
 }
 
-// The full path with its long names (as far as they exist).
+}  // namespace
+
 std::wstring FullLongPath(const std::string& path) {
-  std::wstring w = Widen(path);
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) return w;
-    if (n < full.size()) {
-      full.resize(n);
-      break;
-    }
-    full.assign(n + 1, L'\0');
-  }
+  const std::wstring full = Widen(ExpandFileName(path));
   std::wstring longer(full.size() + MAX_PATH, L'\0');
   DWORD n = GetLongPathNameW(full.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
   if (n == 0 || n >= longer.size()) return full;
   longer.resize(n);
   return longer;
 }
-
-}  // namespace
 
 bool HandleIsPath(HANDLE h, const std::string& path) {
   BY_HANDLE_FILE_INFORMATION info;

@@ -51,6 +51,10 @@ class FileSystem {
 // The real one (Win32).
 FileSystem& RealFileSystem();
 
+// The full path (GetFullPathNameW) with its long names (GetLongPathNameW)
+// as far as they exist.
+std::wstring FullLongPath(const std::string& path);
+
 // True when the open handle is the file `path` names: not a folder or
 // reparse point, and its final path equals the full long form of `path`
 // (without regard to case).

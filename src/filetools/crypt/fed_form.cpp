@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "filetools/common/tool_window.h"
 #include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
@@ -9,22 +10,6 @@
 namespace qz::fed {
 
 namespace {
-
-ui::RadioButton* Choice(ui::TabSheet* page, const char* name, const char* caption, int top) {
-  auto* r = new ui::RadioButton(page, name, caption);
-  r->SetBounds(40, top, 560, 22);
-  r->SetTabStop(true);
-  r->Tag = 1;
-  return r;
-}
-
-ui::FilenameEdit* FileEdit(ui::TabSheet* page, const char* name, const std::string& filter) {
-  auto* e = new ui::FilenameEdit(page, name);
-  e->SetBounds(16, 92, 608, 23);
-  e->Filter = filter;
-  e->SetTabStop(true);
-  return e;
-}
 
 ui::LabeledEdit* Password(ui::TabSheet* page, const char* name, const char* caption, int top) {
   auto* e = new ui::LabeledEdit(page, name);
@@ -34,12 +19,6 @@ ui::LabeledEdit* Password(ui::TabSheet* page, const char* name, const char* capt
   e->SetTabStop(true);
   e->Tag = 1;
   return e;
-}
-
-ui::ProgressBar* Bar(ui::TabSheet* page, const char* name) {
-  auto* b = new ui::ProgressBar(page, name);
-  b->SetBounds(16, 80, 608, 20);
-  return b;
 }
 
 }  // namespace
@@ -56,8 +35,9 @@ TForm_Cryptor::TForm_Cryptor(ui::Component* owner)
       "Verschlüsseln Sie eine Datei mit einem Passwort, so dass nur lesen kann, wer das Passwort kennt, und "
       "entschlüsseln Sie sie später wieder.<br><br><b>Was möchten Sie tun?</b>",
       48, 80);
-  RadioButton_Crypt = Choice(TabSheet_Start, "RadioButton_Crypt", "Eine Datei verschlüsseln", 140);
-  RadioButton_Decrypt = Choice(TabSheet_Start, "RadioButton_Decrypt", "Eine verschlüsselte Datei entschlüsseln", 170);
+  RadioButton_Crypt = ft::AddChoice(TabSheet_Start, "RadioButton_Crypt", "Eine Datei verschlüsseln", 40, 140);
+  RadioButton_Decrypt =
+      ft::AddChoice(TabSheet_Start, "RadioButton_Decrypt", "Eine verschlüsselte Datei entschlüsseln", 40, 170);
   RadioButton_Crypt->SetChecked(true);
 
   // Page 1
@@ -68,7 +48,7 @@ TForm_Cryptor::TForm_Cryptor(ui::Component* owner)
                                    "Zeichen, Gross- und Kleinschreibung zählt). Die verschlüsselte Datei entsteht "
                                    "daneben mit der Endung <b>.crypted</b>.",
                                    40, 44);
-  JvFilenameEdit_CRYPT = FileEdit(TabSheet_Crypt1, "JvFilenameEdit_CRYPT", "*.*");
+  JvFilenameEdit_CRYPT = ft::AddFileEdit(TabSheet_Crypt1, "JvFilenameEdit_CRYPT", 92, "*.*");
   LabeledEdit_CRYPT_Password = Password(TabSheet_Crypt1, "LabeledEdit_CRYPT_Password", "Passwort:", 148);
   LabeledEdit_CRYPT_Password2 =
       Password(TabSheet_Crypt1, "LabeledEdit_CRYPT_Password2", "Passwort wiederholen:", 198);
@@ -81,7 +61,7 @@ TForm_Cryptor::TForm_Cryptor(ui::Component* owner)
   // Page 2
   TabSheet_Crypt2 = AddWizardPage("TabSheet_Crypt2", "Crypt2");
   Label_Crypt2_Header = AddPageTitle(TabSheet_Crypt2, "Label_Crypt2_Header", "Die Datei wird verschlüsselt...");
-  ProgressBar_Crypt = Bar(TabSheet_Crypt2, "ProgressBar_Crypt");
+  ProgressBar_Crypt = ft::AddProgressBar(TabSheet_Crypt2, "ProgressBar_Crypt");
 
   // Page 3
   TabSheet_Decrypt1 = AddWizardPage("TabSheet_Decrypt1", "Decrypt1");
@@ -91,14 +71,15 @@ TForm_Cryptor::TForm_Cryptor(ui::Component* owner)
                                      "Passwort ein. Ob das Passwort stimmt, zeigt sich erst, wenn die ganze Datei "
                                      "entschlüsselt ist.",
                                      40, 44);
-  JvFilenameEdit_DECRYPT = FileEdit(TabSheet_Decrypt1, "JvFilenameEdit_DECRYPT", "Crypted Files|*.crypted");
+  JvFilenameEdit_DECRYPT =
+      ft::AddFileEdit(TabSheet_Decrypt1, "JvFilenameEdit_DECRYPT", 92, "Crypted Files|*.crypted");
   LabeledEdit_DECRYPT_Password = Password(TabSheet_Decrypt1, "LabeledEdit_DECRYPT_Password", "Passwort:", 148);
 
   // Page 4
   TabSheet_Decrypt2 = AddWizardPage("TabSheet_Decrypt2", "Decrypt2");
   Label_Decrypt2_Header =
       AddPageTitle(TabSheet_Decrypt2, "Label_Decrypt2_Header", "Die Datei wird entschlüsselt...");
-  ProgressBar_Decrypt = Bar(TabSheet_Decrypt2, "ProgressBar_Decrypt");
+  ProgressBar_Decrypt = ft::AddProgressBar(TabSheet_Decrypt2, "ProgressBar_Decrypt");
 }
 
 void TForm_Cryptor::ModuleCreate() { ShowStart(); }
@@ -118,9 +99,7 @@ void TForm_Cryptor::ShowFirstPage(int page) {
   Button_Close->SetVisible(true);
 }
 
-void TForm_Cryptor::Working(int page, ui::ProgressBar* bar, int64_t maximum) {
-  bar->SetRange(0, maximum);
-  bar->SetPosition(0);
+void TForm_Cryptor::Working(int page) {
   ShowPage(page);
   Button_Zurueck->SetVisible(false);
   Button_Weiter->SetVisible(false);
@@ -147,41 +126,30 @@ void TForm_Cryptor::BackClick() {
 void TForm_Cryptor::EncryptFile() {
   RunWork([&] {
     bool started = false;
-    ft::RunHooks hooks{[&](int64_t maximum) {
-                         started = true;
-                         Working(2, ProgressBar_Crypt, maximum);
-                       },
-                       [this](int64_t position) { ProgressBar_Crypt->SetPosition(position); }};
     const EncryptStatus s = engine_.Encrypt({JvFilenameEdit_CRYPT->FileName(), LabeledEdit_CRYPT_Password->Text(),
                                              LabeledEdit_CRYPT_Password2->Text(), CheckBox_DeleteOrginal->Checked()},
-                                            hooks);
+                                            ft::BarHooks(ProgressBar_Crypt, [this] { Working(2); }, started));
     // A refused input keeps the page; everything after the checks ends at the start.
     if (started || s == EncryptStatus::Error) ShowStart();
-    const ft::Message m = EncryptMessage(s);
-    if (!m.Text.empty()) Message(m.Text, m.Kind);
+    ft::ShowOutcome(*this, EncryptMessage(s));
   });
 }
 
 void TForm_Cryptor::DecryptFile() {
   RunWork([&] {
     bool started = false;
-    ft::RunHooks hooks{[&](int64_t maximum) {
-                         started = true;
-                         Working(4, ProgressBar_Decrypt, maximum);
-                       },
-                       [this](int64_t position) { ProgressBar_Decrypt->SetPosition(position); }};
     DecryptRequest request{JvFilenameEdit_DECRYPT->FileName(), LabeledEdit_DECRYPT_Password->Text(),
                            [this](const std::string&) {
                              return Message(DecryptFileExistsQuestion(), MsgKind::Warning, MsgButtons::YesNo) ==
                                     IDYES;
                            }};
-    const DecryptStatus s = engine_.Decrypt(request, hooks);
+    const DecryptStatus s =
+        engine_.Decrypt(request, ft::BarHooks(ProgressBar_Decrypt, [this] { Working(4); }, started));
     if (s == DecryptStatus::WrongPassword)
       ShowFirstPage(3);
     else if (started || s == DecryptStatus::Error)
       ShowStart();
-    const ft::Message m = DecryptMessage(s);
-    if (!m.Text.empty()) Message(m.Text, m.Kind);
+    ft::ShowOutcome(*this, DecryptMessage(s));
   });
 }
 

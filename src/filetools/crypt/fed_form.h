@@ -78,7 +78,7 @@ class TForm_Cryptor : public cleaning::ModuleWindow {
  private:
   void ShowStart();
   void ShowFirstPage(int page);
-  void Working(int page, ui::ProgressBar* bar, int64_t maximum);
+  void Working(int page);
 
   CryptEngine engine_;
 };

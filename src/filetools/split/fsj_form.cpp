@@ -4,38 +4,14 @@
 
 #include "core/disk.h"
 #include "core/text.h"
+#include "filetools/common/tool_window.h"
 #include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 
 namespace qz::fsj {
 
-namespace {
-
-ui::RadioButton* Choice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
-                        int width) {
-  auto* r = new ui::RadioButton(parent, name, caption);
-  r->SetBounds(left, top, width, 22);
-  r->SetTabStop(true);
-  r->Tag = 1;
-  return r;
-}
-
-ui::FilenameEdit* FileEdit(ui::TabSheet* page, const char* name, int top) {
-  auto* e = new ui::FilenameEdit(page, name);
-  e->SetBounds(16, top, 608, 23);
-  e->Filter = "*.*";
-  e->SetTabStop(true);
-  return e;
-}
-
-ui::ProgressBar* Bar(ui::TabSheet* page, const char* name) {
-  auto* b = new ui::ProgressBar(page, name);
-  b->SetBounds(16, 80, 608, 20);
-  return b;
-}
-
-}  // namespace
+using ft::AddChoice;
 
 TForm_Splitter::TForm_Splitter(ui::Component* owner)
     : ModuleWindow(owner, "TForm_Splitter", {.Code = "FSJ", .Title = "File Splitter & Joiner", .Group = "File-Tools"}) {
@@ -48,9 +24,9 @@ TForm_Splitter::TForm_Splitter(ui::Component* owner)
       "verteilen, und fügen Sie die Teilstücke später wieder zur Orginaldatei zusammen.<br><br>"
       "<b>Was möchten Sie tun?</b>",
       48, 80);
-  RadioButton_Split = Choice(TabSheet_Start, "RadioButton_Split", "Eine Dateien teilen (splitten)", 40, 140, 560);
+  RadioButton_Split = AddChoice(TabSheet_Start, "RadioButton_Split", "Eine Dateien teilen (splitten)", 40, 140, 560);
   RadioButton_Join =
-      Choice(TabSheet_Start, "RadioButton_Join", "Geteilte Dateie zusammenfügen (joinen)", 40, 170, 560);
+      AddChoice(TabSheet_Start, "RadioButton_Join", "Geteilte Dateie zusammenfügen (joinen)", 40, 170, 560);
   RadioButton_Split->SetChecked(true);
 
   // Page 1
@@ -61,19 +37,19 @@ TForm_Splitter::TForm_Splitter(ui::Component* owner)
                                    "Teilstücke. Die Teilstücke werden neben der Datei gespeichert, die Datei selbst "
                                    "bleibt erhalten.",
                                    40, 32);
-  JvFilenameEdit_SPLIT = FileEdit(TabSheet_Split1, "JvFilenameEdit_SPLIT", 80);
+  JvFilenameEdit_SPLIT = ft::AddFileEdit(TabSheet_Split1, "JvFilenameEdit_SPLIT", 80, "*.*");
   GroupBox_SplitSize = new ui::GroupBox(TabSheet_Split1, "GroupBox_SplitSize", "Maximale Grösse der Teilstücke");
   GroupBox_SplitSize->SetBounds(16, 116, 608, 150);
   GroupBox_SplitSize->Tag = 1;
-  RadioButton_SplitDISK = Choice(GroupBox_SplitSize, "RadioButton_SplitDISK", "Diskette (1,44 MB)", 16, 22, 270);
-  RadioButton_Split10 = Choice(GroupBox_SplitSize, "RadioButton_Split10", "10 MB", 16, 52, 270);
-  RadioButton_Split100 = Choice(GroupBox_SplitSize, "RadioButton_Split100", "100 MB", 16, 82, 270);
+  RadioButton_SplitDISK = AddChoice(GroupBox_SplitSize, "RadioButton_SplitDISK", "Diskette (1,44 MB)", 16, 22, 270);
+  RadioButton_Split10 = AddChoice(GroupBox_SplitSize, "RadioButton_Split10", "10 MB", 16, 52, 270);
+  RadioButton_Split100 = AddChoice(GroupBox_SplitSize, "RadioButton_Split100", "100 MB", 16, 82, 270);
   RadioButton_Split650 =
-      Choice(GroupBox_SplitSize, "RadioButton_Split650", "74 Minuten CD-ROM (650 MB)", 300, 22, 290);
+      AddChoice(GroupBox_SplitSize, "RadioButton_Split650", "74 Minuten CD-ROM (650 MB)", 300, 22, 290);
   RadioButton_Split700 =
-      Choice(GroupBox_SplitSize, "RadioButton_Split700", "80 Minuten CD-ROM (700 MB)", 300, 52, 290);
+      AddChoice(GroupBox_SplitSize, "RadioButton_Split700", "80 Minuten CD-ROM (700 MB)", 300, 52, 290);
   RadioButton_SplitUSER =
-      Choice(GroupBox_SplitSize, "RadioButton_SplitUSER", "Benutzerdefinierte Grösse", 300, 82, 290);
+      AddChoice(GroupBox_SplitSize, "RadioButton_SplitUSER", "Benutzerdefinierte Grösse", 300, 82, 290);
   RadioButton_SplitDISK->SetChecked(true);
   JvSpinEdit_SplitMB = new ui::SpinEdit(GroupBox_SplitSize, "JvSpinEdit_SplitMB");
   JvSpinEdit_SplitMB->SetBounds(318, 112, 100, 23);
@@ -86,7 +62,7 @@ TForm_Splitter::TForm_Splitter(ui::Component* owner)
   // Page 2
   TabSheet_Split2 = AddWizardPage("TabSheet_Split2", "Split2");
   Label_Split2_Header = AddPageTitle(TabSheet_Split2, "Label_Split2_Header", "Die Datei wird geteilt...");
-  ProgressBar_Split = Bar(TabSheet_Split2, "ProgressBar_Split");
+  ProgressBar_Split = ft::AddProgressBar(TabSheet_Split2, "ProgressBar_Split");
 
   // Page 3
   TabSheet_Join1 = AddWizardPage("TabSheet_Join1", "Join1");
@@ -95,7 +71,7 @@ TForm_Splitter::TForm_Splitter(ui::Component* owner)
                                   "Wählen Sie irgendein Teilstück der geteilten Datei (Endung .part00000, "
                                   ".part00001, ...). Die Orginaldatei entsteht neben den Teilstücken.",
                                   40, 32);
-  JvFilenameEdit_JOIN = FileEdit(TabSheet_Join1, "JvFilenameEdit_JOIN", 80);
+  JvFilenameEdit_JOIN = ft::AddFileEdit(TabSheet_Join1, "JvFilenameEdit_JOIN", 80, "*.*");
   JvFilenameEdit_JOIN->OnChange = [this] { JvFilenameEdit_JOINChange(); };
   GroupBox_JoinInfo = new ui::GroupBox(TabSheet_Join1, "GroupBox_JoinInfo", "Informationen zur ausgewählten Datei");
   GroupBox_JoinInfo->SetBounds(16, 116, 608, 110);
@@ -106,7 +82,7 @@ TForm_Splitter::TForm_Splitter(ui::Component* owner)
   // Page 4
   TabSheet_Join2 = AddWizardPage("TabSheet_Join2", "Join2");
   Label_Join2_Header = AddPageTitle(TabSheet_Join2, "Label_Join2_Header", "Die Datei wird zusammengefügt...");
-  ProgressBar_Join = Bar(TabSheet_Join2, "ProgressBar_Join");
+  ProgressBar_Join = ft::AddProgressBar(TabSheet_Join2, "ProgressBar_Join");
 }
 
 int64_t TForm_Splitter::PartSize() const {
@@ -130,9 +106,7 @@ void TForm_Splitter::ShowStart() {
   Button_Zurueck->SetEnabled(false);
 }
 
-void TForm_Splitter::Working(int page, ui::ProgressBar* bar, int64_t maximum) {
-  bar->SetRange(0, maximum);
-  bar->SetPosition(0);
+void TForm_Splitter::Working(int page) {
   ShowPage(page);
   EnableButtons(false);
   Invalidate();
@@ -173,18 +147,13 @@ void TForm_Splitter::SplitFile() {
   const int64_t partSize = PartSize();
   RunWork([&] {
     bool started = false;
-    ft::RunHooks hooks{[&](int64_t maximum) {
-                         started = true;
-                         Working(2, ProgressBar_Split, maximum);
-                       },
-                       [this](int64_t part) { ProgressBar_Split->SetPosition(part); }};
-    const SplitOutcome o = engine_.Split(JvFilenameEdit_SPLIT->FileName(), partSize, hooks);
+    const SplitOutcome o = engine_.Split(JvFilenameEdit_SPLIT->FileName(), partSize,
+                                         ft::BarHooks(ProgressBar_Split, [this] { Working(2); }, started));
     if (o.Status == SplitStatus::Success || o.Status == SplitStatus::Stopped)
       ShowStart();
     else if (started)
       BackToPage(1);
-    const ft::Message m = SplitMessage(o);
-    if (!m.Text.empty()) Message(m.Text, m.Kind);
+    ft::ShowOutcome(*this, SplitMessage(o));
   });
 }
 
@@ -200,18 +169,12 @@ void TForm_Splitter::JoinFiles() {
     return;
   RunWork([&] {
     bool started = false;
-    ft::RunHooks hooks{[&](int64_t maximum) {
-                         started = true;
-                         Working(4, ProgressBar_Join, maximum);
-                       },
-                       [this](int64_t part) { ProgressBar_Join->SetPosition(part); }};
-    const JoinOutcome o = engine_.Join(target, hooks);
+    const JoinOutcome o = engine_.Join(target, ft::BarHooks(ProgressBar_Join, [this] { Working(4); }, started));
     if (o.Status == JoinStatus::Success || o.Status == JoinStatus::Stopped)
       ShowStart();
     else if (started)
       BackToPage(3);
-    const ft::Message m = JoinMessage(o);
-    if (!m.Text.empty()) Message(m.Text, m.Kind);
+    ft::ShowOutcome(*this, JoinMessage(o));
   });
 }
 

@@ -88,7 +88,7 @@ class TForm_Splitter : public cleaning::ModuleWindow {
 
  private:
   void ShowStart();
-  void Working(int page, ui::ProgressBar* bar, int64_t maximum);
+  void Working(int page);
   void BackToPage(int page);
   void EnableButtons(bool on);
 

@@ -4,6 +4,7 @@
 
 #include "core/globals.h"
 #include "filetools/common/engine.h"
+#include "filetools/common/tool_window.h"
 #include "filetools/wipe/fw_options.h"
 #include "ui/dialogs.h"
 #include "ui/form_translation.h"
@@ -25,15 +26,12 @@ TForm_FW::TForm_FW(ui::Component* owner)
       "und gelöscht. Vernichtete Dateien lassen sich mit keinem Programm wiederherstellen.<br><br>"
       "<b>Was möchten Sie tun?</b>",
       48, 80);
-  auto choice = [this](ui::RadioButton*& r, const char* name, const char* caption, int top) {
-    r = new ui::RadioButton(TabSheet_Start, name, caption);
-    r->SetBounds(40, top, 560, 22);
-    r->SetTabStop(true);
-    r->Tag = 1;
-  };
-  choice(RadioButton_FilesFolder, "RadioButton_FilesFolder", "Dateien und Ordner vernichten", 140);
-  choice(RadioButton_RecycleBin, "RadioButton_RecycleBin", "Inhalt des Papierkorbs vernichten", 170);
-  choice(RadioButton_Options, "RadioButton_Options", "Einstellungen, Löschmethode bearbeiten", 200);
+  RadioButton_FilesFolder =
+      ft::AddChoice(TabSheet_Start, "RadioButton_FilesFolder", "Dateien und Ordner vernichten", 40, 140);
+  RadioButton_RecycleBin =
+      ft::AddChoice(TabSheet_Start, "RadioButton_RecycleBin", "Inhalt des Papierkorbs vernichten", 40, 170);
+  RadioButton_Options =
+      ft::AddChoice(TabSheet_Start, "RadioButton_Options", "Einstellungen, Löschmethode bearbeiten", 40, 200);
   RadioButton_FilesFolder->SetChecked(true);
 
   // Page 1

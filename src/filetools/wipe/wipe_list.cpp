@@ -5,6 +5,7 @@
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/text.h"
+#include "filetools/common/file_io.h"
 
 namespace qz::fw {
 
@@ -37,26 +38,7 @@ std::string ChildKey(const std::string& folderKey, std::string_view name) {
 }  // namespace
 
 std::string WipeListKey(const std::string& path) {
-  std::wstring w = Widen(path);
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) {
-      full = w;
-      break;
-    }
-    if (n < full.size()) {
-      full.resize(n);
-      break;
-    }
-    full.assign(n + 1, L'\0');
-  }
-  std::wstring longer(full.size() + MAX_PATH, L'\0');
-  DWORD n = GetLongPathNameW(full.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
-  if (n > 0 && n < longer.size()) {
-    longer.resize(n);
-    full = longer;
-  }
+  std::wstring full = ft::FullLongPath(path);
   if (full.size() > 3 && full.back() == L'\\') full.pop_back();
   CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
   return Narrow(full);
