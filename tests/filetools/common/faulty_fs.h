@@ -28,6 +28,7 @@ class FaultyFileSystem : public FileSystem {
   std::optional<std::string> flushError;
   std::optional<std::string> renameError;  // by the source path
   std::optional<std::string> deleteError;
+  std::optional<std::string> attributesError;  // setting attributes fails
   // Told of every file created (before anything is written to it).
   std::function<void(const std::string& path)> onCreate;
   // Sees (and may change) every buffer read from a file.
@@ -89,6 +90,11 @@ class FaultyFileSystem : public FileSystem {
     ++deletes;
     if (Hits(deleteError, path)) return false;
     return FileSystem::Delete(path);
+  }
+
+  bool SetAttributes(const std::string& path, DWORD attributes) override {
+    if (Hits(attributesError, path)) return false;
+    return FileSystem::SetAttributes(path, attributes);
   }
 
   static bool Hits(const std::optional<std::string>& fault, const std::string& path) {

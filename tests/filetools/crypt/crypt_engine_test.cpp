@@ -94,6 +94,12 @@ TEST_F(CryptEngineTest, EncryptChecksBeforeTouchingAnything) {
   EXPECT_EQ(e.Encrypt({source, std::string(17, 'a'), std::string(17, 'a'), false}), EncryptStatus::PasswordLength);
   EXPECT_EQ(e.Encrypt({source, "test1234", "test1235", false}), EncryptStatus::PasswordsNotSame);
   EXPECT_EQ(e.Encrypt({source, "ab\xE4\xB8\xAD" "cd", "ab\xE4\xB8\xAD" "cd", false}), EncryptStatus::PasswordChars);
+  // Read with read-only sharing: a file someone may write meanwhile is not encrypted.
+  HANDLE writer = CreateFileW(Widen(source).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(e.Encrypt({source, "test1234", "test1234", true}), EncryptStatus::Error);
+  CloseHandle(writer);
   EXPECT_EQ(Listing(dir.path()), Names{"data.bin"});
 }
 

@@ -205,6 +205,7 @@ TEST_F(WipeTest, EveryStepsResultCounts) {
     bool renamed;         // the file is under a random name afterwards
     bool overwritten;     // its bytes are zeros
   } cases[] = {
+      {"failed attribute reset", [](FaultyFileSystem& fs) { fs.attributesError = "victim"; }, false, false},
       {"short write", [](FaultyFileSystem& fs) { fs.shortWrite = "victim"; fs.writeLimit = 3000; }, false, false},
       {"failed flush", [](FaultyFileSystem& fs) { fs.flushError = "victim"; }, false, true},
       {"failed rename", [](FaultyFileSystem& fs) { fs.renameError = "victim"; }, false, true},
@@ -360,7 +361,7 @@ TEST_F(WipeTest, LinksAreNeverWrittenThroughNorListed) {
   // never a file entry, unless it took a listed file's place afterwards.
   list.AddWipeEntry(nullptr, fx + "entries\\file-link.txt");
   EXPECT_EQ(list.AddWipeEntry(nullptr, fx + "entries\\dir-link"), nullptr);
-  tree.AddChild(nullptr, TWipeEntry{fx + "entries\\dir-link", 0});
+  tree.AddChild(nullptr, TWipeEntry{fx + "entries\\dir-link", 0, {}});
   // A folder holding a folder link: the link is neither listed nor removed.
   ASSERT_NE(list.AddWipeFolder(nullptr, fx + "folder\\F"), nullptr);
   EXPECT_EQ(list.AddWipeFolder(nullptr, fx + "entries\\dir-link"), nullptr);

@@ -36,23 +36,6 @@ class WipeListTest : public ::testing::Test {
   }
 };
 
-TEST_F(WipeListTest, DroppedFilesAreListedOnceInOrder) {
-  const std::string b = dir.Write("b.txt"), a = dir.Write("a-long-name.txt");
-  dir.MakeDir("folder");
-  wchar_t shortName[MAX_PATH] = {};
-  ASSERT_GT(GetShortPathNameW(Widen(a).c_str(), shortName, MAX_PATH), 0u);
-  ASSERT_NE(Narrow(shortName), a);
-  list.AddDropped({b, a, dir / "folder", UpperAscii(b), Narrow(shortName), dir / "sub\\..\\b.txt"});
-  EXPECT_EQ(Listed(), (Names{"b.txt", "a-long-name.txt"}));
-  EXPECT_TRUE(list.ContainsFile(dir / "B.TXT"));
-
-  // Removed from the list, it can come back.
-  tree.DeleteNode(tree.GetFirst());
-  EXPECT_FALSE(list.ContainsFile(b));
-  list.AddDropped({b});
-  EXPECT_EQ(Listed(), (Names{"a-long-name.txt", "b.txt"}));
-}
-
 TEST_F(WipeListTest, FoldersBecomeTreesAndAreListedOnce) {
   dir.Write("top\\t1.txt");
   dir.Write("top\\mid\\m1.txt");
@@ -72,22 +55,6 @@ TEST_F(WipeListTest, FoldersBecomeTreesAndAreListedOnce) {
   EXPECT_EQ(list.AddWipeEntry(nullptr, dir / "top\\mid\\M1.txt"), nullptr);
   EXPECT_EQ(list.AddWipeFolder(nullptr, dir / "none"), nullptr);
   EXPECT_EQ(tree.TotalCount(), 8u);
-}
-
-TEST_F(WipeListTest, AStopLeftFromAnEarlierRunDoesNotEmptyAFolder) {
-  dir.Write("F\\f1.txt");
-  AbortFlag = 1;
-  ui::VNode* f = list.AddWipeFolder(nullptr, dir / "F");
-  ASSERT_NE(f, nullptr);
-  EXPECT_EQ(tree.ChildCount(f), 1u);
-  EXPECT_EQ(AbortFlag, 0);
-}
-
-TEST_F(WipeListTest, LinkedFoldersAreNotAdded) {
-  const std::string fx = "C:\\qztests\\fixtures\\wipe\\entries\\dir-link";
-  ASSERT_TRUE(ft::test::Exists(fx)) << "fixtures.sh create has not run";
-  EXPECT_EQ(list.AddWipeFolder(nullptr, fx), nullptr);
-  EXPECT_TRUE(tree.IsEmpty());
 }
 
 TEST(RecycleBin, BookkeepingIsLeftOutAndNothingElse) {
