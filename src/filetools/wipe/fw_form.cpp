@@ -100,6 +100,9 @@ void TForm_FW::CreateModuleWindows() {
 }
 
 void TForm_FW::ModuleCreate() {
+  // This module's icon sits 8 pixels higher and 2 further left in the circle.
+  Image_HeaderIcon->SetBounds(Image_HeaderIcon->Left() - 2, Image_HeaderIcon->Top() - 8, Image_HeaderIcon->Width(),
+                              Image_HeaderIcon->Height());
   options_->LoadWiperOptions(SettingsRoot, SettingsKey);
   ShowStart();
 }

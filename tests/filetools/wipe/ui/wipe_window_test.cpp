@@ -13,6 +13,7 @@
 #include "filetools/common/window_fixture.h"
 #include "filetools/wipe/fw_form.h"
 #include "filetools/wipe/fw_options.h"
+#include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 #include "ui/vtree_view.h"
@@ -176,6 +177,9 @@ TEST_F(WipeWindowTest, PagesAndTheOptionsDialog) {
   EXPECT_FALSE(w->Button_Zurueck->Enabled());
   EXPECT_FALSE(w->Button_Cancel->Visible());
   EXPECT_EQ(w->Button_Cancel->Left(), w->Button_Close->Left());
+  EXPECT_EQ(w->Image_HeaderIcon->Left(), 14);
+  EXPECT_EQ(w->Image_HeaderIcon->Top(), 8);
+  EXPECT_FALSE(w->Image_HeaderIcon->Picture().Empty());
   int shown = 0;
   cleaning::SetModalHook([&](ui::Form& f) {
     EXPECT_EQ(&f, w->Options());
