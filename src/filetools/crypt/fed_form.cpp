@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "filetools/common/tool_window.h"
+#include "filetools/filetools_group.h"
 #include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
@@ -25,7 +26,7 @@ ui::LabeledEdit* Password(ui::TabSheet* page, const char* name, const char* capt
 
 TForm_Cryptor::TForm_Cryptor(ui::Component* owner)
     : ModuleWindow(owner, "TForm_Cryptor",
-                   {.Code = "FED", .Title = "File Encrypter & Decrypter", .Group = "File-Tools"}) {
+                   {.Code = "FED", .Title = "File Encrypter & Decrypter", .Group = filetools::kGroup}) {
   // Page 0
   TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
   Label_Start_Header =

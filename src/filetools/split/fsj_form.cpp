@@ -5,6 +5,7 @@
 #include "core/disk.h"
 #include "core/text.h"
 #include "filetools/common/tool_window.h"
+#include "filetools/filetools_group.h"
 #include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
@@ -14,7 +15,8 @@ namespace qz::fsj {
 using ft::AddChoice;
 
 TForm_Splitter::TForm_Splitter(ui::Component* owner)
-    : ModuleWindow(owner, "TForm_Splitter", {.Code = "FSJ", .Title = "File Splitter & Joiner", .Group = "File-Tools"}) {
+    : ModuleWindow(owner, "TForm_Splitter",
+                   {.Code = "FSJ", .Title = "File Splitter & Joiner", .Group = filetools::kGroup}) {
   // Page 0
   TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
   Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim File Splitter & Joiner");

@@ -72,7 +72,8 @@ std::vector<FoundPart> FindParts(const std::string& base) {
     if (!std::all_of(digits.begin(), digits.end(), IsHexDigit)) continue;
     parts.push_back({static_cast<uint32_t>(std::stoul(digits, nullptr, 16)), f, EntrySize(f)});
   }
-  std::stable_sort(parts.begin(), parts.end(), [](const FoundPart& a, const FoundPart& b) { return a.Number < b.Number; });
+  std::stable_sort(parts.begin(), parts.end(),
+                   [](const FoundPart& a, const FoundPart& b) { return a.Number < b.Number; });
   return parts;
 }
 

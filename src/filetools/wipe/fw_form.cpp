@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "filetools/common/engine.h"
 #include "filetools/common/tool_window.h"
+#include "filetools/filetools_group.h"
 #include "filetools/wipe/fw_options.h"
 #include "ui/dialogs.h"
 #include "ui/form_translation.h"
@@ -16,7 +17,8 @@
 namespace qz::fw {
 
 TForm_FW::TForm_FW(ui::Component* owner)
-    : ModuleWindow(owner, "TForm_FW", {.Code = "FW", .Title = "File Wiper", .Group = "File-Tools", .HasCancel = true}) {
+    : ModuleWindow(owner, "TForm_FW",
+                   {.Code = "FW", .Title = "File Wiper", .Group = filetools::kGroup, .HasCancel = true}) {
   // Page 0
   TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
   Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim File Wiper");

@@ -142,7 +142,9 @@ inline std::string ReadBytes(const std::string& path) {
   return out;
 }
 
-inline bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+inline bool Exists(const std::string& path) {
+  return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Byte i = (7i + 3) mod 256.
 inline std::string Pattern(size_t size) {

@@ -278,7 +278,8 @@ TEST(CryptMessages, GermanDefaultsAndEnglishTranslation) {
   EXPECT_EQ(DecryptMessage(DecryptStatus::WrongPassword).Text,
             "Das Passwort war falsch! Bitte geben Sie das korrekte Passwort für diese Datei ein!");
   EXPECT_EQ(DecryptMessage(DecryptStatus::WrongPassword).Kind, MsgKind::Error);
-  TranslationList = {"[TForm_Cryptor]", "||MESSAGE_PasswordChars=The password contains characters that cannot be used.", "||END="};
+  TranslationList = {"[TForm_Cryptor]",
+                     "||MESSAGE_PasswordChars=The password contains characters that cannot be used.", "||END="};
   EXPECT_EQ(DecryptMessage(DecryptStatus::PasswordChars).Text, "The password contains characters that cannot be used.");
   EXPECT_EQ(EncryptMessage(EncryptStatus::PasswordChars).Text, "The password contains characters that cannot be used.");
 }

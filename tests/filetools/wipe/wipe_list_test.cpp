@@ -29,8 +29,8 @@ class WipeListTest : public ::testing::Test {
     Names out;
     for (ui::VNode* n = tree.GetFirst(); n; n = tree.GetNext(n)) {
       const TWipeEntry& e = tree.Data<TWipeEntry>(n);
-      out.push_back(std::string(tree.GetNodeLevel(n), ' ') + (e.IsFolder ? "[" : "") + e.Path.substr(dir.path().size()) +
-                    (e.IsFolder ? "]" : ""));
+      const std::string rel = e.Path.substr(dir.path().size());
+      out.push_back(std::string(tree.GetNodeLevel(n), ' ') + (e.IsFolder ? "[" + rel + "]" : rel));
     }
     return out;
   }
