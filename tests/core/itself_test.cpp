@@ -185,6 +185,13 @@ TEST(FileItself, WalksListOnlyFilesThatAreThemselves) {
   l.clear();
   FindFilesRecursive(kFiles, "*.*", l);
   EXPECT_EQ(Sorted(l), expected);
+  l.clear();
+  StringList subs;
+  ListFolder(kFiles, l, subs);
+  EXPECT_EQ(Sorted(l), expected);
+  std::vector<FoundFile> found;
+  FindFilesRecursive(kFiles, "*.tmp", found);
+  EXPECT_EQ(found.size(), 2u);
   // Through a folder link nothing is itself: the canary's files and folders
   // are never listed.
   l.clear();
@@ -192,6 +199,7 @@ TEST(FileItself, WalksListOnlyFilesThatAreThemselves) {
   FindFilesRecursive(kThroughLink, "*.tmp", l);
   FindFilesRecursive(kThroughLink + "sub\\", "*.*", l);
   ListSubfolders(kThroughLink, l);
+  ListFolder(kThroughLink, l, l);
   EXPECT_TRUE(l.empty()) << l.size() << " listed, first " << (l.empty() ? "" : l[0]);
 }
 

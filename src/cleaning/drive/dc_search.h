@@ -8,14 +8,22 @@
 #include <functional>
 #include <string>
 
+#include "cleaning/common/mb_format.h"
+#include "cleaning/common/recycle.h"
 #include "cleaning/drive/dc_settings.h"
 #include "cleaning/drive/scan_engine.h"
 #include "cleaning/frame/result_rules.h"
-#include "core/file_itself.h"
 #include "core/translation.h"
 #include "ui/vtree_model.h"
 
 namespace qz::dc {
+
+// The shared formatter and pre-recycle check (cleaning/common).
+using cleaning::CheckBeforeRecycle;
+using cleaning::FormatMB;
+using cleaning::FormatMBSummary;
+using cleaning::NumberFormat;
+using cleaning::RecycleCheck;
 
 // What the search takes from the options window.
 struct SearchSettings {
@@ -64,17 +72,6 @@ cleaning::EntryFacts DriveEntry(const ui::VTreeModel& tree, ui::VNode* n);
 // e.Totals counted from the tree (cleaning::CountTotals over DriveEntry).
 void RecomputeTotals(DriveScanEngine& e, ui::VTreeModel& tree);
 
-struct NumberFormat {
-  std::string Decimal = ".";
-  std::string Thousands = ",";
-  static NumberFormat User();  // the user's locale
-};
-// bytes / 1048576 with thousands separators and 3 decimals; from 10000 MB
-// on in exponent form with 4 significant digits ("1.235E4").
-std::string FormatMB(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
-// The summary's form: 2 decimals, no separators, exponent form from 10000 MB
-// ("1234.56", "1.235E4").
-std::string FormatMBSummary(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
 // Label_DC_Files: "marked / found".
 std::string FilesLabelText(const DriveScanEngine& e);
 // Label_DC_Bytes: "x MB / y MB".
@@ -104,17 +101,6 @@ std::string ApplyFileException(DriveScanEngine& e, ui::VTreeModel& tree, const D
 
 // ---- delete --------------------------------------------------------------
 
-// How an entry stands right before it goes to the Recycle Bin: Ready only for
-// a plain file with a name the shell takes safely, in a chain of plain
-// folders (no folder on the way became a link since the search), that is
-// itself (core/file_itself.h; NotItself: a link to a file) and whose name on
-// disk is exactly the listed name (a name that now reaches a twin differing
-// in case, or another file through a short name, means the listed file is
-// gone: Vanished). *check gets the core's look, with the identity that
-// confirms the recycle afterwards.
-enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable, NotItself };
-RecycleCheck CheckBeforeRecycle(const std::string& path, PathCheck* check = nullptr);
-
 struct DeleteHooks {
   TranslateFn Tr;
   std::function<void(const std::string& path, int64_t position)> OnFile;  // label + progress
@@ -122,11 +108,9 @@ struct DeleteHooks {
   std::function<bool(const std::string& path)> Recycle;  // test seam; the shell's quiet delete when empty
 };
 // Counters (FilesDeleted, BytesDeleted, DeleteErrors) and AbortFlag reset,
-// then every checked entry is checked again (CheckBeforeRecycle) and recycled:
-// a vanished file counts as deleted, anything else that is not a plain file
-// that is itself is an error and stays. A recycle is confirmed by the file's
-// identity taken right before it: an entry whose name afterwards reaches
-// another file counts as deleted and leaves the tree. Deleted entries leave the tree. Unless cancelled, empty sub-folders
+// then every checked entry is checked again and recycled: a vanished file
+// counts as deleted, anything else that is not a plain file is an error and
+// stays. Deleted entries leave the tree. Unless cancelled, empty sub-folders
 // of the temporary folders go (the folders themselves stay). Totals are
 // recomputed at the end.
 void DeleteMarkedFilesCore(DriveScanEngine& e, ui::VTreeModel& tree, const DriveCleanerOptions& options,
