@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/disk.h"
 #include "core/text.h"
 
 namespace qz {
@@ -53,7 +54,12 @@ bool SamePathW(const std::wstring& finalPath, const std::wstring& path) {
 // spelled in short (8.3) form ("C:\DOCUME~1\x.tmp", as some temporary-folder
 // settings give it): it names the folder whose long form it has. The last
 // part is never expanded: a short name there may stand for another file.
-bool ReachesPath(const std::wstring& finalPath, const std::wstring& path) {
+bool ReachesPath(const std::wstring& finalPath, const std::wstring& given) {
+  // A relative path names the file below the current folder, when it is one
+  // the system takes as written (no "." parts, trailing dots or wildcards).
+  std::wstring path = given;
+  const bool absolute = (given.size() >= 3 && given[1] == L':' && given[2] == L'\\') || given.rfind(L"\\\\", 0) == 0;
+  if (!absolute && IsShellSafePath(Narrow(given))) path = Widen(ExpandFileName(Narrow(given)));
   if (SamePathW(finalPath, path)) return true;
   const size_t slash = path.rfind(L'\\');
   if (slash == std::wstring::npos || path.find(L'~') >= slash) return false;

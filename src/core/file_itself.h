@@ -93,7 +93,9 @@ struct PathCheck {
 };
 
 // Opens the path without following links and tells what it reaches. A path
-// is a full path ("C:\a\b.txt", "\\server\share\b.txt").
+// is a full path ("C:\a\b.txt", "\\server\share\b.txt"); a relative one counts
+// from the current folder only when the system takes it as written
+// (IsShellSafePath: no "." parts, trailing dots or blanks, wildcards).
 PathCheck CheckPathItself(const std::string& path);
 bool IsFileItself(const std::string& path);
 // For folders: a trailing backslash is allowed ("C:\" stays a root).
