@@ -7,7 +7,10 @@
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
+#include "tuning/internet/it_form.h"
+#include "tuning/netquiet/nq_form.h"
 #include "tuning/startup/st_form.h"
+#include "tuning/wintools/win_progis.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -62,6 +65,9 @@ void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
+  RegisterModule("IT", it::CreateInternetTunerWindow);
+  RegisterModule("NQ", nq::CreateNetquietWindow);
+  RegisterModule("WIN", win::CreateWindowsToolsWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -11,6 +11,7 @@
 #include "cleaning/drive/dc_settings.h"
 #include "cleaning/drive/scan_engine.h"
 #include "cleaning/frame/result_rules.h"
+#include "core/number_format.h"
 #include "core/translation.h"
 #include "ui/vtree_model.h"
 
@@ -63,11 +64,6 @@ cleaning::EntryFacts DriveEntry(const ui::VTreeModel& tree, ui::VNode* n);
 // e.Totals counted from the tree (cleaning::CountTotals over DriveEntry).
 void RecomputeTotals(DriveScanEngine& e, ui::VTreeModel& tree);
 
-struct NumberFormat {
-  std::string Decimal = ".";
-  std::string Thousands = ",";
-  static NumberFormat User();  // the user's locale
-};
 // bytes / 1048576 with thousands separators and 3 decimals; from 10000 MB
 // on in exponent form with 4 significant digits ("1.235E4").
 std::string FormatMB(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
