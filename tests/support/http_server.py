@@ -59,7 +59,8 @@ BIG = big_body(BIG_SIZE)
 #   /speedtest/file.bin      size=N bytes (default 1 MiB), one pattern block
 #                            repeated (the benchmark's large body)
 #   /speedtest/stall.bin     announces size=N bytes, sends send=M of them and
-#                            then holds the connection without a word
+#                            then holds the connection without a word (with
+#                            hold=S: for S seconds, then sends the rest)
 #   /speedtest/count         tag=X: how many requests carried tag=X
 # Any request whose query holds tag=X is counted under X.
 
@@ -144,11 +145,18 @@ def speedtest_get(handler):
         handler.send_header("Content-Type", "application/octet-stream")
         handler.send_header("Content-Length", str(size))
         handler.end_headers()
+        body = big_body(size)
         try:
-            handler.wfile.write(big_body(send))
+            handler.wfile.write(body[:send])
             handler.wfile.flush()
+            if "hold" in q:
+                time.sleep(float(q["hold"]))
+                handler.wfile.write(body[send:])
+                handler.wfile.flush()
+                return True
         except (BrokenPipeError, ConnectionResetError):
-            pass
+            handler.close_connection = True
+            return True
         speedtest_hold(handler)
     else:
         handler.send_body(404, b"unknown path", "text/plain")

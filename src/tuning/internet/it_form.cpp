@@ -116,10 +116,10 @@ TForm_IT::TForm_IT(ui::Component* owner, std::optional<TcpPlaces> places, PlugIn
   JvLinkLabel_PlugIns = AddPageText(
       TabSheet_PlugIns, "JvLinkLabel_PlugIns",
       "Diese PlugIns lädt der Internet Explorer bei jedem Start. Wählen Sie eines und klicken Sie auf "
-      "<b>Entfernen</b>, damit es nicht mehr geladen wird.",
-      40, 22);
+      "\"Entfernen\", damit es nicht mehr geladen wird.",
+      40, 32);
   ListView_PlugIns = new ui::ListView(TabSheet_PlugIns, "ListView_PlugIns");
-  ListView_PlugIns->SetBounds(16, 64, 608, 232);
+  ListView_PlugIns->SetBounds(16, 76, 608, 220);
   ListView_PlugIns->AddColumn("Name", 200);
   ListView_PlugIns->AddColumn("DLL - Datei", 256);
   ListView_PlugIns->AddColumn("CLSID", 120);
@@ -329,7 +329,7 @@ void TForm_IT::SpeedTestTick() {
   ProgressBar_ITTest->SetRange(0, total > 0 ? total : static_cast<int64_t>(received));
   ProgressBar_ITTest->SetPosition(static_cast<int64_t>(received));
   ProgressBar_ITTest->Update();
-  Label_ITTest_Rate->SetCaption(speed_->CurrentRate());
+  Label_ITTest_Rate->SetCaption(RateText(received, speed_->ElapsedSeconds()));
 }
 
 void TForm_IT::Button_ITTest_AbortClick() {

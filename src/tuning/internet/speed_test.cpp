@@ -136,10 +136,6 @@ double SpeedTest::ElapsedSeconds() const {
   return static_cast<double>((ended_ >= 0 ? ended_ : Now()) - started_) / 1000.0;
 }
 
-std::string SpeedTest::CurrentRate(const NumberFormat& nf) const {
-  return RateText(BytesReceived(), ElapsedSeconds(), nf);
-}
-
 std::string SpeedTest::FinalRate(const NumberFormat& nf) const {
   return RateText(finalBytes_, ElapsedSeconds(), nf);
 }

@@ -95,8 +95,7 @@ class SpeedTest : public ui::Component {
   int64_t BytesTotal() const;
   // Seconds since the test-file request started (to its end once it ended).
   double ElapsedSeconds() const;
-  // The average rate now, and the one computed when the test file ended.
-  std::string CurrentRate(const NumberFormat& nf = NumberFormat::User()) const;
+  // The average rate computed when the test file ended.
   std::string FinalRate(const NumberFormat& nf = NumberFormat::User()) const;
 
  private:

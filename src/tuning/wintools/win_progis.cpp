@@ -68,8 +68,9 @@ TForm_WinProgis::TForm_WinProgis(ui::Component* owner, std::optional<TOS> os)
     r.button->Tag = 1;
     r.button->OnClick = [this, i] { RunTool(i); };
     r.label = new ui::Label(TabSheet_Start, r.labelName, r.text);
-    r.label->SetBounds(192, top + 1, 420, 32);
+    r.label->SetAutoSize(false);
     r.label->SetWordWrap(true);
+    r.label->SetBounds(192, top + 1, 430, 32);
     r.label->Tag = 1;
     top += 56;
   }

@@ -110,6 +110,10 @@ int RunSelfTest() {
       {"set-text new Edit_Name \"QzE2E Link\"", true},
       {"set-text new Edit_Name \"\" timeout=5", true},
       {"set-text new Edit_Name", false},
+      {"select it ComboBox_Typ 4", true},
+      {"select it ComboBox_Typ", false},
+      {"ini-set C:\\p.ini ITTest file http://x/", true},
+      {"ini-set C:\\p.ini ITTest file", false},
       {"reg-expect HKCU\\X V sz data timeout=5", true},
       {"reg-expect HKCU\\X V missing timeout=5", true},
   };
