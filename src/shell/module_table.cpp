@@ -4,9 +4,11 @@
 #include <memory>
 
 #include "cleaning/drive/dc_form.h"
+#include "cleaning/registry/rc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
+#include "filetools/assoc/fa_form.h"
 #include "tuning/internet/it_form.h"
 #include "tuning/netquiet/nq_form.h"
 #include "tuning/startup/st_form.h"
@@ -64,6 +66,8 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("RC", rc::CreateRegistryCleanerWindow);
+  RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
   RegisterModule("IT", it::CreateInternetTunerWindow);
   RegisterModule("NQ", nq::CreateNetquietWindow);

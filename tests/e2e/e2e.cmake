@@ -26,3 +26,15 @@ foreach(t e2e_internet_tuner test_cleaning_drive)
     set_property(TEST ${t} APPEND PROPERTY RESOURCE_LOCK installed_project_ini)
   endif()
 endforeach()
+# The Internet Tuner's scenario plants a plug-in's class in HKCR.
+if(TEST e2e_internet_tuner)
+  set_property(TEST e2e_internet_tuner APPEND PROPERTY RESOURCE_LOCK qz_real_registry)
+endif()
+# The Registry Cleaner's scenario and its views test plant orphans in the
+# real registry of the sandbox and count what a search finds there.
+if(TEST test_cleaning_registry_views)
+  set_tests_properties(test_cleaning_registry_views PROPERTIES RESOURCE_LOCK qz_real_registry)
+endif()
+if(TEST e2e_registry_cleaner)
+  set_tests_properties(e2e_registry_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
+endif()

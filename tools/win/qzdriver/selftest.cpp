@@ -114,6 +114,9 @@ int RunSelfTest() {
       {"select it ComboBox_Typ", false},
       {"ini-set C:\\p.ini ITTest file http://x/", true},
       {"ini-set C:\\p.ini ITTest file", false},
+      {"run C:\\windows\\regedit.exe /s C:\\x.reg exit=0 timeout=30", true},
+      {"run", false},
+      {"reg-expect K \"\" expand \"%SystemRoot%\\x\"", true},
       {"reg-expect HKCU\\X V sz data timeout=5", true},
       {"reg-expect HKCU\\X V missing timeout=5", true},
   };
