@@ -44,17 +44,6 @@ constexpr uint64_t kErrorBodyLimit = 1024 * 1024;
 
 std::atomic<uint64_t> g_nextId{1};
 
-int64_t NowMs() {
-  static const LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<int64_t>(c.QuadPart * 1000 / freq.QuadPart);
-}
-
 UINT EventMessage() {
   static const UINT msg = RegisterWindowMessageW(L"QzHttpClientEvent");
   return msg;
@@ -194,7 +183,7 @@ struct HttpClient::Transfer {
   }
   void CountBytes(uint64_t n) {
     received.store(n);
-    const int64_t now = NowMs();
+    const int64_t now = CounterMs();
     if (now - lastProgressPost < kProgressIntervalMs) return;
     if (!progressPending.exchange(true)) {
       lastProgressPost = now;
@@ -324,14 +313,14 @@ int HttpClient::Transfer::ReadBody(HINTERNET request, bool toFile) {
   uint64_t got = 0;
   for (;;) {
     if (abandoned.load()) return kAbandoned;
-    const int64_t started = NowMs();
+    const int64_t started = CounterMs();
     DWORD n = 0;
     if (!InternetReadFile(request, buf.data(), want, &n)) {
       DWORD e = GetLastError();
       if (abandoned.load()) return kAbandoned;
       return Fail(kFailure, e, "Transfer broken: " + SystemMessage(e));
     }
-    const int64_t took = NowMs() - started;
+    const int64_t took = CounterMs() - started;
     if (abandoned.load()) return kAbandoned;
     if (n == 0) break;
     if (maxBody > 0 && got + n > maxBody) {

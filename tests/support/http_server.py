@@ -73,7 +73,9 @@ def speedtest_query(handler):
     return {k: v[0] for k, v in q.items()}
 
 
-def speedtest_hold(handler):
+def hold_connection(handler):
+    """Holds the connection open without a word until the client gives up
+    (ends early when the client closes the connection)."""
     deadline = time.time() + HANG_SECONDS
     while time.time() < deadline and not handler.server.stopping:
         readable, _, _ = select.select([handler.connection], [], [], 0.2)
@@ -157,7 +159,7 @@ def speedtest_get(handler):
         except (BrokenPipeError, ConnectionResetError):
             handler.close_connection = True
             return True
-        speedtest_hold(handler)
+        hold_connection(handler)
     else:
         handler.send_body(404, b"unknown path", "text/plain")
     return True
@@ -217,18 +219,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/error500":
             self.send_body(500, b"<html><body>500 Internal Server Error</body></html>", "text/html")
         elif path == "/hang":
-            # Hold the connection open without a word until the client gives up.
-            # Ends early when the client closes the connection.
-            deadline = time.time() + HANG_SECONDS
-            while time.time() < deadline and not self.server.stopping:
-                readable, _, _ = select.select([self.connection], [], [], 0.2)
-                if readable:
-                    try:
-                        if not self.connection.recv(4096):
-                            break
-                    except OSError:
-                        break
-            self.close_connection = True
+            hold_connection(self)
         elif path == "/slow.bin":
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")

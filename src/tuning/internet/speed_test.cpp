@@ -54,15 +54,7 @@ SpeedTest::SpeedTest(ui::Component* owner) : Component(owner, "SpeedTest") {
 std::string SpeedTest::ProjectIniPath() const { return ProjectIni.empty() ? qz::ProjectIniPath() : ProjectIni; }
 
 int64_t SpeedTest::Now() const {
-  if (Clock) return Clock();
-  static const LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<int64_t>(c.QuadPart * 1000 / freq.QuadPart);
+  return Clock ? Clock() : CounterMs();
 }
 
 SpeedTest::Step SpeedTest::Fetch(ui::HttpClient& client, const std::string& url, const std::string& file) {

@@ -28,33 +28,34 @@ class TcpEngine : public TcpTest {
     for (const std::string& sub : RegListSubKeys(HKEY_CURRENT_USER, key))
       Collect(key + "\\" + sub, rel.empty() ? sub : rel + "\\" + sub, out);
   }
-  std::string UndoText(int n) {
-    return qz::test::ReadFileText(AppDir + "\\Backups\\IT\\" + GetBackupUserFolder() + "\\undo " + std::to_string(n) +
-                                  ".REG");
-  }
 };
 
 using Set = std::set<std::string>;
+
+// A record in one line: "mtu W1500 rwin F2000000 ttl W32 http 2/4 flags pmtu bh sack 1323"
+// (W: Windows decides, F: fixed, M: (MTU-40)*4; a flag that is off is left out).
+std::string Shown(const TcpSettings& s) {
+  auto choice = [](bool fixed, bool mss = false) { return fixed ? "F" : mss ? "M" : "W"; };
+  std::string t = std::string("mtu ") + choice(s.mtuChoice == MtuChoice::Fixed) + std::to_string(s.mtu.value) +
+                  " rwin " + choice(s.rwinChoice == RwinChoice::Fixed, s.rwinChoice == RwinChoice::Mss) +
+                  std::to_string(s.rwin.value) + " ttl " + choice(s.ttlChoice == TtlChoice::Fixed) +
+                  std::to_string(s.ttl.value) + " http " + std::to_string(s.http11.value) + "/" +
+                  std::to_string(s.http10.value) + " flags";
+  if (s.pmtuDiscovery) t += " pmtu";
+  if (s.pmtuBlackHole) t += " bh";
+  if (s.sack) t += " sack";
+  if (s.tcp1323) t += " 1323";
+  return t;
+}
 
 TEST_F(TcpEngine, ReadingNt) {
   CleanSystem(true);
   TcpTuner t = Tuner();
   ASSERT_EQ(t.ListNetworkInterfaces(), StringList{"{ADAPTER-1}"});
+  auto read = [&] { return Shown(t.Read(t.ListNetworkInterfaces())); };
 
   // Nothing there: Windows decides everything; missing flags are Windows' own.
-  TcpSettings s = t.Read(t.ListNetworkInterfaces());
-  EXPECT_EQ(s.mtuChoice, MtuChoice::Windows);
-  EXPECT_EQ(s.mtu.value, 1500);
-  EXPECT_EQ(s.rwinChoice, RwinChoice::Windows);
-  EXPECT_EQ(s.rwin.value, 8760);
-  EXPECT_EQ(s.ttlChoice, TtlChoice::Windows);
-  EXPECT_EQ(s.ttl.value, 32);
-  EXPECT_EQ(s.http11.value, 2);
-  EXPECT_EQ(s.http10.value, 4);
-  EXPECT_TRUE(s.pmtuDiscovery);
-  EXPECT_FALSE(s.pmtuBlackHole);
-  EXPECT_TRUE(s.sack);
-  EXPECT_FALSE(s.tcp1323);
+  EXPECT_EQ(read(), "mtu W1500 rwin W8760 ttl W32 http 2/4 flags pmtu sack");
 
   // Present values, out of every dialog range, are kept whole.
   SetDword(places.interfaces, "MTU", 9000, "{ADAPTER-1}");
@@ -66,85 +67,49 @@ TEST_F(TcpEngine, ReadingNt) {
   SetDword(places.tcpip, "EnablePMTUBHDetect", 1);
   SetDword(places.tcpip, "SackOpts", 0);
   SetDword(places.tcpip, "Tcp1323Opts", 1);
-  s = t.Read(t.ListNetworkInterfaces());
-  EXPECT_EQ(s.mtuChoice, MtuChoice::Fixed);
-  EXPECT_EQ(s.mtu.value, 9000);
-  EXPECT_EQ(s.rwinChoice, RwinChoice::Fixed);
-  EXPECT_EQ(s.rwin.value, 2000000);
-  EXPECT_EQ(s.ttlChoice, TtlChoice::Fixed);
-  EXPECT_EQ(s.ttl.value, 300);
-  EXPECT_EQ(s.http11.value, 100);
-  EXPECT_EQ(s.http10.value, 4);
-  EXPECT_FALSE(s.pmtuDiscovery);
-  EXPECT_TRUE(s.pmtuBlackHole);
-  EXPECT_FALSE(s.sack);
-  EXPECT_TRUE(s.tcp1323);
-  EXPECT_FALSE(s.mtu.edited);
+  EXPECT_EQ(read(), "mtu F9000 rwin F2000000 ttl F300 http 100/4 flags bh 1323");
+  EXPECT_FALSE(t.Read(t.ListNetworkInterfaces()).mtu.edited);
 
-  // A non-numeric string or a long binary where a DWORD belongs reads as absent.
+  // A non-numeric string or a long binary where a DWORD belongs reads as
+  // absent; a decimal string is a number.
   SetText(places.tcpip, "DefaultTTL", "sixty-four");
   SetText(places.tcpip, "SackOpts", "yes");
   const uint8_t eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
   ASSERT_TRUE(RegWriteRaw(HKEY_CURRENT_USER, places.tcpip.key, "TcpWindowSize", REG_BINARY, eight, 8));
   ASSERT_TRUE(RegWriteRaw(HKEY_CURRENT_USER, places.tcpip.key, "EnablePMTUDiscovery", REG_BINARY, eight, 8));
-  SetText(places.tcpip, "Tcp1323Opts", "3");  // a decimal string is a number
-  s = t.Read(t.ListNetworkInterfaces());
-  EXPECT_EQ(s.ttlChoice, TtlChoice::Windows);
-  EXPECT_EQ(s.ttl.value, 32);
-  EXPECT_TRUE(s.sack);
-  EXPECT_EQ(s.rwinChoice, RwinChoice::Windows);
-  EXPECT_TRUE(s.pmtuDiscovery);
-  EXPECT_TRUE(s.tcp1323);
+  SetText(places.tcpip, "Tcp1323Opts", "3");
+  EXPECT_EQ(read(), "mtu F9000 rwin W8760 ttl W32 http 100/4 flags pmtu bh sack 1323");
 
   // Without an Interfaces key there is no adapter and the MTU is read from
   // the Interfaces key itself.
   ASSERT_TRUE(RegRemoveKey(HKEY_CURRENT_USER, places.interfaces.key));
   EXPECT_TRUE(t.ListNetworkInterfaces().empty());
   SetDword(places.interfaces, "MTU", 1400);
-  s = t.Read({});
-  EXPECT_EQ(s.mtuChoice, MtuChoice::Fixed);
-  EXPECT_EQ(s.mtu.value, 1400);
+  EXPECT_EQ(read(), "mtu F1400 rwin W8760 ttl W32 http 100/4 flags pmtu bh sack 1323");
 }
 
 TEST_F(TcpEngine, Reading9x) {
   CleanSystem(false);
   TcpTuner t = Tuner();
   ASSERT_EQ(t.ListNetworkInterfaces(), StringList{"0000"});
-  TcpSettings s = t.Read(t.ListNetworkInterfaces());
-  EXPECT_EQ(s.mtuChoice, MtuChoice::Windows);
-  EXPECT_TRUE(s.pmtuDiscovery);
-  EXPECT_FALSE(s.pmtuBlackHole);
-  EXPECT_TRUE(s.sack);
+  auto read = [&] { return Shown(t.Read(t.ListNetworkInterfaces())); };
+  EXPECT_EQ(read(), "mtu W1500 rwin W8760 ttl W32 http 2/4 flags pmtu sack");
 
-  SetText(TcpPlace{HKEY_CURRENT_USER, places.netTrans.key + "\\0000"}, "MaxMTU", " 1492 ");
+  const TcpPlace adapter{HKEY_CURRENT_USER, places.netTrans.key + "\\0000"};
+  SetText(adapter, "MaxMTU", " 1492 ");
   SetText(places.mstcp, "DefaultRcvWindow", "64240");
   SetText(places.mstcp, "DefaultTTL", "128");
   SetText(places.mstcp, "PMTUDiscovery", "0");
   SetText(places.mstcp, "PMTUBlackHoleDetect", "1");
   SetText(places.mstcp, "SackOpts", "0");
   SetDword(places.mstcp, "Tcp1323Opts", 3);
-  s = t.Read(t.ListNetworkInterfaces());
-  EXPECT_EQ(s.mtuChoice, MtuChoice::Fixed);
-  EXPECT_EQ(s.mtu.value, 1492);
-  EXPECT_EQ(s.rwinChoice, RwinChoice::Fixed);
-  EXPECT_EQ(s.rwin.value, 64240);
-  EXPECT_EQ(s.ttlChoice, TtlChoice::Fixed);
-  EXPECT_EQ(s.ttl.value, 128);
-  EXPECT_FALSE(s.pmtuDiscovery);
-  EXPECT_TRUE(s.pmtuBlackHole);
-  EXPECT_FALSE(s.sack);
-  EXPECT_TRUE(s.tcp1323);
+  EXPECT_EQ(read(), "mtu F1492 rwin F64240 ttl F128 http 2/4 flags bh 1323");
 
   // Texts that are no numbers: MTU and RWIN fixed at their defaults, the TTL left to Windows.
-  SetText(TcpPlace{HKEY_CURRENT_USER, places.netTrans.key + "\\0000"}, "MaxMTU", "auto");
+  SetText(adapter, "MaxMTU", "auto");
   SetText(places.mstcp, "DefaultRcvWindow", "big");
   SetText(places.mstcp, "DefaultTTL", "x");
-  s = t.Read(t.ListNetworkInterfaces());
-  EXPECT_EQ(s.mtuChoice, MtuChoice::Fixed);
-  EXPECT_EQ(s.mtu.value, 1500);
-  EXPECT_EQ(s.rwinChoice, RwinChoice::Fixed);
-  EXPECT_EQ(s.rwin.value, 8760);
-  EXPECT_EQ(s.ttlChoice, TtlChoice::Windows);
+  EXPECT_EQ(read(), "mtu F1500 rwin F8760 ttl W32 http 2/4 flags bh 1323");
 }
 
 // The whole registry below the places after each preset on a clean system.

@@ -191,27 +191,6 @@ TEST_F(ItWindow, ManualDialog) {
   EXPECT_EQ(Value(places.interfaces, "MTU", "{ADAPTER-1}"), "dword 1400");
 }
 
-TEST_F(ItWindow, AManualOkWithoutEditsOnACleanSystemWritesOnlyTheFlags) {
-  CleanSystem(true);
-  auto w = MakeWindow();
-  w->RadioButton_MANUELL->SetChecked(true);
-  cleaning::SetModalHook([&](ui::Form&) {
-    w->Manual()->Button_Ok->Click();
-    return w->Manual()->ModalResult();
-  });
-  boxes.answers = {IDYES};
-  w->Button_Weiter->Click();
-  ExpectPage(*w, kPageFinished);
-  RegSnapshot values;
-  for (const auto& [k, v] : State())
-    if (v != "key") values[k] = v;
-  EXPECT_EQ(values.size(), 4u) << SnapshotDiff({}, values);
-  EXPECT_EQ(Value(places.tcpip, "EnablePMTUDiscovery"), "dword 1");
-  EXPECT_EQ(Value(places.tcpip, "EnablePMTUBHDetect"), "dword 0");
-  EXPECT_EQ(Value(places.tcpip, "SackOpts"), "dword 1");
-  EXPECT_EQ(Value(places.tcpip, "Tcp1323Opts"), "dword 0");
-}
-
 TEST_F(ItWindow, APresetStartsFromTheRegistryNotFromUnappliedEdits) {
   CleanSystem(true);
   SetDword(places.tcpip, "EnablePMTUBHDetect", 1);
@@ -300,6 +279,16 @@ TEST_F(ItWindow, SpeedTestSuccessAndItsBox) {
 TEST_F(ItWindow, SpeedTestFailureAndAbort) {
   ASSERT_GT(ServerPort(), 0);
   auto w = MakeWindow();
+  // project.ini missing, then without an address: the English boxes.
+  w->Button_Start_Test->Click();
+  WriteFileBytes(dir / "project.ini", "[ITTest]\r\n");
+  w->Button_Start_Test->Click();
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(boxes.boxes[0].text, "Needed file\r" + (dir / "project.ini") + "\ris missing!");
+  EXPECT_EQ(boxes.boxes[1].text, "ITTest->URL is empty!");
+  ExpectPage(*w, kPageStart);
+  boxes.boxes.clear();
+
   // One failure box for a failed address fetch.
   WriteFileBytes(dir / "project.ini", "[ITTest]\r\nfile=" + Url("/missing.txt") + "\r\n");
   w->Button_Start_Test->Click();
