@@ -35,6 +35,7 @@ const CommandSpec kCommands[] = {
     {"select", 3, 4},
     {"ini-set", 4, 4},
     {"run", 1, -1},
+    {"set-text-id", 3, 4},      {"click-id", 2, 3},
 };
 
 const CommandSpec* FindSpec(const std::string& name) {
@@ -265,13 +266,19 @@ Controls (by component Name; windowed or windowless)
   set-text ALIAS NAME TEXT [timeout=S]
                                    waits until the edit is visible and enabled,
                                    sets its text (WM_SETTEXT), then sends its
-                                   parent the edit's change notification
+                                   parent the edit's change notification (a
+                                   file-name or spin edit: its edit part)
   select ALIAS NAME INDEX [timeout=S]
                                    waits until the combo box is visible and
                                    enabled, selects item INDEX (CB_SETCURSEL),
                                    then sends its parent the selection change
                                    notification (CBN_SELCHANGE)
   move-mouse X Y                   moves the cursor (screen coordinates)
+System dialogs (a dialog bound with wait-window ... class=#32770)
+  set-text-id ALIAS ID TEXT [timeout=S]
+                                   WM_SETTEXT to the dialog's control with that id
+                                   (at any depth; the Open dialog's file name is 1148)
+  click-id ALIAS ID [timeout=S]    BM_CLICK to the dialog's button with that id (1 = OK)
 Message boxes (top-level #32770 dialogs of the program)
   expect-box [text=T]... [lacks=T]... [caption=T] [timeout=S]
                                    binds the alias "box"; every text option
@@ -486,6 +493,10 @@ void Driver::Execute(const ScriptLine& line) {
                                     Widen(a[1]).c_str()))
       throw Failure("cannot write " + a[3] + " in [" + a[2] + "] of " + a[1] + " (error " +
                     std::to_string(GetLastError()) + ")");
+  } else if (cmd == "set-text-id") {
+    CmdSetTextId(a);
+  } else if (cmd == "click-id") {
+    CmdClickId(a);
   } else if (cmd == "list") {
     CmdList(a);
   } else if (cmd == "list-windows") {
@@ -976,6 +987,8 @@ void Driver::CmdSetText(const std::vector<std::string>& a) {
   SplitArgs s = SplitOptions(a, 4, {"timeout"});
   if (!s.positional.empty()) throw Failure("set-text ALIAS NAME TEXT [timeout=S]");
   ControlInfo c = WaitUsableControl(a, s, "set the text of");
+  // A composite control (a file-name or spin edit) takes the text in its edit part.
+  if (HWND edit = FindWindowExW(c.hwnd, nullptr, L"Edit", nullptr)) c.hwnd = edit;
   // WM_SETTEXT carries its string across processes; the notification is
   // what the user's typing would send, so the program reacts as to typing
   // (a multi-line edit sends none for WM_SETTEXT itself).
@@ -1008,6 +1021,55 @@ void Driver::CmdSelect(const std::vector<std::string>& a) {
   if (!parent || !SendMessageTimeoutW(parent, WM_COMMAND, wp, reinterpret_cast<LPARAM>(c.hwnd), SMTO_ABORTIFHUNG,
                                       5000, &r))
     throw Failure("the selection change of " + a[2] + " was not delivered");
+}
+
+// ---- system dialogs ------------------------------------------------------
+
+namespace {
+// The dialog's own control with the id, else the first enabled, visible
+// one among its descendants (file dialogs may nest their controls).
+HWND FindDialogItem(HWND dialog, int id) {
+  if (HWND own = GetDlgItem(dialog, id); own && IsWindowVisible(own) && IsWindowEnabled(own)) return own;
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (GetDlgCtrlID(h) != s->id || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
+        s->found = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+}  // namespace
+
+HWND Driver::DialogItem(const std::vector<std::string>& a, int optionsFrom) {
+  SplitArgs s = SplitOptions(a, optionsFrom, {"timeout"});
+  if (!s.positional.empty()) throw Failure("unexpected argument " + Quoted(s.positional[0]));
+  HWND dialog = Window(a[1]);
+  const int id = ToInt(a[2], "the control id");
+  HWND item = nullptr;
+  if (!WaitFor(TimeoutOf(s), [&] { return IsWindow(dialog) && (item = FindDialogItem(dialog, id)) != nullptr; }))
+    throw Failure("the dialog has no visible, enabled control with the id " + a[2]);
+  return item;
+}
+
+void Driver::CmdSetTextId(const std::vector<std::string>& a) {
+  HWND item = DialogItem(a, 4);
+  std::wstring text = Widen(a[3]);
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &r) ||
+      !r)
+    throw Failure("the control " + a[2] + " did not take the text");
+}
+
+void Driver::CmdClickId(const std::vector<std::string>& a) {
+  HWND item = DialogItem(a, 3);
+  PostMessageW(item, BM_CLICK, 0, 0);
 }
 
 // ---- message boxes ---------------------------------------------------

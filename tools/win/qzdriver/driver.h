@@ -67,6 +67,10 @@ class Driver {
   // Finds control a[2] of window a[1] and waits until it is visible and
   // enabled; it must have a window of its own.
   ControlInfo WaitUsableControl(const std::vector<std::string>& a, const SplitArgs& s, const char* what);
+  // System dialogs (the file dialogs): controls by their dialog id.
+  HWND DialogItem(const std::vector<std::string>& a, int optionsFrom);
+  void CmdSetTextId(const std::vector<std::string>& a);
+  void CmdClickId(const std::vector<std::string>& a);
   void CmdList(const std::vector<std::string>& a);
   void CmdListWindows();
   void CmdExpectBox(const std::vector<std::string>& a);
