@@ -54,6 +54,8 @@ Form::Form(Component* owner, std::string name) : WinControl(owner, nullptr, std:
 
 Form::~Form() {
   *alive_ = false;
+  if (hintWindow_) DestroyWindow(hintWindow_);
+  hintWindow_ = nullptr;
   if (OnDestroy) App().Guard(OnDestroy);
   if (App().mainForm_ == this) App().mainForm_ = nullptr;
   // The window goes while the form is still whole: its messages may reach it.
@@ -139,7 +141,12 @@ void Form::HandleCreated() {
   if (iconSmall_) SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall_));
 }
 
-void Form::HandleDestroying() { visible_ = false; }
+void Form::HandleDestroying() {
+  visible_ = false;
+  // The tooltip window is owned by ours and goes with it.
+  hintWindow_ = nullptr;
+  hintTools_.clear();
+}
 
 void Form::SetBounds(int left, int top, int width, int height) {
   if (width != width_ || height != height_) clientW_ = clientH_ = -1;
@@ -494,6 +501,57 @@ bool Form::PreTranslate(MSG& msg) {
   if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
     return IsDialogMessageW(Handle(), &msg) != FALSE;
   return false;
+}
+
+void Form::ShowHintTool(HWND window, const RECT& rect, const std::string& text, UINT msg, WPARAM wp, LPARAM lp) {
+  auto known = hintTools_.find(window);
+  if (text.empty() && known == hintTools_.end()) return;  // the common case: no hints here
+  if (!hintWindow_ && Handle()) {
+    hintWindow_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+  }
+  if (!hintWindow_) return;
+  std::wstring wide = Widen(text);
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = window;
+  ti.uId = 1;
+  ti.rect = rect;
+  ti.lpszText = wide.data();
+  if (text.empty()) {
+    SendMessageW(hintWindow_, TTM_POP, 0, 0);
+    SendMessageW(hintWindow_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
+    hintTools_.erase(known);
+    return;
+  }
+  if (known == hintTools_.end()) {
+    SendMessageW(hintWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    hintTools_[window] = text;
+  } else {
+    if (known->second != text) {
+      // Another control under the mouse: its hint waits for the delay again.
+      SendMessageW(hintWindow_, TTM_POP, 0, 0);
+      SendMessageW(hintWindow_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+      known->second = text;
+    }
+    SendMessageW(hintWindow_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+  MSG m{window, msg, wp, lp, GetMessageTime(), {}};
+  GetCursorPos(&m.pt);
+  SendMessageW(hintWindow_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+}
+
+void Form::ForgetHintTool(HWND window) {
+  auto known = hintTools_.find(window);
+  if (known == hintTools_.end()) return;
+  hintTools_.erase(known);
+  if (!hintWindow_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = window;
+  ti.uId = 1;
+  SendMessageW(hintWindow_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -2,10 +2,15 @@
 // buttons, the first-run notice, the "OCO" start and the faces it bakes.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <memory>
+#include <tuple>
 
 #include "core/help.h"
 #include "core/registry.h"
+#include "core/text.h"
 #include "skin/skin.h"
 #include "ui/help_router.h"
 #include "shell/shell_test_util.h"
@@ -67,6 +72,28 @@ TEST(MainWindow, BuildsFromTheInstalledSkinWithItsNamedComponents) {
   EXPECT_TRUE(PtInRegion(r, 320, 240));
   EXPECT_TRUE(PtInRegion(r, 20, 20));
   DeleteObject(r);
+}
+
+TEST(MainWindow, HeaderButtonsShowTheirTranslatedHintsAsTooltips) {
+  for (const auto& [lang, close, about] : {std::tuple<int, const char*, const char*>{1033, "Close", "About"},
+                                           {1031, "Schließen", "Über"}}) {
+    ShellGlobals g("shell_hints");
+    ShellGlobals::UseLanguage(lang);
+    auto w = test::BuildMainWindow();
+    auto hintAt = [&](const ui::Control* c) {
+      const RECT r = c->BoundsRect();
+      SendMessageW(w->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+      wchar_t text[128] = {};
+      TTTOOLINFOW ti{};
+      ti.cbSize = sizeof ti;
+      ti.lpszText = text;
+      if (!w->HintWindow() || !SendMessageW(w->HintWindow(), TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti)))
+        return std::string();
+      return Narrow(text);
+    };
+    EXPECT_EQ(hintAt(w->MorvekMouseImage3State_Close), close) << lang;
+    EXPECT_EQ(hintAt(w->MorvekMouseImage3State_About).rfind(about, 0), 0u) << lang;
+  }
 }
 
 TEST(MainWindow, SkinSectionsDecideVisibilityPositionAndSize) {

@@ -33,7 +33,6 @@ ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
   auto* l = new ui::Label(page, name);
   l->SetAutoSize(false);
   l->SetEndEllipsis(true);
-  l->SetShowAccelChar(false);
   l->SetBounds(16, top, 608, 16);
   return l;
 }
