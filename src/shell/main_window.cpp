@@ -178,6 +178,16 @@ std::function<void(TForm_ZAMO2&)>& TForm_ZAMO2::UpdateCheckHook() {
   return hook;
 }
 
+namespace {
+
+TMorvekMouseImage3State* NewImageButton(ui::WinControl* parent, const char* name, int l, int t, int w, int h) {
+  auto* b = new TMorvekMouseImage3State(parent, name);
+  b->SetBounds(l, t, w, h);
+  return b;
+}
+
+}  // namespace
+
 TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   SetBorderStyle(ui::FormBorder::None);
   SetClientSize(640, 480);
@@ -187,13 +197,17 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   tahoma.face = "Tahoma";
   tahoma.size = 8;
   SetFont(tahoma);
+  CreateWindowControls();
+  CreateMenuPage();
+  CreateAboutPage();
+  CreateInternetMenuPage();
+  CreateUpdatePage();
+  CreateHiddenComponents();
+  ConnectHandlers();
+}
 
-  auto button3 = [](ui::WinControl* parent, const char* name, int l, int t, int w, int h) {
-    auto* b = new TMorvekMouseImage3State(parent, name);
-    b->SetBounds(l, t, w, h);
-    return b;
-  };
-
+// The background, the header buttons and the page control with its four pages.
+void TForm_ZAMO2::CreateWindowControls() {
   // The background first: every other graphic control lies above it.
   ImageShape_Background = new skin::TImageShape(this, "ImageShape_Background");
   ImageShape_Background->SetBounds(0, 0, 640, 480);
@@ -201,12 +215,12 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   ImageShape_Background->SetStretch(true);
   ImageShape_Background->Movable = true;
 
-  MorvekMouseImage3State_Close = button3(this, "MorvekMouseImage3State_Close", 599, 15, 20, 20);
-  MorvekMouseImage3State_Minimize = button3(this, "MorvekMouseImage3State_Minimize", 575, 15, 20, 20);
-  MorvekMouseImage3State_Help = button3(this, "MorvekMouseImage3State_Help", 552, 15, 20, 20);
-  MorvekMouseImage3State_Options = button3(this, "MorvekMouseImage3State_Options", 527, 15, 20, 20);
-  MorvekMouseImage3State_About = button3(this, "MorvekMouseImage3State_About", 503, 15, 20, 20);
-  MorvekMouseImage3State_Internetmenu = button3(this, "MorvekMouseImage3State_Internetmenu", 479, 15, 20, 20);
+  MorvekMouseImage3State_Close = NewImageButton(this, "MorvekMouseImage3State_Close", 599, 15, 20, 20);
+  MorvekMouseImage3State_Minimize = NewImageButton(this, "MorvekMouseImage3State_Minimize", 575, 15, 20, 20);
+  MorvekMouseImage3State_Help = NewImageButton(this, "MorvekMouseImage3State_Help", 552, 15, 20, 20);
+  MorvekMouseImage3State_Options = NewImageButton(this, "MorvekMouseImage3State_Options", 527, 15, 20, 20);
+  MorvekMouseImage3State_About = NewImageButton(this, "MorvekMouseImage3State_About", 503, 15, 20, 20);
+  MorvekMouseImage3State_Internetmenu = NewImageButton(this, "MorvekMouseImage3State_Internetmenu", 479, 15, 20, 20);
   for (auto* b : {MorvekMouseImage3State_Close, MorvekMouseImage3State_Minimize, MorvekMouseImage3State_Help,
                   MorvekMouseImage3State_Options, MorvekMouseImage3State_About,
                   MorvekMouseImage3State_Internetmenu})
@@ -226,20 +240,22 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   // The pages sit inside the control's border, 4 pixels in and 6 down: the
   // page background and the faces of the menu page are taken at that offset.
   PageControl1->SetPageInset(4, 6, 4, 4);
+}
 
-  // Page 0: menu
+// Page 0: the groups, the submenu panel, the module buttons, the optimiser and the mode lights.
+void TForm_ZAMO2::CreateMenuPage() {
   ui::TabSheet* menu = TabSheet_Menu;
-  MorvekMouseImage3State_Cleaning = button3(menu, "MorvekMouseImage3State_Cleaning", 24, 8, 296, 71);
-  MorvekMouseImage3State_Tuning = button3(menu, "MorvekMouseImage3State_Tuning", 24, 92, 296, 71);
-  MorvekMouseImage3State_Tools = button3(menu, "MorvekMouseImage3State_Tools", 24, 176, 296, 71);
+  MorvekMouseImage3State_Cleaning = NewImageButton(menu, "MorvekMouseImage3State_Cleaning", 24, 8, 296, 71);
+  MorvekMouseImage3State_Tuning = NewImageButton(menu, "MorvekMouseImage3State_Tuning", 24, 92, 296, 71);
+  MorvekMouseImage3State_Tools = NewImageButton(menu, "MorvekMouseImage3State_Tools", 24, 176, 296, 71);
   Image_Submenu = new ui::Image(menu, "Image_Submenu");
   Image_Submenu->SetBounds(344, 8, 269, 239);
-  MorvekMouseImage3State_Module1 = button3(menu, "MorvekMouseImage3State_Module1", 352, 52, 255, 48);
-  MorvekMouseImage3State_Module2 = button3(menu, "MorvekMouseImage3State_Module2", 352, 100, 255, 48);
-  MorvekMouseImage3State_Module3 = button3(menu, "MorvekMouseImage3State_Module3", 352, 148, 255, 48);
-  MorvekMouseImage3State_Module4 = button3(menu, "MorvekMouseImage3State_Module4", 352, 196, 255, 48);
+  MorvekMouseImage3State_Module1 = NewImageButton(menu, "MorvekMouseImage3State_Module1", 352, 52, 255, 48);
+  MorvekMouseImage3State_Module2 = NewImageButton(menu, "MorvekMouseImage3State_Module2", 352, 100, 255, 48);
+  MorvekMouseImage3State_Module3 = NewImageButton(menu, "MorvekMouseImage3State_Module3", 352, 148, 255, 48);
+  MorvekMouseImage3State_Module4 = NewImageButton(menu, "MorvekMouseImage3State_Module4", 352, 196, 255, 48);
   for (int i = 1; i <= 4; ++i) ModuleButton(i)->Hide();
-  MorvekMouseImage3State_OCO = button3(menu, "MorvekMouseImage3State_OCO", 24, 251, 596, 71);
+  MorvekMouseImage3State_OCO = NewImageButton(menu, "MorvekMouseImage3State_OCO", 24, 251, 596, 71);
   HCURSOR hand = LoadCursor(nullptr, IDC_HAND);
   Image_EasyMode = new ui::Image(menu, "Image_EasyMode");
   Image_EasyMode->SetBounds(24, 326, 16, 16);
@@ -247,10 +263,12 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   Image_ExpertMode = new ui::Image(menu, "Image_ExpertMode");
   Image_ExpertMode->SetBounds(112, 326, 16, 16);
   Image_ExpertMode->Cursor = hand;
-  MorvekMouseImage3State_ModuleDummy = button3(menu, "MorvekMouseImage3State_ModuleDummy", 0, 0, 255, 48);
+  MorvekMouseImage3State_ModuleDummy = NewImageButton(menu, "MorvekMouseImage3State_ModuleDummy", 0, 0, 255, 48);
   MorvekMouseImage3State_ModuleDummy->Hide();
+}
 
-  // Page 1: about
+// Page 1: the about page.
+void TForm_ZAMO2::CreateAboutPage() {
   ui::TabSheet* about = TabSheet_About;
   Image_AboutRahmen = new ui::Image(about, "Image_AboutRahmen");
   Image_AboutRahmen->SetBounds(24, 20, 583, 299);
@@ -269,29 +287,33 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   Button_About_Back = new ui::Button(about, "Button_About_Back", "&Hauptmenü");
   Button_About_Back->SetBounds(256, 332, 120, 25);
   Button_About_Back->Tag = 1;
+}
 
-  // Page 2: internet menu
+// Page 2: the internet menu.
+void TForm_ZAMO2::CreateInternetMenuPage() {
   ui::TabSheet* im = TabSheet_Internetmenu;
   Image_IMRahmen = new ui::Image(im, "Image_IMRahmen");
   Image_IMRahmen->SetBounds(24, 20, 583, 299);
   Label_IMHeader = new ui::Label(im, "Label_IMHeader", "Internetmenü");
   Label_IMHeader->Hide();
   Label_IMHeader->Tag = 1;
-  MorvekMouseImage3State_IM_Recommend = button3(im, "MorvekMouseImage3State_IM_Recommend", 48, 64, 255, 48);
-  MorvekMouseImage3State_IM_Internet = button3(im, "MorvekMouseImage3State_IM_Internet", 48, 112, 255, 48);
-  MorvekMouseImage3State_IM_Products = button3(im, "MorvekMouseImage3State_IM_Products", 48, 160, 255, 48);
-  MorvekMouseImage3State_IM_Support = button3(im, "MorvekMouseImage3State_IM_Support", 48, 208, 255, 48);
-  MorvekMouseImage3State_IM_Offers = button3(im, "MorvekMouseImage3State_IM_Offers", 328, 64, 255, 48);
-  MorvekMouseImage3State_IM_Newsletter = button3(im, "MorvekMouseImage3State_IM_Newsletter", 328, 112, 255, 48);
-  MorvekMouseImage3State_IM_Update = button3(im, "MorvekMouseImage3State_IM_Update", 328, 160, 255, 48);
+  MorvekMouseImage3State_IM_Recommend = NewImageButton(im, "MorvekMouseImage3State_IM_Recommend", 48, 64, 255, 48);
+  MorvekMouseImage3State_IM_Internet = NewImageButton(im, "MorvekMouseImage3State_IM_Internet", 48, 112, 255, 48);
+  MorvekMouseImage3State_IM_Products = NewImageButton(im, "MorvekMouseImage3State_IM_Products", 48, 160, 255, 48);
+  MorvekMouseImage3State_IM_Support = NewImageButton(im, "MorvekMouseImage3State_IM_Support", 48, 208, 255, 48);
+  MorvekMouseImage3State_IM_Offers = NewImageButton(im, "MorvekMouseImage3State_IM_Offers", 328, 64, 255, 48);
+  MorvekMouseImage3State_IM_Newsletter = NewImageButton(im, "MorvekMouseImage3State_IM_Newsletter", 328, 112, 255, 48);
+  MorvekMouseImage3State_IM_Update = NewImageButton(im, "MorvekMouseImage3State_IM_Update", 328, 160, 255, 48);
   MorvekMouseImage3State_Internetmenu_Dummy =
-      button3(im, "MorvekMouseImage3State_Internetmenu_Dummy", 0, 0, 255, 48);
+      NewImageButton(im, "MorvekMouseImage3State_Internetmenu_Dummy", 0, 0, 255, 48);
   MorvekMouseImage3State_Internetmenu_Dummy->Hide();
   Button_IM_Back = new ui::Button(im, "Button_IM_Back", "&Hauptmenü");
   Button_IM_Back->SetBounds(256, 332, 120, 25);
   Button_IM_Back->Tag = 1;
+}
 
-  // Page 3: update
+// Page 3: the "looking for an update" page.
+void TForm_ZAMO2::CreateUpdatePage() {
   Label_Updating = new ui::Label(TabSheet_Update, "Label_Updating", "Update wird gesucht - bitte warten...");
   Label_Updating->SetAutoSize(false);
   Label_Updating->SetAlignment(ui::Alignment::Center);
@@ -301,8 +323,10 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   arialBlack.size = 14;
   Label_Updating->SetFont(arialBlack);
   Label_Updating->Tag = 1;
+}
 
-  // Hidden
+// What is never shown: translation buttons, the update check's parts, the help router.
+void TForm_ZAMO2::CreateHiddenComponents() {
   Button_LoadTranslation = new ui::Button(this, "Button_LoadTranslation", "(Re)load Translation");
   Button_LoadTranslation->Hide();
   Button_SaveTranslation = new ui::Button(this, "Button_SaveTranslation", "Save Translation");
@@ -316,8 +340,10 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   HelpRouter1->HelpType = THelpType::htHTMLhelp;
   HelpRouter1->ValidateID = false;
   HelpRouter1->CHMPopupTopics = "CSHelp.txt";
+}
 
-  // ---- handlers ----
+// Every handler of the window.
+void TForm_ZAMO2::ConnectHandlers() {
   Button_LoadTranslation->OnClick = [this] {
     if (!TranslationFile.empty()) TranslateForm(TranslationFile, *this);
     Invalidate();
@@ -369,6 +395,7 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   for (ui::TabSheet* page : {TabSheet_Menu, TabSheet_About, TabSheet_Internetmenu, TabSheet_Update})
     page->OnEraseBackground = [this, page](HDC dc) { return ErasePage(page, dc); };
 }
+
 
 TForm_ZAMO2::~TForm_ZAMO2() = default;
 

@@ -207,6 +207,15 @@ class TForm_ZAMO2 : public ui::Form {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  // The constructor's steps, in order.
+  void CreateWindowControls();
+  void CreateMenuPage();
+  void CreateAboutPage();
+  void CreateInternetMenuPage();
+  void CreateUpdatePage();
+  void CreateHiddenComponents();
+  void ConnectHandlers();
+
   void Bake(skin::TMorvekMouseImage3State* button, const skin::TMorvekMouseImage3State* source,
             const FaceLayout& layout, POINT iconPos, const std::string& title, const std::string& line2,
             const std::string& line3, const std::string& iconFile);
