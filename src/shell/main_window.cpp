@@ -922,15 +922,16 @@ TForm_ZAMO2* CreateMainWindowWithSplash() {
   };
   SkinPrefetch prefetch;
   try {
-    main = new TForm_ZAMO2(&ui::App());
-    ui::App().SetMainForm(main);
-    main->DoCreate();
-    TraceStep("main-window");
+    // The splash first: it is on the screen while everything else is made.
     splash = std::make_unique<TForm_ZAMO_Splash>(&ui::App());
     splash->DoCreate();
     splash->ShowInFront();
     ui::App().ProcessMessages();
     TraceStep("splash-shown");
+    main = new TForm_ZAMO2(&ui::App());
+    ui::App().SetMainForm(main);
+    main->DoCreate();
+    TraceStep("main-window");
     AppHelpRouter = main->HelpRouter1;
     main->BuildMainWindowFromSkin(splash.get(), true);
     TraceStep("skin-built");

@@ -256,9 +256,9 @@ class TForm_ZAMO_Splash : public ui::Form {
 // A picture stored in the program's resources (RCDATA); false when missing.
 bool LoadResourcePicture(const wchar_t* name, ui::Picture& picture);
 
-// The start-up's steps 5 and 6: creates the main window (the application's
-// main form) and the splash, builds the main window from the skin, frees the
-// splash and shows the main window. A skin picture that is missing or broken
+// The start-up's steps 5 and 6: creates and shows the splash, creates the
+// main window (the application's main form), builds it from the skin, frees
+// the splash and shows the main window. A skin picture that is missing or broken
 // gives one error box naming the file; then everything made is freed and
 // nullptr comes back (the program ends).
 TForm_ZAMO2* CreateMainWindowWithSplash();
