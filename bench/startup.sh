@@ -183,7 +183,7 @@ run_sandbox="$QZ_BUILD/sandbox-bench-run"
       el=$((($(date +%s%N) - t0) / 1000000))
       [ "$el" -gt 60000 ] && break
       for w in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
-        g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | tr '\n' ' ')
+        g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | tr '\n' ' ') || g=
         case "$g" in
           *WIDTH=400\ HEIGHT=300*) [ -n "$splash" ] || splash=$el ;;
           *WIDTH=640\ HEIGHT=480*) main=$el ;;
