@@ -327,10 +327,9 @@ void TForm_ZAMO2::CreateUpdatePage() {
 
 // What is never shown: translation buttons, the update check's parts, the help router.
 void TForm_ZAMO2::CreateHiddenComponents() {
-  Button_LoadTranslation = new ui::Button(this, "Button_LoadTranslation", "(Re)load Translation");
-  Button_LoadTranslation->Hide();
-  Button_SaveTranslation = new ui::Button(this, "Button_SaveTranslation", "Save Translation");
-  Button_SaveTranslation->Hide();
+  const TranslationButtons translationButtons = AddTranslationButtons(*this);
+  Button_LoadTranslation = translationButtons.load;
+  Button_SaveTranslation = translationButtons.save;
   Button_UpdateNow = new ui::Button(this, "Button_UpdateNow", "Update");
   Button_UpdateNow->Hide();
   NMHTTP_Update = new ui::HttpClient(this, "NMHTTP_Update");
@@ -344,14 +343,6 @@ void TForm_ZAMO2::CreateHiddenComponents() {
 
 // Every handler of the window.
 void TForm_ZAMO2::ConnectHandlers() {
-  Button_LoadTranslation->OnClick = [this] {
-    if (!TranslationFile.empty()) TranslateForm(TranslationFile, *this);
-    Invalidate();
-  };
-  Button_SaveTranslation->OnClick = [this] {
-    if (SaveFormTranslation(TranslationFile, *this))
-      ui::App().ShowBox(this, "Translation-File saved", MsgKind::None);
-  };
   Button_UpdateNow->OnClick = [this] {
     if (UpdateCheckHook()) UpdateCheckHook()(*this);
   };
