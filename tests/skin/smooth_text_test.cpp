@@ -107,7 +107,10 @@ TEST(SmoothText, BoldIsBoldInTheSkinsFamily) {
     }
     r = Measure(gdiRegular, 0, 0, 0);
     b = Measure(gdiBold, 0, 0, 0);
-    EXPECT_GT(b.amount, r.amount * 12 / 10) << "GDI";
+    // GDI's bold made from the outlines adds about a pixel to every stroke:
+    // a fifth more ink at 12 pixels, a tenth at 16 (the same glyphs drawn
+    // wider apart add nothing).
+    EXPECT_GT(b.amount, r.amount * 106 / 100) << "GDI";
   }
 }
 
