@@ -33,6 +33,27 @@ std::vector<HWND> DisableThreadWindows(HWND except) {
   return list;
 }
 
+// Wine's display driver answers for the system here.
+bool UnderWine() {
+  static const bool wine = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }();
+  return wine;
+}
+
+// Whether the window's rectangle covers the whole of its monitor (a
+// maximised window's frame reaches past the screen's edges).
+bool CoversItsMonitor(HWND hwnd) {
+  RECT r;
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!GetWindowRect(hwnd, &r) || !GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi))
+    return false;
+  return r.left <= mi.rcMonitor.left && r.top <= mi.rcMonitor.top && r.right >= mi.rcMonitor.right &&
+         r.bottom >= mi.rcMonitor.bottom;
+}
+
 RECT WorkArea() {
   RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
@@ -59,7 +80,10 @@ Form::~Form() {
   if (OnDestroy) App().Guard(OnDestroy);
   if (App().mainForm_ == this) App().mainForm_ = nullptr;
   // The window goes while the form is still whole: its messages may reach it.
-  if (Handle()) DestroyWindow(Handle());
+  if (Handle()) {
+    LeaveScreenBeforeHiding();
+    DestroyWindow(Handle());
+  }
 }
 
 void Form::SetBorderStyle(FormBorder b) {
@@ -293,8 +317,29 @@ void Form::SetVisible(bool v) {
   }
   if (!visible_) return;
   visible_ = false;
-  if (Handle()) ShowWindow(Handle(), SW_HIDE);
+  if (Handle()) {
+    LeaveScreenBeforeHiding();
+    ShowWindow(Handle(), SW_HIDE);
+  }
   if (OnHide) OnHide();
+}
+
+void Form::LeaveScreenBeforeHiding() {
+  // Under Wine, hiding (or destroying) a window whose rectangle covers its
+  // whole monitor - every maximised window, when no panel takes a strip of
+  // the screen - makes the display driver end its full-screen pointer
+  // clipping by unmapping the clipping window of Wine's desktop process,
+  // whether it clipped or not. When that window does not exist on this
+  // program's X display (the desktop process runs on another display, or
+  // was started anew), the X server answers BadWindow and Xlib ends the
+  // process on the spot, results and all. A minimised window covers
+  // nothing: hidden from there, the driver leaves the clipping alone. The
+  // state the form is shown in next time stays what it was.
+  HWND h = Handle();
+  if (!UnderWine() || !h || !IsWindowVisible(h) || IsIconic(h) || !CoversItsMonitor(h)) return;
+  const WindowState keep = state_;
+  ShowWindow(h, SW_SHOWMINNOACTIVE);
+  state_ = keep;
 }
 
 int Form::ShowModal() {
@@ -342,6 +387,7 @@ int Form::ShowModal() {
     result = modalResult_;
     modal_ = false;
     if (Handle()) {
+      LeaveScreenBeforeHiding();
       SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                    SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

@@ -216,6 +216,9 @@ class Form : public WinControl {
   void ShowHelp();
   void ClickButton(Button* b);
   void CloseModal();
+  // Takes a visible window that covers its whole monitor off the screen
+  // (minimised, without activation) before it is hidden or destroyed.
+  void LeaveScreenBeforeHiding();
   void ScheduleDeferred();
   void FocusFirst();
 

@@ -31,12 +31,58 @@ for exe in bench_shaped.exe; do
   [ -f "$QZ_BUILD/$exe" ] && { rm -f "$QZ_TESTBIN/$exe"; ln "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe" 2>/dev/null || cp "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe"; }
 done
 
-"$QZ_ROOT/tools/wine-run" "$driver" \
-  --define 'QZ_KEY=HKLM\Software\Brinvale\Brinvale Sysvantor Quenzal Suite 2' \
-  --define "QZ_E2E_OUT=C:\\qztests\\e2e\\out-$name" \
-  --define 'QZ_TESTBIN_WIN=C:\qztests\bin' \
-  "$@" "C:\\qztests\\e2e\\$name.qzs" </dev/null
-rc=$?
+run_driver() {
+  "$QZ_ROOT/tools/wine-run" "$driver" \
+    --define 'QZ_KEY=HKLM\Software\Brinvale\Brinvale Sysvantor Quenzal Suite 2' \
+    --define "QZ_E2E_OUT=C:\\qztests\\e2e\\out-$name" \
+    --define 'QZ_TESTBIN_WIN=C:\qztests\bin' \
+    "$@" "C:\\qztests\\e2e\\$name.qzs" </dev/null
+}
+
+host="$QZ_ROOT/tests/e2e/$name.host.sh"
+if [ -f "$host" ]; then
+  # A scenario with a host part acts through a window manager: it gets a
+  # display of its own with openbox, and the program and the Explorer are
+  # windows the window manager handles (the test sandbox turns Wine's managed
+  # windows off for everything else, which has no window manager).
+  source "$QZ_ROOT/tools/xvfb.sh"
+  command -v openbox >/dev/null && command -v xdotool >/dev/null && command -v wmctrl >/dev/null ||
+    qz_die "openbox, xdotool and wmctrl are needed (tools/deps.sh)"
+  qz_start_xvfb || exit 4
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+  managed() {  # managed add|delete
+    local app
+    for app in QuenzalSuite2.exe explorer.exe; do
+      if [ "$1" = add ]; then
+        wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\X11 Driver" /v Managed /d Y /f >/dev/null 2>&1
+      else
+        wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$app\\X11 Driver" /v Managed /f >/dev/null 2>&1
+      fi
+    done
+  }
+  managed add
+  rm -f "$dir"/host-*
+  log="$dir/driver-$name.log"
+  : >"$log"
+  run_driver "$@" >"$log" 2>&1 &
+  driver_pid=$!
+  bash "$host" "$log" "$dir" &
+  host_pid=$!
+  wait "$driver_pid"
+  rc=$?
+  kill "$host_pid" 2>/dev/null
+  wait "$host_pid" 2>/dev/null
+  cat "$log"
+  managed delete
+  kill "$wm" 2>/dev/null
+  wait "$wm" 2>/dev/null
+  qz_stop_xvfb
+else
+  run_driver "$@"
+  rc=$?
+fi
 if compgen -G "$out/*" >/dev/null; then
   mkdir -p "$QZ_BUILD/e2e"
   cp -f "$out"/* "$QZ_BUILD/e2e/"

@@ -32,6 +32,7 @@ const CommandSpec kCommands[] = {
     {"terminate", 0, 0},        {"expect-no-window", 0, -1}, {"expect-window", 2, -1},
     {"restore", 1, 1},          {"wait-painted", 1, 2},  {"move-mouse", 2, 2},
     {"set-text", 3, 4},
+    {"wait-file", 1, 2},
 };
 
 const CommandSpec* FindSpec(const std::string& name) {
@@ -215,6 +216,10 @@ Registry (keys like HKLM\Software\...)
   reg-delete KEY [VALUE]           removes the value, or without VALUE the key tree
   reg-set KEY VALUE dword|sz DATA
   reg-expect KEY VALUE dword|sz DATA  |  reg-expect KEY VALUE missing|present
+Outside steps
+  wait-file PATH [timeout=S]       waits until the file exists (a host script
+                                   that acts through the window manager
+                                   leaves it when its step is done)
 Process
   wait-mutex-free NAME [timeout=S] no program holds the named mutex
   start [ARG...]                   starts the program (its folder is the current one)
@@ -458,6 +463,13 @@ void Driver::Execute(const ScriptLine& line) {
     CmdClickAt(a);
   } else if (cmd == "set-text") {
     CmdSetText(a);
+  } else if (cmd == "wait-file") {
+    // A step done outside Windows (a window manager's action, by the host
+    // script of the scenario) is over once it leaves a file behind.
+    SplitArgs s = SplitOptions(a, 2, {"timeout"});
+    const std::wstring path = Widen(a[1]);
+    if (!WaitFor(TimeoutOf(s), [&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+      throw Failure("no file " + a[1] + " appeared");
   } else if (cmd == "list") {
     CmdList(a);
   } else if (cmd == "list-windows") {

@@ -110,6 +110,8 @@ int RunSelfTest() {
       {"set-text new Edit_Name \"QzE2E Link\"", true},
       {"set-text new Edit_Name \"\" timeout=5", true},
       {"set-text new Edit_Name", false},
+      {"wait-file C:\\qztests\\host-step-1 timeout=30", true},
+      {"wait-file", false},
   };
   for (const CheckCase& c : checks) {
     bool ok = true;
