@@ -11,26 +11,15 @@ namespace qz::ui {
 
 namespace {
 
-// A DC for measuring text the way it is painted: with a colour bitmap
-// selected. A bare memory DC holds a monochrome bitmap, and text measured
-// there takes the font's hinted black-and-white widths (Wine uses the font's
-// bitmap strikes then), wider than the anti-aliased text the controls paint
-// on colour surfaces.
+// A screen-compatible DC with a font selected, for measuring text.
 class MeasureDC {
  public:
   explicit MeasureDC(HFONT font) {
     dc_ = CreateCompatibleDC(nullptr);
-    uint32_t* bits = nullptr;
-    bitmap_ = CreateTopDownDib(1, 1, &bits);
-    oldBitmap_ = bitmap_ ? SelectObject(dc_, bitmap_) : nullptr;
     old_ = SelectObject(dc_, font);
   }
   ~MeasureDC() {
     SelectObject(dc_, old_);
-    if (bitmap_) {
-      SelectObject(dc_, oldBitmap_);
-      DeleteObject(bitmap_);
-    }
     DeleteDC(dc_);
   }
   MeasureDC(const MeasureDC&) = delete;
@@ -39,8 +28,6 @@ class MeasureDC {
 
  private:
   HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
   HGDIOBJ old_;
 };
 
