@@ -83,6 +83,17 @@ inline constexpr int kPressedShift = 2;
 
 class TForm_ZAMO_Splash;
 
+// The faces of a button baked ahead of the build, on another thread: the
+// button's component Name, the place (page coordinates) they were baked for,
+// and the normal, highlight and pressed faces.
+struct PrebakedFaces {
+  std::string buttonName;
+  RECT place{};
+  std::shared_ptr<ui::Picture> faces[3];
+};
+// Gives the faces baked ahead (waiting for them when needed).
+using PrebakedFacesSource = std::function<std::vector<PrebakedFaces>()>;
+
 class TForm_ZAMO2 : public ui::Form {
  public:
   explicit TForm_ZAMO2(ui::Component* owner);
@@ -150,7 +161,10 @@ class TForm_ZAMO2 : public ui::Form {
   // skin::SkinPictureError. With composeHiddenPagesLater the about page and
   // the internet menu (checked, but not yet drawn) are composed shortly
   // after the window's first paint, or when one of them is shown before that.
-  void BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool composeHiddenPagesLater = false);
+  // Group and optimiser faces the source gives for a button at its place are
+  // taken as they are instead of being baked again.
+  void BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool composeHiddenPagesLater = false,
+                               const PrebakedFacesSource& prebaked = {});
   // Composes the about page and the internet menu (once).
   void ComposeHiddenPages();
   bool HiddenPagesComposed() const { return hiddenPagesComposed_; }

@@ -162,6 +162,43 @@ TEST(MainWindow, StartWithABrokenSkinShowsOneBoxAndEndsCleanly) {
   EXPECT_EQ(AppHelpRouter, nullptr);
 }
 
+TEST(MainWindow, TheStartBakesTheGroupFacesAheadAsTheWindowWouldItself) {
+  ShellGlobals g("shell_start_faces");
+  ShellGlobals::UseLanguage(1031);
+  const char* const names[] = {"MorvekMouseImage3State_Cleaning", "MorvekMouseImage3State_Tuning",
+                               "MorvekMouseImage3State_Tools", "MorvekMouseImage3State_OCO"};
+  // The normal and pressed faces of each button, pixel by pixel.
+  using Faces = std::vector<std::vector<uint32_t>>;
+  auto facesOf = [&](const TForm_ZAMO2& w) {
+    Faces out;
+    for (const char* name : names) {
+      auto* b = dynamic_cast<skin::TMorvekMouseImage3State*>(w.FindComponent(name));
+      if (!b) return Faces{};
+      for (const ui::Picture* p : {&b->Picture_Normal(), &b->Picture_Pressed()}) {
+        std::vector<uint32_t> px;
+        for (int y = 0; y < p->Height(); ++y)
+          for (int x = 0; x < p->Width(); ++x) px.push_back(p->Pixel(x, y));
+        out.push_back(std::move(px));
+      }
+    }
+    return out;
+  };
+  // The start bakes the group faces on another thread while it makes the windows.
+  Faces ahead;
+  {
+    std::unique_ptr<TForm_ZAMO2> started(CreateMainWindowWithSplash());
+    ASSERT_NE(started, nullptr);
+    ahead = facesOf(*started);
+    ui::App().SetMainForm(nullptr);
+  }
+  AppHelpRouter = nullptr;
+  auto built = test::BuildMainWindow();
+  const Faces own = facesOf(*built);
+  ASSERT_EQ(ahead.size(), 8u);
+  ASSERT_EQ(own.size(), 8u);
+  for (size_t i = 0; i < own.size(); ++i) EXPECT_TRUE(ahead[i] == own[i]) << names[i / 2] << (i % 2 ? " pressed" : " normal");
+}
+
 TEST(MainWindow, ModulesOfferedPerGroupAndMode) {
   ShellGlobals g("shell_groups");
   ShellGlobals::UseLanguage(1033);
