@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -921,31 +922,35 @@ class SkinPrefetch {
   ~SkinPrefetch() {
     if (thread_.joinable()) thread_.join();
   }
-  // The group and optimiser faces baked on the thread (waits for it).
-  std::vector<PrebakedFaces> TakeGroupFaces() {
-    if (thread_.joinable()) thread_.join();
-    return std::move(groupFaces_);
-  }
+  // The group and optimiser faces baked on the thread (waits for them, not
+  // for the rest of the thread's work).
+  std::vector<PrebakedFaces> TakeGroupFaces() { return groupFaces_.get(); }
 
  private:
   void Run(const std::string& dir) {
-    Prefetch(dir);
+    // What the group faces need first, then the faces, then the rest.
+    ReadDescription(dir);
+    std::vector<PrebakedFaces> faces;
     // Only with the program's GDI+ session running: this thread never starts
     // GDI+. A picture that cannot be read is the build's to report.
-    if (!ui::GdiplusSession::Running()) return;
-    try {
-      BakeGroupFaces(dir);
-    } catch (...) {
-      groupFaces_.clear();
+    if (ui::GdiplusSession::Running()) {
+      try {
+        faces = BakeGroupFaces(dir);
+      } catch (...) {
+        faces.clear();
+      }
     }
+    facesReady_.set_value(std::move(faces));
+    Prefetch(dir);
   }
 
   // The faces of the group and optimiser buttons, as the build bakes them
   // in its step 6, from the same files and translations.
-  void BakeGroupFaces(const std::string& dir) {
+  static std::vector<PrebakedFaces> BakeGroupFaces(const std::string& dir) {
+    std::vector<PrebakedFaces> groupFaces;
     const std::string ini = dir + "\\Skin.ini";
     const std::string background = dir + "\\Background.bmp";
-    if (!FileExists(background)) return;
+    if (!FileExists(background)) return groupFaces;
     const ui::Picture page = PageBackgroundOf(*skin::LoadSkinPicture(background));
     for (const GroupButtonSpec& spec : kGroupButtons) {
       const SkinPlace place = ReadSkinPlace(ini, spec.section, spec.designed.cx, spec.designed.cy);
@@ -954,7 +959,7 @@ class SkinPrefetch {
       const char* keys[3] = {"Filename_normal", "Filename_over", "Filename_down"};
       for (int i = 0; i < 3; ++i) {
         const std::string file = skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, spec.section, keys[i]));
-        if (!FileExists(file)) return;  // the build reports it
+        if (!FileExists(file)) return groupFaces;  // the build reports it
         states[i] = skin::LoadSkinPicture(file);
       }
       const ui::Picture* raw[3] = {states[0].get(), states[1].get(), states[2].get()};
@@ -969,11 +974,13 @@ class SkinPrefetch {
                              r.right - r.left, r.bottom - r.top, raw, kGroupFace, kGroupFace.icon, texts,
                              spec.icon ? dir + spec.icon : std::string());
       for (int i = 0; i < 3; ++i) baked.faces[i] = faces[static_cast<size_t>(i)];
-      groupFaces_.push_back(std::move(baked));
+      groupFaces.push_back(std::move(baked));
     }
+    return groupFaces;
   }
 
-  static void Prefetch(const std::string& dir) {
+  // The numbers and fonts of the description (each first read parses the file).
+  static void ReadDescription(const std::string& dir) {
     const std::string ini = dir + "\\Skin.ini";
     // The numbers and fonts of the description (each first read parses the file).
     for (const char* section : {"Close", "Minimize", "Help", "Options", "About", "Internetmenu", "OCO", "Cleaning",
@@ -988,6 +995,11 @@ class SkinPrefetch {
       skin::ReadSkinStringFrom(ini, section, "FontName");
       for (const char* key : {"FontSize", "R", "G", "B"}) skin::ReadSkinIntFrom(ini, section, key);
     }
+  }
+
+  // The pictures of the build into the shared picture cache.
+  static void Prefetch(const std::string& dir) {
+    const std::string ini = dir + "\\Skin.ini";
     std::vector<std::string> files{dir + "\\Background.bmp"};
     for (const char* section : {"Close", "Minimize", "Help", "Options", "About", "Internetmenu", "OCO", "Cleaning",
                                 "Tuning", "Tools"})
@@ -1005,8 +1017,9 @@ class SkinPrefetch {
       skin::SmoothTextFamily(skin::ReadSkinStringFrom(ini, "GroupButton_FontBIG", "FontName"));
   }
 
-  std::vector<PrebakedFaces> groupFaces_;  // written by the thread only
-  std::thread thread_;                     // last: it starts when the rest exists
+  std::promise<std::vector<PrebakedFaces>> facesReady_;
+  std::future<std::vector<PrebakedFaces>> groupFaces_ = facesReady_.get_future();
+  std::thread thread_;  // last: it starts when the rest exists
 };
 
 }  // namespace
