@@ -103,6 +103,8 @@ uint32_t RegGetValueSize(HKEY root, const std::string& key, const std::string& n
 
 // The stored type and bytes of a value; nullopt when key or value is missing.
 std::optional<RegRawValue> RegReadRaw(HKEY root, const std::string& key, const std::string& name);
+// The text RegGetString gives for a value already read (same rules).
+std::string RegValueText(const RegRawValue& v);
 // Writes a value of any type in place, creating the key. True on success.
 bool RegWriteRaw(HKEY root, const std::string& key, const std::string& name,
                  DWORD type, const void* data, DWORD size);
@@ -116,6 +118,15 @@ struct RegNamedValue {
 // Every value of a key with its type and bytes, read on one open handle, in
 // the registry's order. Empty when the key does not exist.
 std::vector<RegNamedValue> RegListValues(HKEY root, const std::string& key);
+
+// ---- reading a key that is already open (RegKey::get(), or a location the
+// caller opened once): no further open or close, so a walk over many items
+// costs one registry call per read.
+// The value as text by RegGetString's rules; "" when missing.
+std::string RegReadString(HKEY key, const std::string& name);
+// Names of the sub-keys / values, in the registry's order.
+StringList RegEnumSubKeys(HKEY key);
+StringList RegEnumValueNames(HKEY key);
 
 // ---- the two registry views of a 64-bit program ------------------------------
 //

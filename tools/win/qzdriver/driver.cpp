@@ -21,7 +21,7 @@ struct CommandSpec {
 const CommandSpec kCommands[] = {
     {"timeout", 1, 1},          {"program", 1, 1},       {"setenv", 2, 2},
     {"echo", 0, -1},            {"sleep", 1, 1},         {"reg-delete", 1, 2},
-    {"reg-set", 4, 4},          {"reg-expect", 3, 4},    {"wait-mutex-free", 1, 2},
+    {"reg-set", 4, 4},          {"reg-expect", 3, 5},    {"wait-mutex-free", 1, 2},
     {"start", 0, -1},           {"expect-silent-start", 1, -1},
     {"wait-window", 1, -1},     {"wait-gone", 1, 2},     {"close", 1, 1},
     {"expect-control", 2, -1},  {"click", 2, 3},         {"click-at", 3, 4},
@@ -32,6 +32,7 @@ const CommandSpec kCommands[] = {
     {"terminate", 0, 0},        {"expect-no-window", 0, -1}, {"expect-window", 2, -1},
     {"restore", 1, 1},          {"wait-painted", 1, 2},  {"move-mouse", 2, 2},
     {"set-text", 3, 4},
+    {"run", 1, -1},
     {"wait-file", 1, 2},
 };
 
@@ -214,8 +215,11 @@ Settings
   echo TEXT...  |  sleep MS  |  elapsed LABEL (prints "TIME LABEL <ms since start>")
 Registry (keys like HKLM\Software\...)
   reg-delete KEY [VALUE]           removes the value, or without VALUE the key tree
-  reg-set KEY VALUE dword|sz DATA
-  reg-expect KEY VALUE dword|sz DATA  |  reg-expect KEY VALUE missing|present
+  reg-set KEY VALUE dword|sz|expand DATA
+  reg-expect KEY VALUE dword|sz|expand DATA  |  reg-expect KEY VALUE missing|present
+                                   (timeout=S: waits until it holds; VALUE ""
+                                   is the default value; sz accepts either
+                                   string type, expand only REG_EXPAND_SZ)
 Outside steps
   wait-file PATH [timeout=S]       waits until the file exists (a host script
                                    that acts through the window manager
@@ -228,6 +232,10 @@ Process
                                    and never shows a window
   wait-exit [CODE|any] [timeout=S] the program ends (with CODE, default 0)
   terminate                        ends the program at once
+  run PATH [ARG...] [exit=CODE|any] [timeout=S]
+                                   runs a helper (a fixture, a registry import or
+                                   check) to its end while the program keeps
+                                   running; its exit code must be CODE (default 0)
 Windows (visible top-level windows of the program)
   wait-window ALIAS [title=T] [class=C] [name=N] [painted] [new] [timeout=S]
                                    binds ALIAS; name is the window layer's component
@@ -494,6 +502,8 @@ void Driver::Execute(const ScriptLine& line) {
     CmdWaitExit(a);
   } else if (cmd == "terminate") {
     EndProcess();
+  } else if (cmd == "run") {
+    CmdRun(a);
   } else {
     throw Failure("unknown command");
   }
@@ -535,50 +545,68 @@ void Driver::CmdRegSet(const std::vector<std::string>& a) {
   if (type == "dword") {
     DWORD v = static_cast<DWORD>(ToInt(a[4], "the value"));
     st = RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
-  } else if (type == "sz") {
+  } else if (type == "sz" || type == "expand") {
     std::wstring v = Widen(a[4]);
-    st = RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                        static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+    st = RegSetValueExW(k, name.c_str(), 0, type == "sz" ? REG_SZ : REG_EXPAND_SZ,
+                        reinterpret_cast<const BYTE*>(v.c_str()), static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
   } else {
     RegCloseKey(k);
-    throw Failure("the type must be dword or sz");
+    throw Failure("the type must be dword, sz or expand");
   }
   RegCloseKey(k);
   if (st != ERROR_SUCCESS) throw Failure("cannot set the value (error " + std::to_string(st) + ")");
 }
 
-void Driver::CmdRegExpect(const std::vector<std::string>& a) {
+void Driver::CmdRegExpect(const std::vector<std::string>& all) {
+  // With timeout=S the check is repeated until it holds (a change the
+  // program makes on a posted click); without, it is made once.
+  SplitArgs s = SplitOptions(all, 1, {"timeout"});
+  std::vector<std::string> a = {all[0]};
+  a.insert(a.end(), s.positional.begin(), s.positional.end());
+  if (a.size() < 4) throw Failure("reg-expect KEY VALUE dword|sz|expand DATA | missing|present [timeout=S]");
   std::wstring sub;
   HKEY root = ParseKey(a[1], sub);
   std::string type = Lower(a[3]);
-  DWORD kind = 0, size = 0;
-  std::vector<BYTE> data(4096);
-  size = static_cast<DWORD>(data.size());
-  LSTATUS st = RegGetValueW(root, sub.c_str(), Widen(a[2]).c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                            &kind, data.data(), &size);
-  bool exists = st == ERROR_SUCCESS || st == ERROR_MORE_DATA;
   if (type == "missing" || type == "present") {
     if (a.size() != 4) throw Failure("reg-expect ... missing|present takes no data");
-    if (exists != (type == "present"))
-      throw Failure("the value " + a[2] + (exists ? " exists" : " is missing"));
-    return;
+  } else if (a.size() != 5) {
+    throw Failure("reg-expect KEY VALUE dword|sz|expand DATA");
+  } else if (type != "dword" && type != "sz" && type != "expand") {
+    throw Failure("the type must be dword, sz, expand, missing or present");
   }
-  if (a.size() != 5) throw Failure("reg-expect KEY VALUE dword|sz DATA");
-  if (!exists) throw Failure("the value " + a[2] + " is missing");
-  if (type == "dword") {
-    if (kind != REG_DWORD) throw Failure("the value " + a[2] + " is not a REG_DWORD (type " + std::to_string(kind) + ")");
-    DWORD v;
-    memcpy(&v, data.data(), sizeof v);
-    if (v != static_cast<DWORD>(ToInt(a[4], "the value")))
-      throw Failure("the value " + a[2] + " is " + std::to_string(v) + ", expected " + a[4]);
-  } else if (type == "sz") {
-    if (kind != REG_SZ && kind != REG_EXPAND_SZ) throw Failure("the value " + a[2] + " is not a string");
+  // "" when the value is as expected, else what is wrong.
+  auto check = [&]() -> std::string {
+    DWORD kind = 0;
+    std::vector<BYTE> data(4096);
+    DWORD size = static_cast<DWORD>(data.size());
+    LSTATUS st = RegGetValueW(root, sub.c_str(), Widen(a[2]).c_str(), RRF_RT_ANY | RRF_NOEXPAND, &kind,
+                              data.data(), &size);
+    bool exists = st == ERROR_SUCCESS || st == ERROR_MORE_DATA;
+    if (type == "missing" || type == "present") {
+      if (exists != (type == "present")) return "the value " + a[2] + (exists ? " exists" : " is missing");
+      return {};
+    }
+    if (!exists) return "the value " + a[2] + " is missing";
+    if (type == "dword") {
+      if (kind != REG_DWORD) return "the value " + a[2] + " is not a REG_DWORD (type " + std::to_string(kind) + ")";
+      DWORD v;
+      memcpy(&v, data.data(), sizeof v);
+      if (v != static_cast<DWORD>(ToInt(a[4], "the value")))
+        return "the value " + a[2] + " is " + std::to_string(v) + ", expected " + a[4];
+      return {};
+    }
+    if (kind != REG_SZ && kind != REG_EXPAND_SZ) return "the value " + a[2] + " is not a string";
+    if (type == "expand" && kind != REG_EXPAND_SZ)
+      return "the value " + a[2] + " is not a REG_EXPAND_SZ (type " + std::to_string(kind) + ")";
     std::wstring w(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
     while (!w.empty() && w.back() == 0) w.pop_back();
-    if (Narrow(w) != a[4]) throw Failure("the value " + a[2] + " is " + Quoted(Narrow(w)) + ", expected " + Quoted(a[4]));
-  } else {
-    throw Failure("the type must be dword, sz, missing or present");
-  }
+    if (Narrow(w) != a[4]) return "the value " + a[2] + " is " + Quoted(Narrow(w)) + ", expected " + Quoted(a[4]);
+    return {};
+  };
+  std::string problem = check();
+  if (!problem.empty() && s.Find("timeout"))
+    WaitFor(TimeoutOf(s), [&] { return (problem = check()).empty(); });
+  if (!problem.empty()) throw Failure(problem);
 }
 
 // ---- processes -------------------------------------------------------
@@ -596,21 +624,55 @@ void Driver::CmdWaitMutexFree(const std::vector<std::string>& a) {
   if (!ok) throw Failure("the mutex \"" + s.positional[0] + "\" still exists (another copy runs?)");
 }
 
-Driver::Process Driver::Launch(const std::vector<std::string>& args) {
-  if (program_.empty()) throw Failure("no program set");
-  if (GetFileAttributesW(program_.c_str()) == INVALID_FILE_ATTRIBUTES)
-    throw Failure("the program " + Narrow(program_) + " does not exist (is it installed?)");
-  std::wstring cmdline = QuoteArg(program_);
+namespace {
+
+// Closes the handle of a process that ended (returns its exit code) or did
+// not (terminates it first; returns 99).
+DWORD CloseProcess(HANDLE h, bool ended) {
+  DWORD code = 99;
+  if (!ended) {
+    TerminateProcess(h, 99);
+    WaitForSingleObject(h, 5000);
+  } else {
+    GetExitCodeProcess(h, &code);
+  }
+  CloseHandle(h);
+  return code;
+}
+
+}  // namespace
+
+Driver::Process Driver::Launch(const std::vector<std::string>& args) { return LaunchPath(program_, args); }
+
+Driver::Process Driver::LaunchPath(const std::wstring& program, const std::vector<std::string>& args) {
+  if (program.empty()) throw Failure("no program set");
+  if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+    throw Failure("the program " + Narrow(program) + " does not exist (is it installed?)");
+  std::wstring cmdline = QuoteArg(program);
   for (const std::string& arg : args) cmdline += L" " + QuoteArg(Widen(arg));
-  std::wstring dir = program_.substr(0, program_.find_last_of(L"\\/"));
+  std::wstring dir = program.substr(0, program.find_last_of(L"\\/"));
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program_.c_str(), cmdline.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(program.c_str(), cmdline.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       dir.empty() ? nullptr : dir.c_str(), &si, &pi))
-    throw Failure("cannot start " + Narrow(program_) + " (error " + std::to_string(GetLastError()) + ")");
+    throw Failure("cannot start " + Narrow(program) + " (error " + std::to_string(GetLastError()) + ")");
   CloseHandle(pi.hThread);
   return Process{pi.hProcess, pi.dwProcessId};
+}
+
+void Driver::CmdRun(const std::vector<std::string>& a) {
+  SplitArgs s = SplitOptions(a, 2, {"exit", "timeout"});
+  const Option* exit = s.Find("exit");
+  const bool any = exit && Lower(exit->value) == "any";
+  const int expected = exit && !any ? ToInt(exit->value, "the exit code") : 0;
+  Process helper = LaunchPath(Widen(a[1]), s.positional);
+  const double t = TimeoutOf(s);
+  const bool ended = WaitForSingleObject(helper.handle, static_cast<DWORD>(t * 1000)) == WAIT_OBJECT_0;
+  const DWORD code = CloseProcess(helper.handle, ended);
+  if (!ended) throw Failure(a[1] + " still ran after " + std::to_string(static_cast<int>(t)) + " s (terminated)");
+  if (!any && static_cast<int>(code) != expected)
+    throw Failure(a[1] + " ended with exit code " + std::to_string(code) + ", expected " + std::to_string(expected));
 }
 
 void Driver::CmdStart(const std::vector<std::string>& a) {
@@ -634,14 +696,7 @@ void Driver::CmdExpectSilentStart(const std::vector<std::string>& a) {
   });
   for (HWND h : VisibleTopWindows(second.pid))  // a last look after the end
     if (shown.empty()) shown = ClassOf(h) + " " + Quoted(WindowText(h));
-  DWORD code = 0;
-  if (!ended) {
-    TerminateProcess(second.handle, 99);
-    WaitForSingleObject(second.handle, 5000);
-  } else {
-    GetExitCodeProcess(second.handle, &code);
-  }
-  CloseHandle(second.handle);
+  const DWORD code = CloseProcess(second.handle, ended);
   if (!ended) throw Failure("the second copy still ran after " + a[1] + " s (terminated)");
   if (!shown.empty()) throw Failure("the second copy showed a window: " + shown);
   if (code != 0) throw Failure("the second copy ended with exit code " + std::to_string(code));
