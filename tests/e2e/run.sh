@@ -87,6 +87,9 @@ else
   run_driver "$@"
   rc=$?
 fi
+# A script's host-side check (<name>.check.sh) runs after the driver passed.
+check="$QZ_ROOT/tests/e2e/$name.check.sh"
+if [ $rc = 0 ] && [ -x "$check" ]; then "$check" || rc=1; fi
 if compgen -G "$out/*" >/dev/null; then
   mkdir -p "$QZ_BUILD/e2e"
   cp -f "$out"/* "$QZ_BUILD/e2e/"
