@@ -15,6 +15,9 @@ set -uo pipefail
 log=$1 dir=$2
 result_title='^Unneeded files found$'
 explorer_title='^QzWmJunk$'
+# The scenario's junk never outlives it (other scenarios search drive C:).
+junk="$dir/../../QzWmJunk"
+trap 'rm -rf "$junk"; exit' EXIT TERM
 
 fail() {
   echo "host: $*" >&2
@@ -31,6 +34,8 @@ wait_for() {
   done
 }
 window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+program_windows() { xdotool search --onlyvisible --class 'quenzalsuite2.exe' 2>/dev/null | wc -l; }
+more_windows_than() { [ "$(program_windows)" -gt "$1" ]; }
 shown() { [ -n "$(window "$1")" ]; }
 gone() { [ -z "$(window "$1")" ]; }
 
@@ -45,8 +50,11 @@ popup_entry() {
   local x y
   x=$(xwininfo -id "$w" | sed -n 's/.*Absolute upper-left X: *//p')
   y=$(xwininfo -id "$w" | sed -n 's/.*Absolute upper-left Y: *//p')
+  # The popup is one more window of the program on the screen.
+  local before
+  before=$(program_windows)
   xdotool mousemove --sync $((x + 8 + 150)) $((y + 8 + 58)) click 3
-  sleep 1  # the popup opens on the program's next message
+  wait_for 30 more_windows_than "$before" || fail "no popup menu"
   local keys=()
   for ((k = 0; k < n; k++)); do keys+=(Down); done
   xdotool key --delay 60 "${keys[@]}" Return
