@@ -19,8 +19,9 @@ explorer_title='^QzWmJunk$'
 junk="$dir/../../QzWmJunk"
 trap 'rm -rf "$junk"; exit' EXIT TERM
 
+say() { echo "$(date +%T.%N | cut -c1-12) $*" >&2; }
 fail() {
-  echo "host: $*" >&2
+  say "FAILED: $*"
   wmctrl -l >&2
   for w in $(wmctrl -l | awk '/Unneeded/ {print $1}'); do xprop -id "$w" WM_STATE _NET_WM_STATE >&2; done
   exit 1
@@ -61,14 +62,18 @@ popup_entry() {
 }
 
 explorer_round() {
+  say "popup: open the folder in the Explorer"
   popup_entry 6  # "Open the folder of the 1st file in the Explorer"
-  wait_for 60 shown "$explorer_title" || fail "the Explorer did not open"
+  wait_for 90 shown "$explorer_title" || fail "the Explorer did not open"
+  say "the Explorer is open; closing it through the window manager"
   wmctrl -c QzWmJunk
   wait_for 30 gone "$explorer_title" || fail "the Explorer did not close"
+  say "activating the result window through the window manager"
   local w
   wait_for 30 shown "$result_title" || fail "the result window is gone"
   w=$(window "$result_title")
   xdotool windowactivate --sync "$w" || fail "the window manager did not activate the result window"
+  say "done"
 }
 
 done_steps=0

@@ -72,13 +72,14 @@ if [ -f "$host" ]; then
   : >"$log"
   run_driver "$@" >"$log" 2>&1 &
   driver_pid=$!
-  bash "$host" "$log" "$dir" &
+  bash "$host" "$log" "$dir" 2>"$log.host" &
   host_pid=$!
   wait "$driver_pid"
   rc=$?
   kill "$host_pid" 2>/dev/null
   wait "$host_pid" 2>/dev/null
   cat "$log"
+  [ -s "$log.host" ] && sed 's/^/host: /' "$log.host"
   managed delete
   kill "$wm" 2>/dev/null
   wait "$wm" 2>/dev/null
