@@ -14,6 +14,21 @@ shift
 script="$QZ_ROOT/tests/e2e/$name.qzs"
 driver="$QZ_BUILD/qzdriver.exe"
 [ -f "$script" ] || qz_die "no script $script"
+host="$QZ_ROOT/tests/e2e/$name.host.sh"
+if [ -f "$host" ]; then
+  # A scenario with a host part acts through a window manager, as on a
+  # desktop: it runs in a sandbox of its own, made as ./run.sh makes one
+  # (Wine's managed windows on), with a Wine server of its own, so that
+  # nothing the other tests do at the same time on theirs (the foreground
+  # window, the desktop process and its display) reaches it.
+  export QZ_SANDBOX="$QZ_BUILD/sandbox-wm"
+  source "$QZ_ROOT/tools/env.sh"
+  [ -f "$driver" ] && [ -f "$QZ_BUILD/QuenzalSuite2.exe" ] && {
+    "$QZ_ROOT/tools/sandbox.sh" make run >/dev/null && "$QZ_ROOT/tools/sandbox.sh" install || exit 1
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
+  }
+fi
 # Not built or not installed: skipped (exit code 77), not failed.
 [ -f "$driver" ] || { echo "skipped: the driver is not built (QZ_TARGETS=\"qzdriver bench_shaped\" ./test.sh -R e2e)"; exit 77; }
 [ -f "$QZ_PROGDIR/QuenzalSuite2.exe" ] || { echo "skipped: the product is not installed in the sandbox (tools/sandbox.sh install)"; exit 77; }
@@ -43,30 +58,31 @@ run_driver() {
     "$@" "C:\\qztests\\e2e\\$name.qzs" </dev/null
 }
 
-host="$QZ_ROOT/tests/e2e/$name.host.sh"
 if [ -f "$host" ]; then
-  # A scenario with a host part acts through a window manager: it gets a
-  # display of its own with openbox, and the program and the Explorer are
-  # windows the window manager handles (the test sandbox turns Wine's managed
-  # windows off for everything else, which has no window manager).
+  # ... and a display of its own with openbox. The Wine session (the server
+  # and Wine's desktop process) starts first, on the display the tests were
+  # given; the program then runs on the window manager's display. So Wine's
+  # desktop and its windows live on another display than the program's, as
+  # when the session was started from elsewhere: the case in which hiding a
+  # window that covers the screen ended the program.
   source "$QZ_ROOT/tools/xvfb.sh"
   command -v openbox >/dev/null && command -v xdotool >/dev/null && command -v wmctrl >/dev/null ||
     qz_die "openbox, xdotool and wmctrl are needed (tools/deps.sh)"
+  session_xvfb=
+  if [ -z "${DISPLAY:-}" ]; then
+    qz_start_xvfb || exit 4
+    session_xvfb=$QZ_XVFB_PID
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
   qz_start_xvfb || exit 4
   openbox >/dev/null 2>&1 &
   wm=$!
   for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
-  managed() {  # managed add|delete
-    local app
-    for app in QuenzalSuite2.exe explorer.exe; do
-      if [ "$1" = add ]; then
-        wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\X11 Driver" /v Managed /d Y /f >/dev/null 2>&1
-      else
-        wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$app\\X11 Driver" /v Managed /f >/dev/null 2>&1
-      fi
-    done
-  }
-  managed add
+  # The local HTTP server every program run through tools/wine-run expects,
+  # ended with the scenario.
+  source "$QZ_ROOT/tests/support/http_server.sh"
+  qz_http_server_alive || qz_start_http_server || exit 5
   rm -f "$dir"/host-*
   log="$dir/driver-$name.log"
   : >"$log"
@@ -80,10 +96,12 @@ if [ -f "$host" ]; then
   wait "$host_pid" 2>/dev/null
   cat "$log"
   [ -s "$log.host" ] && sed 's/^/host: /' "$log.host"
-  managed delete
+  wineserver -k >/dev/null 2>&1
+  qz_stop_http_server
   kill "$wm" 2>/dev/null
   wait "$wm" 2>/dev/null
   qz_stop_xvfb
+  [ -n "$session_xvfb" ] && { kill "$session_xvfb" 2>/dev/null; wait "$session_xvfb" 2>/dev/null; }
 else
   run_driver "$@"
   rc=$?
