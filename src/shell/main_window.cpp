@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <future>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 
@@ -903,11 +904,12 @@ void TForm_ZAMO2::ShowFirstRunNotice() {
 namespace {
 
 // Work the build needs, done on a thread of its own while the GUI thread
-// makes the windows: the skin's pictures are decoded into the shared picture
-// cache (what the build needs first comes first), the values of skin.ini are
-// read into its cache, then the font family of the first smooth text is
-// looked up (the installed fonts are enumerated then, the slowest single
-// step of the build). The build finds all of it done.
+// makes the splash and the main window, in the order the build needs it:
+// the values of skin.ini are read into its cache, the skin's pictures are
+// decoded into the shared picture cache, and the faces of the group and
+// optimiser buttons are baked (the first smooth texts look up the font
+// family, the slowest single step of the build). The build takes the faces
+// when it comes to them and finds the rest done.
 class SkinPrefetch {
  public:
   SkinPrefetch() : thread_([this, dir = SkinDir] { Run(dir); }) {}
@@ -920,8 +922,10 @@ class SkinPrefetch {
 
  private:
   void Run(const std::string& dir) {
-    // What the group faces need first, then the faces, then the rest.
+    // In the build's order: the description, the background and the header
+    // buttons, the group faces, then the rest of the pictures.
     ReadDescription(dir);
+    Prefetch(dir, {"Close", "Minimize", "Help", "Options", "About", "Internetmenu"}, {});
     std::vector<PrebakedFaces> faces;
     // Only with the program's GDI+ session running: this thread never starts
     // GDI+. A picture that cannot be read is the build's to report.
@@ -933,7 +937,13 @@ class SkinPrefetch {
       }
     }
     facesReady_.set_value(std::move(faces));
-    Prefetch(dir);
+    Prefetch(dir, {"OCO", "Cleaning", "Tuning", "Tools"},
+             {"icon_main_clean.png", "icon_main_tune.png", "icon_main_file.png", "frame_about_IM.png",
+              "but_im_normal.png", "but_im_hover.png", "but_im_down.png", "button_sub_normal.png",
+              "button_sub_hover.png", "button_sub_down.png", "LED_active.png", "LED_inactive.png"});
+    // Only with the program's GDI+ session running: this thread never starts GDI+.
+    if (ui::GdiplusSession::Running())
+      skin::SmoothTextFamily(skin::ReadSkinStringFrom(dir + "\\Skin.ini", "GroupButton_FontBIG", "FontName"));
   }
 
   // The faces of the group and optimiser buttons, as the build bakes them
@@ -990,23 +1000,19 @@ class SkinPrefetch {
   }
 
   // The pictures of the build into the shared picture cache.
-  static void Prefetch(const std::string& dir) {
+  // The background (once), the pictures of the sections' buttons and the
+  // named files into the shared picture cache.
+  static void Prefetch(const std::string& dir, std::initializer_list<const char*> sections,
+                       std::initializer_list<const char*> names) {
     const std::string ini = dir + "\\Skin.ini";
     std::vector<std::string> files{dir + "\\Background.bmp"};
-    for (const char* section : {"Close", "Minimize", "Help", "Options", "About", "Internetmenu", "OCO", "Cleaning",
-                                "Tuning", "Tools"})
+    for (const char* section : sections)
       for (const char* key : {"Filename_normal", "Filename_over", "Filename_down"})
         files.push_back(skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, section, key)));
-    for (const char* name : {"icon_main_clean.png", "icon_main_tune.png", "icon_main_file.png", "frame_about_IM.png",
-                             "but_im_normal.png", "but_im_hover.png", "but_im_down.png", "button_sub_normal.png",
-                             "button_sub_hover.png", "button_sub_down.png", "LED_active.png", "LED_inactive.png"})
-      files.push_back(dir + "\\" + name);
-    files.push_back(skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, "Submenu", "Filename")));
+    for (const char* name : names) files.push_back(dir + "\\" + name);
+    if (names.size() > 0) files.push_back(skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, "Submenu", "Filename")));
     for (const std::string& f : files)
       if (FileExists(f)) ui::LoadPictureCached(f);
-    // Only with the program's GDI+ session running: this thread never starts GDI+.
-    if (ui::GdiplusSession::Running())
-      skin::SmoothTextFamily(skin::ReadSkinStringFrom(ini, "GroupButton_FontBIG", "FontName"));
   }
 
   std::promise<std::vector<PrebakedFaces>> facesReady_;
