@@ -4,11 +4,15 @@
 #include <memory>
 
 #include "cleaning/drive/dc_form.h"
+#include "cleaning/internet/ic_form.h"
 #include "cleaning/registry/rc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
 #include "filetools/assoc/fa_form.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
 #include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
@@ -66,6 +70,11 @@ void RegisterBuiltInModules() {
   RegisterModule("RC", rc::CreateRegistryCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
+  RegisterModule("IC", ic::CreateInternetCleanerWindow);
+  // File tools
+  RegisterModule("FW", fw::CreateFileWiperWindow);
+  RegisterModule("FSJ", fsj::CreateSplitterWindow);
+  RegisterModule("FED", fed::CreateCryptorWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -4,12 +4,19 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "cleaning/internet/ic_form.h"
+#include "cleaning/internet/ic_options.h"
+#include "cleaning/internet/ic_result.h"
 #include "cleaning/registry/rc_form.h"
 #include "cleaning/registry/rc_options.h"
 #include "cleaning/registry/rc_result.h"
 #include "filetools/assoc/fa_form.h"
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
+#include "filetools/wipe/fw_options.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 #include "tuning/startup/st_form.h"
@@ -36,6 +43,14 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_ZAMO2_IC", [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC(nullptr)); }},
+      {"TForm_ZAMO2_IC_Options",
+       [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC_Options(nullptr, ic::BrowserEnvironment{})); }},
+      {"TForm_InternetCleanerResult",
+       [] {
+         static ic::InternetCleaner engine;
+         return std::unique_ptr<ui::Component>(new ic::TForm_InternetCleanerResult(nullptr, engine, nullptr));
+       }},
       {"TForm_RC", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC(nullptr)); }},
       {"TForm_RC_Options", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC_Options(nullptr)); }},
       {"TForm_RC_Result",
@@ -57,6 +72,11 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
          static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
          return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
        }},
+      // File tools
+      {"TForm_FW", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW(nullptr)); }},
+      {"TForm_FW_Options", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW_Options(nullptr)); }},
+      {"TForm_Splitter", [] { return std::unique_ptr<ui::Component>(new fsj::TForm_Splitter(nullptr)); }},
+      {"TForm_Cryptor", [] { return std::unique_ptr<ui::Component>(new fed::TForm_Cryptor(nullptr)); }},
   };
   return windows;
 }
