@@ -36,6 +36,7 @@ const CommandSpec kCommands[] = {
     {"ini-set", 4, 4},
     {"run", 1, -1},
     {"set-text-id", 3, 4},      {"click-id", 2, 3},
+    {"wait-file", 1, 2},
 };
 
 const CommandSpec* FindSpec(const std::string& name) {
@@ -226,6 +227,10 @@ Files
   ini-set FILE SECTION KEY VALUE   writes one key of an INI file in place
                                    (the profile functions; the rest of the
                                    file stays as it was)
+Outside steps
+  wait-file PATH [timeout=S]       waits until the file exists (a host script
+                                   that acts through the window manager
+                                   leaves it when its step is done)
 Process
   wait-mutex-free NAME [timeout=S] no program holds the named mutex
   start [ARG...]                   starts the program (its folder is the current one)
@@ -497,6 +502,13 @@ void Driver::Execute(const ScriptLine& line) {
     CmdSetTextId(a);
   } else if (cmd == "click-id") {
     CmdClickId(a);
+  } else if (cmd == "wait-file") {
+    // A step done outside Windows (a window manager's action, by the host
+    // script of the scenario) is over once it leaves a file behind.
+    SplitArgs s = SplitOptions(a, 2, {"timeout"});
+    const std::wstring path = Widen(a[1]);
+    if (!WaitFor(TimeoutOf(s), [&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+      throw Failure("no file " + a[1] + " appeared");
   } else if (cmd == "list") {
     CmdList(a);
   } else if (cmd == "list-windows") {

@@ -123,6 +123,8 @@ int RunSelfTest() {
       {"set-text-id open 1148", false},
       {"click-id open 1", true},
       {"click-id open", false},
+      {"wait-file C:\\qztests\\host-step-1 timeout=30", true},
+      {"wait-file", false},
   };
   for (const CheckCase& c : checks) {
     bool ok = true;
