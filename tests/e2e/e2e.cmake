@@ -20,3 +20,7 @@ add_test(NAME e2e_driver_language COMMAND qzdriver --self-test)
 if(TEST test_core)
   set_tests_properties(test_core PROPERTIES RESOURCE_LOCK qz_single_instance)
 endif()
+# The DLL Cleaner's scenario plants registry values its tests plant too.
+if(TEST e2e_dll_cleaner)
+  set_tests_properties(e2e_dll_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_dll_registry")
+endif()
