@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,14 @@ class PlantedValue {
   std::string key_, name_;
   bool keyExisted_;
 };
+
+// A recycled file the host-side check (fixtures.sh remove) must find in the
+// sandbox's trash after the run.
+inline void ExpectInTrash(const std::string& windowsPath) {
+  CreateDirectoryW(L"C:\\qztests", nullptr);
+  std::ofstream out("C:\\qztests\\expect-trash-dll.txt", std::ios::app | std::ios::binary);
+  out << windowsPath << "\n";
+}
 
 // The 32-bit store of a key below HKLM\Software.
 inline std::string Wow32(const std::string& softwareKey) {

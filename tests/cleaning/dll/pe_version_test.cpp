@@ -171,8 +171,12 @@ TEST(PeVersion, TruncatedAndCorruptedCopies) {
   ASSERT_NE(l.resRoot, 0u);
   for (size_t n = 0; n < sound.size(); n += 7) {
     const PeVersionInfo v = ParsePeVersion(std::string_view(sound).substr(0, n));
-    if (n < l.resRoot) EXPECT_FALSE(v.HasResource) << n;
-    if (n < 64) EXPECT_FALSE(v.IsPe) << n;
+    if (n < l.resRoot) {
+      EXPECT_FALSE(v.HasResource) << n;
+    }
+    if (n < 64) {
+      EXPECT_FALSE(v.IsPe) << n;
+    }
   }
   std::mt19937 rng(15);
   for (int i = 0; i < 3000; ++i) {
