@@ -4,7 +4,6 @@
 #include <map>
 
 #include "cleaning/dll/pe_version.h"
-#include "cleaning/drive/scan_engine.h"
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/pump.h"
@@ -40,6 +39,23 @@ bool HasDllExtension(const wchar_t* name) {
          (e[3] == L'l' || e[3] == L'L');
 }
 
+// A name a Windows path can address, in a path the shell's file operation
+// takes: no control character, separator or wildcard, no trailing "." or
+// blank (the host's file system may hold such names; a path made of them
+// means other files), and folder + "\" + name (+ reserve, for the names of
+// a sub-folder's entries) shorter than MAX_PATH.
+bool IsAddressable(const wchar_t* name, size_t folderLength, size_t reserve) {
+  const wchar_t* p = name;
+  for (; *p; ++p) {
+    const wchar_t c = *p;
+    if (c < 32 || c == L'\\' || c == L'/' || c == L':' || c == L'*' || c == L'?' || c == L'"' || c == L'<' ||
+        c == L'>' || c == L'|')
+      return false;
+  }
+  const size_t n = static_cast<size_t>(p - name);
+  return n > 0 && p[-1] != L'.' && p[-1] != L' ' && folderLength + 1 + n + reserve < MAX_PATH;
+}
+
 bool DriveHasMedium(char letter) {
   const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', 0};
   return GetFileAttributesW(root) != INVALID_FILE_ATTRIBUTES;
@@ -64,9 +80,20 @@ bool ParseGroupLine(const std::string& line, std::string& name, int64_t& number)
   return true;
 }
 
+namespace {
+
+// Opens a copy for the in-use test: delete access, no sharing, the link
+// itself rather than its target. With read access too when the caller goes
+// on to read the file through the handle.
+HANDLE OpenExclusive(const std::string& path, bool read) {
+  return CreateFileW(Widen(path).c_str(), DELETE | (read ? GENERIC_READ : 0), 0, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
+
 bool IsFileInUse(const std::string& path) {
-  HANDLE h = CreateFileW(Widen(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = OpenExclusive(path, false);
   if (h != INVALID_HANDLE_VALUE) {
     CloseHandle(h);
     return false;
@@ -76,8 +103,8 @@ bool IsFileInUse(const std::string& path) {
 }
 
 std::string FormatFileDate(const FILETIME& utc) {
-  FILETIME local;
   SYSTEMTIME st;
+  FILETIME local;
   if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return {};
   wchar_t date[128] = {}, time[128] = {};
   GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128);
@@ -106,6 +133,7 @@ void DllEngine::BeginSearch() {
   references_ = DllReferences::Read(places_);
   exceptionFiles_.clear();
   exceptionFolders_.clear();
+  dates_.clear();
   for (const std::string& e : ExceptionFiles) {
     const std::string t = Trim(e);
     if (t.empty()) continue;
@@ -170,11 +198,13 @@ void DllEngine::SearchDllFolder(const std::string& start) {
     if (h == INVALID_HANDLE_VALUE) continue;
     do {
       const wchar_t* n = fd.cFileName;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        // No "." names, no junctions or links, nothing protected or excepted.
-        if (n[0] == L'.' || (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        std::string name = Narrow(n);
-        if (!dc::IsListableName(name, folderText + name + "\\x")) continue;
+      // Nothing a Windows path cannot address, no junction or link, no "."
+      // folder, nothing protected or excepted.
+      const bool isFolder = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsAddressable(n, f.path.size(), isFolder ? 2 : 0))
+        continue;
+      if (isFolder) {
+        if (n[0] == L'.') continue;
         std::string upperName = UpperName(n);
         if (places_.IsProtectedChild(f.upper, upperName)) continue;
         std::string child = f.upper + "\\" + upperName;
@@ -185,7 +215,7 @@ void DllEngine::SearchDllFolder(const std::string& start) {
         CurrentFile = Narrow(n);
         Pump();
         if (AbortFlag == 1) break;
-        OnDllFound(f, place, fd, CurrentFile);
+        OnDllFound(f, folderText, place, fd);
       }
     } while (FindNextFileW(h, &fd));
     FindClose(h);
@@ -194,20 +224,17 @@ void DllEngine::SearchDllFolder(const std::string& start) {
   }
 }
 
-void DllEngine::OnDllFound(const Folder& folder, DllPlace place, const WIN32_FIND_DATAW& fd,
-                           const std::string& name) {
-  if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return;
-  const std::string path = Narrow(folder.path) + "\\" + name;
-  if (!dc::IsListableName(name, path)) return;
+void DllEngine::OnDllFound(const Folder& folder, const std::string& folderText, DllPlace place,
+                           const WIN32_FIND_DATAW& fd) {
   std::string upperName = UpperName(fd.cFileName);
   std::string upperPath = folder.upper + "\\" + upperName;
-  if (exceptionFiles_.count(upperName) || exceptionFiles_.count(upperPath)) return;
+  if (!exceptionFiles_.empty() && (exceptionFiles_.count(upperName) || exceptionFiles_.count(upperPath))) return;
   if (!IsReferencePlace(place)) {
     if (!Options.WriteProtected && (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) return;
-    if (references_.IsReferenced(folder.upper, upperName)) return;
+    if (references_.IsReferenced(folder.upper, upperName, upperPath)) return;
   }
   DllFile f;
-  f.Path = path;
+  f.Path = folderText + CurrentFile;
   f.UpperPath = std::move(upperPath);
   f.Name = std::move(upperName);
   f.Place = place;
@@ -222,12 +249,26 @@ bool DllEngine::Qualifies(const std::vector<size_t>& members) const {
   return reference && other;
 }
 
-void DllEngine::ReadDetails(DllFile& f) const {
-  const PeVersionInfo info = ReadPeVersion(f.Path);
+bool DllEngine::ReadDetails(DllFile& f) {
+  PeVersionInfo info;
+  if (IsReferencePlace(f.Place)) {
+    info = ReadPeVersion(f.Path);
+  } else {
+    // The in-use test and the version read share one open.
+    HANDLE h = OpenExclusive(f.Path, true);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    info = ReadPeVersion(h);
+    CloseHandle(h);
+  }
   f.Machine = info.Machine;
   f.VersionText = info.FileVersion;
   f.Number = VersionOf(info);
-  f.Date = FormatFileDate(f.LastWrite);
+  // Copies installed together share their times: each second is formatted once.
+  const uint64_t second = ((uint64_t{f.LastWrite.dwHighDateTime} << 32) | f.LastWrite.dwLowDateTime) / 10000000;
+  auto it = dates_.find(second);
+  if (it == dates_.end()) it = dates_.emplace(second, FormatFileDate(f.LastWrite)).first;
+  f.Date = it->second;
+  return true;
 }
 
 void DllEngine::AnalyzeGroup(const std::string& name, std::vector<size_t>& members) {
@@ -238,16 +279,13 @@ void DllEngine::AnalyzeGroup(const std::string& name, std::vector<size_t>& membe
   });
   // Copies in use are dropped now; the group may no longer qualify then.
   std::vector<size_t> kept;
-  for (size_t m : members) {
-    if (!IsReferencePlace(Files[m].Place) && IsFileInUse(Files[m].Path)) continue;
-    kept.push_back(m);
-  }
+  for (size_t m : members)
+    if (ReadDetails(Files[m])) kept.push_back(m);
   if (kept.size() < 2 || !Qualifies(kept)) return;
 
   std::vector<DllCopy> copies;
   for (size_t m : kept) {
-    DllFile& f = Files[m];
-    ReadDetails(f);
+    const DllFile& f = Files[m];
     copies.push_back({f.Place, f.Machine, f.Size, f.Number, f.VersionText});
   }
   DllRules rules;

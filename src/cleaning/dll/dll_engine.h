@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -113,15 +114,18 @@ class DllEngine {
     std::wstring path;  // as the file system spells it, no trailing backslash ("C:" for a root)
     std::string upper;  // normal form
   };
-  void OnDllFound(const Folder& folder, DllPlace place, const WIN32_FIND_DATAW& fd, const std::string& name);
+  void OnDllFound(const Folder& folder, const std::string& folderText, DllPlace place, const WIN32_FIND_DATAW& fd);
   bool Qualifies(const std::vector<size_t>& members) const;
   void AnalyzeGroup(const std::string& name, std::vector<size_t>& members);
-  void ReadDetails(DllFile& f) const;
+  // Reads the copy's version and date; false for a copy outside the Windows
+  // folders that is in use (or gone).
+  bool ReadDetails(DllFile& f);
   void Pump() const;
 
   DllPlaces places_;
   DllReferences references_;
   std::unordered_set<std::string> exceptionFiles_, exceptionFolders_;
+  std::unordered_map<uint64_t, std::string> dates_;  // formatted last-write times by second
 };
 
 }  // namespace qz::dll

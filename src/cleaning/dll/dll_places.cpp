@@ -140,8 +140,12 @@ DllReferences DllReferences::Read(const DllPlaces& places) {
 }
 
 bool DllReferences::IsReferenced(const std::string& upperFolder, const std::string& upperName) const {
-  return known_.count(upperName) != 0 || folders_.count(upperFolder) != 0 ||
-         shared_.count(upperFolder + "\\" + upperName) != 0;
+  return IsReferenced(upperFolder, upperName, upperFolder + "\\" + upperName);
+}
+
+bool DllReferences::IsReferenced(const std::string& upperFolder, const std::string& upperName,
+                                 const std::string& upperPath) const {
+  return known_.count(upperName) != 0 || folders_.count(upperFolder) != 0 || shared_.count(upperPath) != 0;
 }
 
 }  // namespace qz::dll

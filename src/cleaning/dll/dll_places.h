@@ -63,7 +63,10 @@ class DllReferences {
   void AddProgramFolder(const std::string& upperFolder) { folders_.insert(upperFolder); }
   void AddKnownName(const std::string& upperName) { known_.insert(upperName); }
 
+  // Folder and path in normal form, the name in upper case.
   bool IsReferenced(const std::string& upperFolder, const std::string& upperName) const;
+  bool IsReferenced(const std::string& upperFolder, const std::string& upperName,
+                    const std::string& upperPath) const;
   size_t Count() const { return shared_.size() + folders_.size() + known_.size(); }
 
  private:

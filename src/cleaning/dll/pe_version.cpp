@@ -330,7 +330,7 @@ class FileSource : public ByteSource {
   }
 
  private:
-  static constexpr uint64_t kBlock = 4096;
+  static constexpr uint64_t kBlock = 8192;
   struct Cache {
     uint64_t offset = 0;
     std::vector<uint8_t> bytes;
@@ -358,16 +358,18 @@ PeVersionInfo ParsePeVersion(std::string_view bytes) {
   return ParsePeVersion(src);
 }
 
+PeVersionInfo ReadPeVersion(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0) return {};
+  FileSource src(file, static_cast<uint64_t>(size.QuadPart));
+  return ParsePeVersion(src);
+}
+
 PeVersionInfo ReadPeVersion(const std::string& path) {
   HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return {};
-  LARGE_INTEGER size{};
-  PeVersionInfo info;
-  if (GetFileSizeEx(h, &size) && size.QuadPart > 0) {
-    FileSource src(h, static_cast<uint64_t>(size.QuadPart));
-    info = ParsePeVersion(src);
-  }
+  PeVersionInfo info = ReadPeVersion(h);
   CloseHandle(h);
   return info;
 }

@@ -11,6 +11,8 @@
 // the built-in library for any file named like one, whatever its path.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,5 +51,7 @@ PeVersionInfo ParsePeVersion(std::string_view bytes);
 // Opens the file for reading, sharing everything with other users of it, and
 // parses it. A file that cannot be opened gives an empty result.
 PeVersionInfo ReadPeVersion(const std::string& path);
+// Parses a file the caller has opened with read access.
+PeVersionInfo ReadPeVersion(HANDLE file);
 
 }  // namespace qz::dll
