@@ -16,7 +16,7 @@ tools/sandbox.sh make test || exit 1
 tools/sandbox.sh install || exit 1
 tools/canary.sh create || exit 1
 # Host-side fixtures of the test programs (links and names Wine cannot make).
-fixtures() { local f rc=0; for f in tests/*/fixtures.sh tests/*/*/fixtures.sh; do [ -x "$f" ] || continue; "$f" "$1" || rc=1; done; return $rc; }
+fixtures() { local f rc=0; for f in tests/*/fixtures.sh tests/*/*/fixtures.sh tests/*/*/*/fixtures.sh; do [ -x "$f" ] || continue; "$f" "$1" || rc=1; done; return $rc; }
 fixtures create || exit 1
 
 qz_start_xvfb || exit 1

@@ -43,21 +43,6 @@ bool IsWalkableFolder(const WIN32_FIND_DATAW& fd) {
   return IsFolderEntry(fd) && !IsLinkEntry(fd) && fd.cFileName[0] != L'.' && IsAddressableName(fd.cFileName);
 }
 
-// Enumerates folder + pattern and calls fn for every entry but "." and "..".
-template <class Fn>
-void Enumerate(const std::wstring& folder, const std::wstring& pattern, Fn&& fn) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW((folder + pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                              FIND_FIRST_EX_LARGE_FETCH);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const wchar_t* n = fd.cFileName;
-    if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
-    fn(fd);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-}
-
 // ---- file masks -------------------------------------------------------------
 //
 // Long names are matched the way the file system matches them for
@@ -170,7 +155,7 @@ class FileMask {
 // with the mask itself (the file system then looks only at matching entries).
 void ScanFolder(const std::wstring& wfolder, const std::string& folder, const FileMask& mask, StringList& files,
                 std::vector<std::wstring>* subfolders, const std::wstring& pattern = L"*") {
-  Enumerate(wfolder, pattern, [&](const WIN32_FIND_DATAW& fd) {
+  ForEachDirEntry(wfolder, pattern, [&](const WIN32_FIND_DATAW& fd) {
     if (IsFolderEntry(fd)) {
       if (subfolders && IsWalkableFolder(fd)) subfolders->emplace_back(fd.cFileName);
     } else if (IsAddressableName(fd.cFileName) && mask.Matches(fd.cFileName)) {
@@ -197,7 +182,7 @@ bool RealFolder(const std::string& folder, std::wstring& path, DWORD& attr) {
 
 std::vector<std::wstring> WalkableSubfolders(const std::wstring& wfolder) {
   std::vector<std::wstring> subs;
-  Enumerate(wfolder, L"*", [&](const WIN32_FIND_DATAW& fd) {
+  ForEachDirEntry(wfolder, L"*", [&](const WIN32_FIND_DATAW& fd) {
     if (IsWalkableFolder(fd)) subs.emplace_back(fd.cFileName);
   });
   return subs;

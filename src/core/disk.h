@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "core/stringlist.h"
 
@@ -85,6 +86,28 @@ void FindFilesRecursive(const std::string& folder, const std::string& mask, Stri
 void RemoveFolderTree(const std::string& folder);
 // Removes every empty folder below folder (level 0 = folder itself, kept).
 void RemoveEmptySubfolders(const std::string& folder, int level = 0);
+
+// The one folder enumeration every walk uses: fn(find data) for every entry
+// of folder + pattern but "." and ".." (basic information, large fetch, the
+// order the file system gives). An fn that returns bool stops the listing by
+// returning false. Folder is a wide path ending with a backslash.
+template <class Fn>
+void ForEachDirEntry(const std::wstring& folder, const std::wstring& pattern, Fn&& fn) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW((folder + pattern).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                              FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const wchar_t* n = fd.cFileName;
+    if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
+    if constexpr (std::is_same_v<std::invoke_result_t<Fn&, const WIN32_FIND_DATAW&>, bool>) {
+      if (!fn(static_cast<const WIN32_FIND_DATAW&>(fd))) break;
+    } else {
+      fn(static_cast<const WIN32_FIND_DATAW&>(fd));
+    }
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
 
 // Path of a special folder (CSIDL); "" when unknown.
 std::string GetSpecialFolderDir(HWND owner, int csidl);

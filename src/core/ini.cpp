@@ -46,7 +46,7 @@ bool IniWriteStringChecked(const std::string& file, const std::string& section, 
 int32_t IniReadInteger(const std::string& file, const std::string& section, const std::string& key) {
   std::string s = Trim(IniReadString(file, section, key));
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-    // Hexadecimal as the class library reads it.
+    // "0x" then hexadecimal digits.
     uint32_t v = 0;
     for (size_t i = 2; i < s.size(); ++i) {
       char c = s[i];

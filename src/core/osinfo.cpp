@@ -236,7 +236,7 @@ int32_t ParseIntText(bool hex, const char* text, int length) {
     i = 1;
   }
   const uint32_t base = hex ? 16 : 10;
-  uint32_t value = 0;  // unsigned: wraps like the original, without overflow checks
+  uint32_t value = 0;  // unsigned: a long number wraps, no overflow check
   for (; i < length; ++i) {
     int d = kDigits.value[static_cast<unsigned char>(text[i])];
     if (d < 0 || static_cast<uint32_t>(d) >= base) break;

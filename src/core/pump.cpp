@@ -14,9 +14,14 @@ std::function<void()>& InstalledPump() {
   return pump;
 }
 
+std::function<int64_t()>& InstalledClock() {
+  static std::function<int64_t()> clock;
+  return clock;
+}
+
 // Milliseconds from the performance counter (the tick count can lag behind
 // by a whole timer period).
-int64_t NowMs() {
+int64_t CounterMs() {
   static const int64_t freq = [] {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
@@ -26,6 +31,8 @@ int64_t NowMs() {
   QueryPerformanceCounter(&c);
   return c.QuadPart / freq * 1000 + c.QuadPart % freq * 1000 / freq;
 }
+
+int64_t NowMs() { return InstalledClock() ? InstalledClock()() : CounterMs(); }
 
 int64_t g_lastPump = -(int64_t{1} << 40);  // long ago: the first call pumps
 
@@ -46,6 +53,11 @@ void PlainPump() {
 }  // namespace
 
 void SetMessagePump(std::function<void()> pump) { InstalledPump() = std::move(pump); }
+
+void SetPumpClock(std::function<int64_t()> clock) {
+  InstalledClock() = std::move(clock);
+  g_lastPump = -(int64_t{1} << 40);
+}
 
 void PumpMessages() {
   g_lastPump = NowMs();

@@ -3,6 +3,7 @@
 // PeekMessage loop is used. Engines call these, never window code.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 namespace qz {
@@ -15,5 +16,10 @@ void PumpMessages();
 // the last pump (by time, not per item: one empty pump costs ~55 us under
 // Wine). Returns true when it pumped.
 bool PumpMessagesThrottled(unsigned intervalMs = 30);
+
+// The clock the throttle reads, in milliseconds (the performance counter).
+// Tests set their own to decide when a throttled pump runs, instead of
+// waiting for the interval to pass (nullptr restores the real one).
+void SetPumpClock(std::function<int64_t()> clock);
 
 }  // namespace qz

@@ -121,10 +121,11 @@ std::vector<RegNamedValue> RegListValues(HKEY root, const std::string& key);
 //
 // A location as a root and a stored path below it. A path that a 32-bit
 // program reaches through redirection is given as the key it really is, for
-// example HKEY_LOCAL_MACHINE "Software\Wow6432Node\Microsoft\Windows\
-// CurrentVersion\Run": opened without any view flag, that path is the 32-bit
-// key itself, so it is read, written, removed and backed up like any other key
-// and an undo file restores it into the view it came from.
+// example HKEY_LOCAL_MACHINE
+// "Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Run": opened
+// without any view flag, that path is the 32-bit key itself, so it is read,
+// written, removed and backed up like any other key and an undo file restores
+// it into the view it came from.
 struct RegLocation {
   HKEY root = nullptr;
   std::string path;

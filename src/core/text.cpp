@@ -72,12 +72,6 @@ std::string UpperLocale(std::string_view s) {
   return Narrow(w);
 }
 
-std::string LowerLocale(std::string_view s) {
-  std::wstring w = Widen(s);
-  if (!w.empty()) CharLowerBuffW(w.data(), static_cast<DWORD>(w.size()));
-  return Narrow(w);
-}
-
 namespace {
 bool IsAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });

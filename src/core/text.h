@@ -25,7 +25,6 @@ std::string UpperAscii(std::string_view s);
 std::string LowerAscii(std::string_view s);
 // Upper case by the system's locale-aware rule (accented letters change too).
 std::string UpperLocale(std::string_view s);
-std::string LowerLocale(std::string_view s);
 
 // Case-insensitive comparison by the system's rule (no locale collation).
 bool IEquals(std::string_view a, std::string_view b);
@@ -35,7 +34,7 @@ bool IEndsWith(std::string_view s, std::string_view suffix);
 bool StartsWith(std::string_view s, std::string_view prefix);
 bool EndsWith(std::string_view s, std::string_view suffix);
 
-// Trims blanks and control characters (code <= 32), as the class library's Trim.
+// Trims blanks and control characters (code <= 32).
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
@@ -44,8 +43,7 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
 // Case-insensitive search for `from` (ASCII rule).
 std::string ReplaceAllI(std::string_view s, std::string_view from, std::string_view to);
 
-// Decimal integer as the class library's StrToInt reads it: optional blanks
-// before, an optional sign, digits, nothing after; a value outside the 32-bit
+// Decimal integer: optional blanks before, an optional sign, digits, nothing after; a value outside the 32-bit
 // range fails too. Never throws.
 std::optional<int32_t> TryParseInt(std::string_view s);
 int32_t StrToIntDef(std::string_view s, int32_t def);

@@ -82,4 +82,15 @@ void GetTranslationLines(const std::string& section, const std::string& key, int
   for (int i = 0; i <= maxIndex && i < static_cast<int>(all.size()); ++i) lines.push_back(std::move(all[static_cast<size_t>(i)]));
 }
 
+std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german) {
+  if (!tr) return german;
+  return tr(key, german);
+}
+
+TranslateFn SectionTranslator(const std::string& section) {
+  return [section](const std::string& key, const std::string& german) {
+    return GetTranslation(section, key, german);
+  };
+}
+
 }  // namespace qz

@@ -15,6 +15,7 @@
 // The whole file is held in TranslationList, loaded once at start-up.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,14 @@ void GetTranslationLines(const std::string& section, const std::string& key, int
                          StringList& lines);
 // Splits a value as GetTranslationLines does (an empty value is one line).
 StringList SplitTranslationValue(std::string_view value);
+
+// A translation of one user text: (key, German default) -> text. Engines take
+// one of these instead of a window; an empty function keeps the German default.
+using TranslateFn = std::function<std::string(const std::string& key, const std::string& german)>;
+// tr(key, german), or german when tr is empty.
+std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german);
+// A translator over one section of TranslationList (a window's Name).
+TranslateFn SectionTranslator(const std::string& section);
 
 // Text written for a component with Tag != 0 whose entry is empty or missing.
 inline constexpr const char* kMissingTranslation = "Missing Translation";

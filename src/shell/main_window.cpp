@@ -303,10 +303,9 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   Label_Updating->Tag = 1;
 
   // Hidden
-  Button_LoadTranslation = new ui::Button(this, "Button_LoadTranslation", "(Re)load Translation");
-  Button_LoadTranslation->Hide();
-  Button_SaveTranslation = new ui::Button(this, "Button_SaveTranslation", "Save Translation");
-  Button_SaveTranslation->Hide();
+  const TranslationButtons translationButtons = AddTranslationButtons(*this);
+  Button_LoadTranslation = translationButtons.load;
+  Button_SaveTranslation = translationButtons.save;
   Button_UpdateNow = new ui::Button(this, "Button_UpdateNow", "Update");
   Button_UpdateNow->Hide();
   NMHTTP_Update = new ui::HttpClient(this, "NMHTTP_Update");
@@ -318,14 +317,6 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   HelpRouter1->CHMPopupTopics = "CSHelp.txt";
 
   // ---- handlers ----
-  Button_LoadTranslation->OnClick = [this] {
-    if (!TranslationFile.empty()) TranslateForm(TranslationFile, *this);
-    Invalidate();
-  };
-  Button_SaveTranslation->OnClick = [this] {
-    if (SaveFormTranslation(TranslationFile, *this))
-      ui::App().ShowBox(this, "Translation-File saved", MsgKind::None);
-  };
   Button_UpdateNow->OnClick = [this] {
     if (UpdateCheckHook()) UpdateCheckHook()(*this);
   };

@@ -117,11 +117,9 @@ TForm_ModulePlaceholder::TForm_ModulePlaceholder(ui::Component* owner, const std
   Button_OK->SetCancel(true);
   Button_OK->Tag = 1;
 
-  Button_LoadTranslation = new ui::Button(this, "Button_LoadTranslation", "(Re)load Translation");
-  Button_LoadTranslation->SetVisible(false);
-  Button_LoadTranslation->OnClick = [this] {
-    if (!TranslationFile.empty()) TranslateForm(TranslationFile, *this);
-  };
+  const TranslationButtons translationButtons = AddTranslationButtons(*this);
+  Button_SaveTranslation = translationButtons.save;
+  Button_LoadTranslation = translationButtons.load;
 }
 
 void TForm_ModulePlaceholder::FormCreate() {

@@ -59,6 +59,7 @@ class TForm_ModulePlaceholder : public ui::Form {
   ui::Label* Label_ModuleName;
   ui::Label* Label_NotAvailable;
   ui::Button* Button_OK;
+  ui::Button* Button_SaveTranslation;
   ui::Button* Button_LoadTranslation;
 
  protected:

@@ -91,10 +91,8 @@ HRGN BuildPictureRegion(const ui::Picture& picture, const RECT& client, const RE
       runs.push_back(RECT{start, y, x, y + 1});
     }
   }
-  if (HRGN cut = UniteRectangles(runs.data(), runs.size())) {
-    CombineRgn(result, result, cut, RGN_DIFF);
-    DeleteObject(cut);
-  }
+  if (const ui::OwnedRegion cut(UniteRectangles(runs.data(), runs.size())); cut)
+    CombineRgn(result, result, cut.get(), RGN_DIFF);
   return result;
 }
 
@@ -104,9 +102,7 @@ TImageShape::TImageShape(ui::WinControl* parent, std::string name)
   height_ = 105;
 }
 
-TImageShape::~TImageShape() {
-  if (previousRegion_) DeleteObject(previousRegion_);
-}
+TImageShape::~TImageShape() = default;
 
 void TImageShape::SetPicture(const ui::Picture& p) {
   picture_ = p;
@@ -189,15 +185,12 @@ void TImageShape::SetParentRegion() {
   HWND window = parent->Handle();
 
   RECT client{0, 0, width_, height_};
-  HRGN region = BuildPictureRegion(picture_, client, DestRect());
+  ui::OwnedRegion region(BuildPictureRegion(picture_, client, DestRect()));
   if (!region) return;
   RECT box;
-  if (GetRgnBox(region, &box) == NULLREGION) {
-    // Nothing of the picture would stay: a window without any region is
-    // invisible, so the outline is left as it is.
-    DeleteObject(region);
-    return;
-  }
+  // Nothing of the picture would stay: a window without any region is
+  // invisible, so the outline is left as it is.
+  if (GetRgnBox(region.get(), &box) == NULLREGION) return;
 
   // From the control's client coordinates into the parent's window coordinates.
   RECT wr, cr;
@@ -205,25 +198,23 @@ void TImageShape::SetParentRegion() {
   GetClientRect(window, &cr);
   const int bx = ((wr.right - wr.left) - cr.right) / 2;
   const int by = (wr.bottom - wr.top) - cr.bottom - bx;
-  OffsetRgn(region, bx + left_, by + top_);
+  OffsetRgn(region.get(), bx + left_, by + top_);
 
   // This control's own part, remembered for the next cut.
-  HRGN mine = CreateRectRgn(0, 0, 0, 0);
-  CombineRgn(mine, region, nullptr, RGN_COPY);
+  ui::OwnedRegion mine(CreateRectRgn(0, 0, 0, 0));
+  CombineRgn(mine.get(), region.get(), nullptr, RGN_COPY);
   if (!g_shapeRegionSet) {
     // The first cut of the process replaces the window's outline.
     g_shapeRegionSet = true;
   } else {
     // Later cuts replace only this control's own part and keep what others added.
-    HRGN current = CreateRectRgn(0, 0, 0, 0);
-    if (GetWindowRgn(window, current) != ERROR && previousRegion_)
-      CombineRgn(current, current, previousRegion_, RGN_DIFF);
-    CombineRgn(region, current, region, RGN_OR);
-    DeleteObject(current);
+    const ui::OwnedRegion current(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(window, current.get()) != ERROR && previousRegion_)
+      CombineRgn(current.get(), current.get(), previousRegion_.get(), RGN_DIFF);
+    CombineRgn(region.get(), current.get(), region.get(), RGN_OR);
   }
-  if (previousRegion_) DeleteObject(previousRegion_);
-  previousRegion_ = mine;
-  SetWindowRgn(window, region, TRUE);  // the window owns the region now
+  previousRegion_ = std::move(mine);
+  SetWindowRgn(window, region.release(), TRUE);  // the window owns the region now
 }
 
 void TImageShape::Paint(HDC dc) {

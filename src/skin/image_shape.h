@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ui/control.h"
+#include "ui/gdi.h"
 #include "ui/picture.h"
 
 namespace qz::skin {
@@ -59,7 +60,7 @@ class TImageShape : public ui::GraphicControl {
   RECT DestRect() const;
   // The part of the parent window's region this control added last (window
   // coordinates of the parent); nullptr before the first cut.
-  HRGN PreviousRegion() const { return previousRegion_; }
+  HRGN PreviousRegion() const { return previousRegion_.get(); }
   // Whether a mouse button holds the control (dragging).
   bool Pressed() const { return pressed_; }
 
@@ -80,7 +81,7 @@ class TImageShape : public ui::GraphicControl {
   bool transparent_ = false;
   bool proportional_ = false;
   bool drawing_ = false;
-  HRGN previousRegion_ = nullptr;
+  ui::OwnedRegion previousRegion_;
 };
 
 // Whether a shaped control has cut a window's outline in this process yet

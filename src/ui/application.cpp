@@ -132,14 +132,6 @@ void Application::ProcessMessages() {
     }
     DispatchOne(m);
   }
-  lastPump_ = GetTickCount();
-}
-
-bool Application::ProcessMessagesThrottled(unsigned intervalMs) {
-  DWORD now = GetTickCount();
-  if (now - lastPump_ < intervalMs) return false;
-  ProcessMessages();
-  return true;
 }
 
 bool Application::PreTranslate(MSG& msg) {

@@ -72,8 +72,6 @@ class Application : public Component {
   bool ShowMainForm = true;
   // Handles the queued messages and returns.
   void ProcessMessages();
-  // ProcessMessages when `intervalMs` passed since the last pump; true when it pumped.
-  bool ProcessMessagesThrottled(unsigned intervalMs = 30);
   // Waits for one message and handles it (false after WM_QUIT).
   bool HandleMessage();
   // Nesting depth of message loops right now (Run, ShowModal, ProcessMessages).
@@ -128,7 +126,6 @@ class Application : public Component {
   bool mainFormAuto_ = true;
   bool terminated_ = false;
   int pumpDepth_ = 0;
-  DWORD lastPump_ = 0;
   HelpHook helpHook_;
   HWND utility_ = nullptr;
 };

@@ -4,6 +4,8 @@
 #include "core/globals.h"
 #include "core/msgbox.h"
 #include "core/text.h"
+#include "ui/form.h"
+#include "ui/stdctrls.h"
 
 namespace qz {
 
@@ -84,6 +86,41 @@ bool SaveFormTranslation(const std::string& fileName, ui::Component& window) {
   if (st.failed) return false;
   for (const char* l : {"||", "", "||", ""}) st.lines.emplace_back(l);
   return SaveLines(fileName, st.lines, TextEncoding::Ansi);
+}
+
+std::string Tr(const ui::Component& window, const std::string& key, const std::string& german) {
+  return GetTranslation(window.Name, key, german);
+}
+
+TranslateFn Translator(const ui::Component& window) { return SectionTranslator(window.Name); }
+
+int ModuleMessage(const ui::Control& owner, const std::string& text, MsgKind kind, MsgButtons buttons) {
+  if (OcoRunning) return 0;
+  const ui::Form* form = owner.ParentForm();
+  return ShowMessageBox(form ? form->Handle() : nullptr, text, kind, buttons);
+}
+
+TranslationButtons AddTranslationButtons(ui::Form& window, std::function<void()> translate) {
+  TranslationButtons b;
+  b.save = new ui::Button(&window, "Button_SaveTranslation", "Save Translation");
+  b.save->SetVisible(false);
+  b.load = new ui::Button(&window, "Button_LoadTranslation", "(Re)load Translation");
+  b.load->SetVisible(false);
+  ui::Form* w = &window;
+  b.load->OnClick = [w, translate = std::move(translate)] {
+    if (!TranslationFile.empty()) {
+      if (translate)
+        translate();
+      else
+        TranslateForm(TranslationFile, *w);
+    }
+    w->Invalidate();
+  };
+  b.save->OnClick = [w] {
+    if (SaveFormTranslation(TranslationFile, *w))
+      ShowMessageBox(w->Handle(), "Translation-File saved", MsgKind::None);
+  };
+  return b;
 }
 
 }  // namespace qz

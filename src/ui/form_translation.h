@@ -8,12 +8,44 @@
 // the box "Translation-File saved").
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "core/msgbox.h"
 #include "core/translation.h"
 #include "ui/component.h"
 
+namespace qz::ui {
+class Button;
+class Control;
+class Form;
+}  // namespace qz::ui
+
 namespace qz {
+
+// A user text of a window: the entry `key` of the window's section (its
+// Name), the German default when there is none.
+std::string Tr(const ui::Component& window, const std::string& key, const std::string& german);
+// The same as a function, for engines that translate without a window.
+TranslateFn Translator(const ui::Component& window);
+
+// A module's message box, owned by the control's window and captioned with
+// the program title. While the One-Click-Optimizer drives the module
+// (OcoRunning) nothing is shown and 0 is returned.
+int ModuleMessage(const ui::Control& owner, const std::string& text, MsgKind kind,
+                  MsgButtons buttons = MsgButtons::Ok);
+
+// The two hidden translation tools every translated window carries:
+// Button_SaveTranslation ("Save Translation": the window's captions into the
+// language file, then "Translation-File saved") and Button_LoadTranslation
+// ("(Re)load Translation": `translate` when a language file is set, then a
+// repaint; creation handlers click it). An empty `translate` translates the
+// window's captions (TranslateForm).
+struct TranslationButtons {
+  ui::Button* save = nullptr;
+  ui::Button* load = nullptr;
+};
+TranslationButtons AddTranslationButtons(ui::Form& window, std::function<void()> translate = {});
 
 // Translates the window and, recursively, everything it owns (each component
 // before what it owns, in ownership order): a component with Tag != 0 gets

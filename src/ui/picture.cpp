@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <map>
+#include <optional>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 #include "core/disk.h"
 #include "core/text.h"
+#include "ui/gdi.h"
 
 namespace qz::ui {
 
@@ -222,14 +224,11 @@ HBITMAP CreateTopDownDib(int width, int height, uint32_t** bits) {
   if (width <= 0 || height <= 0) return nullptr;
   BITMAPINFO bi = TopDown32(width, height);
   void* p = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-  if (!bmp || !p) {
-    if (bmp) DeleteObject(bmp);
-    return nullptr;
-  }
+  OwnedBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
+  if (!bmp || !p) return nullptr;
   std::memset(p, 0, static_cast<size_t>(width) * height * 4);
   if (bits) *bits = static_cast<uint32_t*>(p);
-  return bmp;
+  return bmp.release();
 }
 
 // ---- construction, copy, move --------------------------------------------
@@ -407,9 +406,7 @@ bool Picture::AssignBitmap(HBITMAP bitmap) {
   // Any bitmap as 32-bit top-down rows; a 32-bit source keeps its alpha bytes.
   BITMAPINFO bi = TopDown32(w, h);
   GdiFlush();
-  HDC screen = GetDC(nullptr);
-  int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(h), copy.bits_, &bi, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  const int lines = GetDIBits(ScreenDc(), bitmap, 0, static_cast<UINT>(h), copy.bits_, &bi, DIB_RGB_COLORS);
   if (lines != h) return false;
   // Only a 32-bit DIB section carries alpha; a device bitmap's top bytes mean nothing.
   bool haveAlpha = false;
@@ -540,25 +537,18 @@ namespace {
 class SourceDc {
  public:
   SourceDc(HDC canvas, HBITMAP bitmap) : dc_(canvas) {
-    if (!dc_) {
-      dc_ = own_ = CreateCompatibleDC(nullptr);
-      if (own_) old_ = SelectObject(own_, bitmap);
-    }
+    if (dc_) return;
+    own_.emplace();
+    if (!*own_) return;
+    select_.emplace(*own_, bitmap);
+    dc_ = *own_;
   }
-  ~SourceDc() {
-    if (own_) {
-      SelectObject(own_, old_);
-      DeleteDC(own_);
-    }
-  }
-  SourceDc(const SourceDc&) = delete;
-  SourceDc& operator=(const SourceDc&) = delete;
   HDC get() const { return dc_; }
 
  private:
   HDC dc_ = nullptr;
-  HDC own_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  std::optional<MemoryDc> own_;
+  std::optional<SelectIn> select_;
 };
 
 }  // namespace
@@ -611,22 +601,19 @@ HICON Picture::CreateIcon() const {
   if (canvas_) GdiFlush();
   // Icons carry straight (not premultiplied) alpha.
   uint32_t* bits = nullptr;
-  HBITMAP color = CreateTopDownDib(width_, height_, &bits);
+  const OwnedBitmap color(CreateTopDownDib(width_, height_, &bits));
   if (!color) return nullptr;
   size_t n = static_cast<size_t>(width_) * height_;
   for (size_t i = 0; i < n; ++i)
     bits[i] = transparent_ ? Unpremultiply(bits_[i]) : (bits_[i] | 0xFF000000u);
   // An all-zero mask: the alpha channel alone decides what shows.
   std::vector<uint8_t> maskBits(static_cast<size_t>((width_ + 15) / 16 * 2) * height_, 0);
-  HBITMAP mask = ::CreateBitmap(width_, height_, 1, 1, maskBits.data());
+  const OwnedBitmap mask(::CreateBitmap(width_, height_, 1, 1, maskBits.data()));
   ICONINFO ii{};
   ii.fIcon = TRUE;
-  ii.hbmColor = color;
-  ii.hbmMask = mask;
-  HICON icon = mask ? CreateIconIndirect(&ii) : nullptr;
-  DeleteObject(color);
-  if (mask) DeleteObject(mask);
-  return icon;
+  ii.hbmColor = color.get();
+  ii.hbmMask = mask.get();
+  return mask ? CreateIconIndirect(&ii) : nullptr;
 }
 
 // ---- cache ---------------------------------------------------------------

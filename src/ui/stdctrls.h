@@ -5,7 +5,7 @@
 // owned by the parent's form. Setters work before and after the window
 // exists (the state is kept and pushed into the window when it is made).
 //
-// Event rules (as the class library the windows were designed with):
+// Event rules:
 // - CheckBox::SetChecked with a changed value runs OnClick, as a user click does.
 // - RadioButton::SetChecked(true) unchecks the other radio buttons of the same
 //   parent and runs OnClick.

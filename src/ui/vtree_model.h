@@ -19,8 +19,9 @@
 // Records may be any default-constructible type (std::string members are
 // fine): the model constructs them in place when a node is added and destroys
 // them when the node is freed. A record never moves in memory while its node
-// lives. Data<T> must name the type given to SetRecordType (checked in debug
-// builds).
+// lives. Data<T> must name the type given to SetRecordType: an assert checks
+// it in every build (the program is built without NDEBUG, see CMakeLists.txt),
+// since a record read as the wrong type would corrupt memory.
 //
 // Sorting is stable and per parent: Sort/SortTree use OnCompareNodes (the
 // column's comparator), SortWith takes any comparator, SortByKey computes a

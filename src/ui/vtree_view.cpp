@@ -63,10 +63,8 @@ void TreeCell::Text(int x, int y, const std::string& text, int maxWidth) const {
 }
 
 void TreeCell::BoldText(int x, int y, const std::string& text, int maxWidth) const {
-  HFONT bold = view ? view->paintBold_ : nullptr;
-  HGDIOBJ old = bold ? SelectObject(dc, bold) : nullptr;
+  SelectIn bold(dc, view ? view->paintBold_ : nullptr);
   DrawCellText(dc, rect, x, y, text, maxWidth);
-  if (old) SelectObject(dc, old);
 }
 
 void TreeCell::Image(HIMAGELIST images, int index, int x, int y) const {
@@ -90,15 +88,6 @@ VTreeView::VTreeView(Component* owner, WinControl* parent, std::string name)
 VTreeView::~VTreeView() {
   model_.SetObserver(nullptr);
   if (theme_) CloseThemeData(static_cast<HTHEME>(theme_));
-  if (memDC_) {
-    SelectObject(memDC_, memOld_);
-    DeleteDC(memDC_);
-  }
-  if (memBmp_) DeleteObject(memBmp_);
-  if (background_) DeleteObject(background_);
-  if (linePen_) DeleteObject(linePen_);
-  ClearGlyphs();
-  if (glyphDC_) DeleteDC(glyphDC_);
 }
 
 void VTreeView::FillCreateParams(CreateParams& cp) {
@@ -195,8 +184,7 @@ HBITMAP VTreeView::MakeGradientBitmap(int width, int height, COLORREF top, COLOR
 
 void VTreeView::SetBackground(HBITMAP picture) {
   gradient_ = false;
-  if (background_ && background_ != picture) DeleteObject(background_);
-  background_ = picture;
+  background_.reset(picture);
   InvalidateAll();
 }
 
@@ -212,9 +200,8 @@ void VTreeView::RegenerateGradient() {
   const int w = ClientW(), h = ClientH();
   if (w <= 0 || h <= 0) return;
   BITMAP bm{};
-  if (background_ && GetObject(background_, sizeof(bm), &bm) && bm.bmWidth == w && bm.bmHeight == h) return;
-  if (background_) DeleteObject(background_);
-  background_ = MakeGradientBitmap(w, h, gradTop_, gradBottom_);
+  if (background_ && GetObject(background_.get(), sizeof(bm), &bm) && bm.bmWidth == w && bm.bmHeight == h) return;
+  background_.reset(MakeGradientBitmap(w, h, gradTop_, gradBottom_));
   InvalidateAll();
 }
 
@@ -450,27 +437,26 @@ void VTreeView::PaintTo(HDC dc) {
   model_.AcknowledgeChanges();
   const RECT client{0, 0, ClientW(), ClientH()};
   // Background: the picture (fixed to the window), the colour around it.
-  HBRUSH bg = CreateSolidBrush(Color() == kDefaultColor ? GetSysColor(COLOR_WINDOW) : Color());
+  const OwnedBrush bg(CreateSolidBrush(Color() == kDefaultColor ? GetSysColor(COLOR_WINDOW) : Color()));
   if (background_) {
     BITMAP bm{};
-    GetObject(background_, sizeof(bm), &bm);
-    HDC src = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(src, background_);
-    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, src, 0, 0, SRCCOPY);
-    SelectObject(src, old);
-    DeleteDC(src);
+    GetObject(background_.get(), sizeof(bm), &bm);
+    {
+      MemoryDc src(dc);
+      SelectIn picture(src, background_.get());
+      BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, src, 0, 0, SRCCOPY);
+    }
     if (bm.bmWidth < client.right) {
       RECT r{bm.bmWidth, 0, client.right, client.bottom};
-      FillRect(dc, &r, bg);
+      FillRect(dc, &r, bg.get());
     }
     if (bm.bmHeight < client.bottom) {
       RECT r{0, bm.bmHeight, std::min<LONG>(bm.bmWidth, client.right), client.bottom};
-      FillRect(dc, &r, bg);
+      FillRect(dc, &r, bg.get());
     }
   } else {
-    FillRect(dc, &client, bg);
+    FillRect(dc, &client, bg.get());
   }
-  DeleteObject(bg);
   paintFont_ = GetFontHandle(Font());
   FontSpec boldSpec = Font();
   boldSpec.bold = true;
@@ -484,23 +470,22 @@ void VTreeView::PaintRows(HDC dc, const RECT& client) {
   VNode* n = TopNode(&top);
   std::int64_t y = RowsTop() + (top - offsetY_);
   const bool focusedWindow = HandleAllocated() && GetFocus() == Handle();
-  HGDIOBJ oldFont = SelectObject(dc, paintFont_);
+  SelectIn font(dc, paintFont_);
   while (n && y < client.bottom) {
     PaintRow(dc, n, static_cast<int>(y), client.right, focusedWindow);
     y += model_.NodeHeight(n);
     n = model_.GetNextVisible(n);
   }
-  SelectObject(dc, oldFont);
 }
 
 void VTreeView::DrawDotted(HDC dc, int x, int y, int w, int h) {
   if (w <= 0 || h <= 0) return;
   if (!linePen_) {
     LOGBRUSH lb{BS_SOLID, RGB(128, 128, 128), 0};
-    linePen_ = ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &lb, 0, nullptr);
-    if (!linePen_) linePen_ = CreatePen(PS_DOT, 1, RGB(128, 128, 128));
+    linePen_.reset(ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &lb, 0, nullptr));
+    if (!linePen_) linePen_.reset(CreatePen(PS_DOT, 1, RGB(128, 128, 128)));
   }
-  HGDIOBJ old = SelectObject(dc, linePen_);
+  SelectIn pen(dc, linePen_.get());
   // Start on even coordinates so the dots of neighbouring rows line up.
   if (w == 1) {
     MoveToEx(dc, x, y + ((y & 1) ? 1 : 0), nullptr);
@@ -509,15 +494,13 @@ void VTreeView::DrawDotted(HDC dc, int x, int y, int w, int h) {
     MoveToEx(dc, x + ((x & 1) ? 1 : 0), y, nullptr);
     LineTo(dc, x + w, y);
   }
-  SelectObject(dc, old);
 }
 
 void VTreeView::DrawButton(HDC dc, int cx, int cy, bool expanded) {
   RECT box{cx - 4, cy - 4, cx + 5, cy + 5};
   FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  HBRUSH frame = CreateSolidBrush(RGB(128, 128, 128));
-  FrameRect(dc, &box, frame);
-  DeleteObject(frame);
+  const OwnedBrush frame(CreateSolidBrush(RGB(128, 128, 128)));
+  FrameRect(dc, &box, frame.get());
   RECT h{cx - 2, cy, cx + 3, cy + 1};
   FillRect(dc, &h, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   if (!expanded) {
@@ -530,23 +513,19 @@ HBITMAP VTreeView::MakeGlyph(CheckState s) {
   // Drawn once on white and once on black: the difference gives each pixel's
   // coverage, so the glyph can be blended over any background afterwards.
   std::uint32_t* bits[2] = {nullptr, nullptr};
-  HBITMAP bmp[2] = {nullptr, nullptr};
-  HDC dc = CreateCompatibleDC(nullptr);
-  for (int i = 0; i < 2; ++i) {
-    bmp[i] = CreateTopDownDib(kCheckSize, kCheckSize, &bits[i]);
-    if (!bmp[i]) {
-      DeleteDC(dc);
-      if (bmp[0]) DeleteObject(bmp[0]);
-      return nullptr;
+  OwnedBitmap bmp[2];
+  {
+    MemoryDc dc;
+    for (int i = 0; i < 2; ++i) {
+      bmp[i].reset(CreateTopDownDib(kCheckSize, kCheckSize, &bits[i]));
+      if (!bmp[i]) return nullptr;
+      SelectIn glyph(dc, bmp[i].get());
+      PatBlt(dc, 0, 0, kCheckSize, kCheckSize, i == 0 ? WHITENESS : BLACKNESS);
+      RECT r{0, 0, kCheckSize, kCheckSize};
+      DrawCheckDirect(dc, r, s);
+      GdiFlush();
     }
-    HGDIOBJ old = SelectObject(dc, bmp[i]);
-    PatBlt(dc, 0, 0, kCheckSize, kCheckSize, i == 0 ? WHITENESS : BLACKNESS);
-    RECT r{0, 0, kCheckSize, kCheckSize};
-    DrawCheckDirect(dc, r, s);
-    GdiFlush();
-    SelectObject(dc, old);
   }
-  DeleteDC(dc);
   auto* white = reinterpret_cast<std::uint8_t*>(bits[0]);
   auto* black = reinterpret_cast<std::uint8_t*>(bits[1]);
   for (int i = 0; i < kCheckSize * kCheckSize; ++i) {
@@ -559,29 +538,23 @@ HBITMAP VTreeView::MakeGlyph(CheckState s) {
     b[3] = static_cast<std::uint8_t>(alpha);
     for (int c = 0; c < 3; ++c) b[c] = static_cast<std::uint8_t>(std::min<int>(b[c], alpha));
   }
-  DeleteObject(bmp[0]);
-  return bmp[1];
+  return bmp[1].release();
 }
 
 void VTreeView::DrawCheck(HDC dc, const RECT& r, CheckState s) {
   const int i = static_cast<int>(s);
-  if (!glyphs_[i]) glyphs_[i] = MakeGlyph(s);
+  if (!glyphs_[i]) glyphs_[i].reset(MakeGlyph(s));
   if (glyphs_[i]) {
-    HDC src = glyphDC_ ? glyphDC_ : (glyphDC_ = CreateCompatibleDC(dc));
-    HGDIOBJ old = SelectObject(src, glyphs_[i]);
+    SelectIn glyph(glyphDC_, glyphs_[i].get());
     BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, r.left, r.top, kCheckSize, kCheckSize, src, 0, 0, kCheckSize, kCheckSize, bf);
-    SelectObject(src, old);
+    AlphaBlend(dc, r.left, r.top, kCheckSize, kCheckSize, glyphDC_, 0, 0, kCheckSize, kCheckSize, bf);
     return;
   }
   DrawCheckDirect(dc, r, s);
 }
 
 void VTreeView::ClearGlyphs() {
-  for (HBITMAP& g : glyphs_) {
-    if (g) DeleteObject(g);
-    g = nullptr;
-  }
+  for (OwnedBitmap& g : glyphs_) g.reset();
 }
 
 void VTreeView::DrawCheckDirect(HDC dc, const RECT& r, CheckState s) {
@@ -609,9 +582,8 @@ void VTreeView::PaintRow(HDC dc, VNode* n, int y, int clientW, bool focusedWindo
     COLORREF c = focusedWindow ? (SelectionColor == CLR_DEFAULT ? GetSysColor(COLOR_HIGHLIGHT) : SelectionColor)
                                : (UnfocusedSelectionColor == CLR_DEFAULT ? RGB(112, 136, 176)
                                                                          : UnfocusedSelectionColor);
-    HBRUSH b = CreateSolidBrush(c);
-    FillRect(dc, &row, b);
-    DeleteObject(b);
+    const OwnedBrush b(CreateSolidBrush(c));
+    FillRect(dc, &row, b.get());
   }
   // Indentation, tree lines, the expand button.
   const int level = model_.GetNodeLevel(n);
@@ -681,7 +653,7 @@ void VTreeView::PaintRow(HDC dc, VNode* n, int y, int clientW, bool focusedWindo
 void VTreeView::PaintHeader(HDC dc, const RECT& client) {
   RECT band{0, 0, client.right, headerHeight_};
   FillRect(dc, &band, GetSysColorBrush(COLOR_BTNFACE));
-  HGDIOBJ oldFont = SelectObject(dc, paintFont_);
+  SelectIn font(dc, paintFont_);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   int left = -offsetX_;
@@ -699,7 +671,6 @@ void VTreeView::PaintHeader(HDC dc, const RECT& client) {
     RECT r{left, 0, client.right, headerHeight_};
     DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
   }
-  SelectObject(dc, oldFont);
 }
 
 // ---------------------------------------------------------------- selection and focus
@@ -907,25 +878,13 @@ LRESULT VTreeView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      const int w = std::max(ClientW(), 1), h = std::max(ClientH(), 1);
-      if (!memDC_ || memW_ < w || memH_ < h) {
-        if (memDC_) {
-          SelectObject(memDC_, memOld_);
-          DeleteDC(memDC_);
-          DeleteObject(memBmp_);
-        }
-        memW_ = std::max(w, memW_);
-        memH_ = std::max(h, memH_);
-        memDC_ = CreateCompatibleDC(dc);
-        memBmp_ = CreateCompatibleBitmap(dc, memW_, memH_);
-        memOld_ = SelectObject(memDC_, memBmp_);
+      PaintScope paint(Handle());
+      if (HDC buffer = buffer_.Begin(paint.dc(), ClientW(), ClientH())) {
+        PaintTo(buffer);
+        buffer_.CopyTo(paint.dc(), paint.area());
+      } else {
+        PaintTo(paint.dc());
       }
-      PaintTo(memDC_);
-      BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-             ps.rcPaint.bottom - ps.rcPaint.top, memDC_, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-      EndPaint(Handle(), &ps);
       return 0;
     }
     case WM_SIZE: {

@@ -45,6 +45,7 @@
 #include <vector>
 
 #include "ui/control.h"
+#include "ui/gdi.h"
 #include "ui/vtree_model.h"
 
 namespace qz::ui {
@@ -135,7 +136,7 @@ class VTreeView : public WinControl, private VTreeObserver {
   // A picture behind the rows (fixed to the window, not scrolled); the view
   // takes ownership. nullptr: the background colour.
   void SetBackground(HBITMAP picture);
-  HBITMAP Background() const { return background_; }
+  HBITMAP Background() const { return background_.get(); }
   // A vertical gradient of the window's size, made again on every resize.
   void SetBackgroundGradient(COLORREF top, COLORREF bottom);
   static HBITMAP MakeGradientBitmap(int width, int height, COLORREF top, COLORREF bottom);
@@ -216,15 +217,10 @@ class VTreeView : public WinControl, private VTreeObserver {
   int indent_ = 18;
   std::int64_t offsetY_ = 0;
   int offsetX_ = 0;
-  HBITMAP background_ = nullptr;
+  OwnedBitmap background_;
   bool gradient_ = false;
   COLORREF gradTop_ = RGB(255, 255, 255), gradBottom_ = RGB(200, 200, 200);
-  // Paint buffer.
-  HDC memDC_ = nullptr;
-  HBITMAP memBmp_ = nullptr;
-  HGDIOBJ memOld_ = nullptr;
-  int memW_ = 0, memH_ = 0;
-  HBRUSH dotBrush_ = nullptr;
+  BackBuffer buffer_;
   // The first shown row of the last paint, valid while the layout is unchanged.
   VNode* topCache_ = nullptr;
   std::int64_t topCacheY_ = 0;
@@ -236,10 +232,10 @@ class VTreeView : public WinControl, private VTreeObserver {
   int pressedHeader_ = -1;   // column pressed on the header
   bool updatingScroll_ = false;
   HANDLE theme_ = nullptr;   // HTHEME of "BUTTON" when visual styles are on
-  HPEN linePen_ = nullptr;
+  OwnedPen linePen_;
   // Check glyphs per state, premultiplied, drawn once (themed drawing is slow).
-  HBITMAP glyphs_[3] = {nullptr, nullptr, nullptr};
-  HDC glyphDC_ = nullptr;
+  OwnedBitmap glyphs_[3];
+  MemoryDc glyphDC_;
   friend struct TreeCell;
   HFONT paintFont_ = nullptr, paintBold_ = nullptr;
 };

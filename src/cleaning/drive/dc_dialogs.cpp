@@ -1,6 +1,5 @@
 #include "cleaning/drive/dc_dialogs.h"
 
-#include "cleaning/wizard/wizard_form.h"
 #include "core/globals.h"
 #include "ui/dialogs.h"
 #include "ui/form_translation.h"
@@ -36,7 +35,9 @@ void AddDialogButtons(ui::Form* f, ui::Button*& ok, ui::Button*& cancel, const c
 }
 
 void AddTranslationTools(ui::Form* f, ui::Button*& save, ui::Button*& load) {
-  cleaning::AddTranslationButtons(f, save, load, [f] { TranslateForm(TranslationFile, *f); });
+  const TranslationButtons b = AddTranslationButtons(*f);
+  save = b.save;
+  load = b.load;
 }
 
 void DialogFrame(ui::Form* f, int w, int h) {

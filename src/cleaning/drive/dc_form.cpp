@@ -4,13 +4,11 @@
 
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
-#include "cleaning/wizard/result_form.h"
+#include "cleaning/frame/list_download.h"
 #include "core/globals.h"
-#include "core/ini.h"
-#include "core/translation.h"
 #include "ui/application.h"
+#include "ui/form_translation.h"
 #include "ui/graphics.h"
-#include "ui/http_client.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 #include "ui/timer.h"
@@ -20,14 +18,11 @@ namespace qz::dc {
 
 namespace {
 
-cleaning::ModuleInfo DriveCleanerInfo() {
-  cleaning::ModuleInfo i;
-  i.Code = "DC";
-  i.Title = "Drive Cleaner";
-  i.Group = "Cleaning-Tools";
-  i.TimerInterval = 500;
-  return i;
-}
+const cleaning::ModuleInfo kDriveCleanerInfo{
+    .Code = "DC", .Title = "Drive Cleaner", .Group = "Cleaning-Tools", .TimerInterval = 500, .HasCancel = true};
+
+const cleaning::ExceptionLists kDriveCleanerLists{
+    .FolderKey = "DC_Folders", .FileKey = "DC_Files", .FolderFile = "DC-Folders.txt", .FileFile = "DC-Files.txt"};
 
 ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
   auto* l = new ui::Label(page, name);
@@ -40,12 +35,7 @@ ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
 
 }  // namespace
 
-struct TForm_DC::Download {
-  explicit Download(const std::string& ini, const std::string& appDir) : refresh(ini, appDir) {}
-  ExceptionListRefresh refresh;
-};
-
-TForm_DC::TForm_DC(ui::Component* owner) : ModuleWizardForm(owner, "TForm_DC", DriveCleanerInfo()) {
+TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDriveCleanerInfo) {
   // Page 0: start
   TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
   Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim Drive Cleaner");
@@ -131,52 +121,41 @@ TForm_DC::TForm_DC(ui::Component* owner) : ModuleWizardForm(owner, "TForm_DC", D
   Button_CheckNewExceptions->Tag = 1;
 
   // Hidden
-  NMHTTP_Update = new ui::HttpClient(this, "NMHTTP_Update");
-  Timer_UpdateTimeOut = new ui::Timer(this, "Timer_UpdateTimeOut");
-  Timer_UpdateTimeOut->SetInterval(kListDownloadTimeoutMs);
+  ListDownload = new cleaning::ExceptionListDownload(this, kDriveCleanerLists);
+  Timer_UpdateTimeOut = ListDownload->TimeOut;
+  ListDownload->OnStored = [this] { return ReloadLists(); };
+  ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
 
   // ---- handlers
   Button_Results->OnClick = [this] { Button_ResultsClick(); };
   Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
-  NMHTTP_Update->OnSuccess = [this](ui::HttpClient& c) {
-    std::string body = c.Body();
-    FetchEnded(c.StatusCode(), body);
+  engine_.SearchEvents.OnPass = [this](const PassStart& p) { SearchPassStarted(p); };
+  engine_.DeleteEvents.OnFile = [this](const std::string& path, int64_t position) {
+    Label_DC_Delete_File->SetCaption(path);
+    ProgressBar_DC_Delete->SetPosition(position);
   };
-  NMHTTP_Update->OnFailure = [this](ui::HttpClient& c) { FetchEnded(c.StatusCode(), std::string()); };
-  NMHTTP_Update->OnConnectionFailed = [this](ui::HttpClient&) { FetchEnded(0, std::string()); };
-  NMHTTP_Update->OnInvalidHost = [this](ui::HttpClient&) { FetchEnded(0, std::string()); };
-  Timer_UpdateTimeOut->OnTimer = [this] {
-    // No answer in time: the fetch counts as failed.
-    NMHTTP_Update->Abort();
-    FetchEnded(0, std::string());
+  engine_.DeleteEvents.OnTempCleanup = [this](const std::string& label) {
+    Label_DC_Delete_File->SetCaption(label);
+    ProgressBar_DC_Delete->SetPosition(0);
   };
 }
 
 TForm_DC::~TForm_DC() {
-  Timer_UpdateTimeOut->SetEnabled(false);
-  NMHTTP_Update->Abort();
-  delete download_;
-  download_ = nullptr;
-  // The shared engine must not keep pointers into this window's tree.
-  DriveScanEngine& e = DriveScan();
-  if (result_ && e.ScanTree == &result_->Model()) {
-    e.FreeDriveScan();
-    e.ScanTree = nullptr;
-  }
+  // The windows that show the engine's tree go before the engine.
+  delete result_;
+  delete options_;
 }
 
 void TForm_DC::CreateModuleWindows() {
+  engine_.Tr = Translator(*this);
   options_ = new TForm_DC_Options(this);
   options_->DoCreate();
-  result_ = new TForm_DC_Result(this, options_);
+  result_ = new TForm_DC_Result(this, engine_, options_);
   result_->DoCreate();
+  engine_.BindTree(result_->Model());
 }
 
-void TForm_DC::ModuleCreate() {
-  result_->FileTypeImages = options_->ImageList_Filetypes;
-}
-
-TranslateFn TForm_DC::Translator() const { return SectionTranslator(Name); }
+void TForm_DC::ModuleCreate() { result_->FileTypeImages = options_->ImageList_Filetypes; }
 
 // ---- the wizard's steps --------------------------------------------------
 
@@ -200,19 +179,18 @@ void TForm_DC::NextClick() {
 }
 
 void TForm_DC::ProgressTimerEvent() {
-  const DriveScanEngine& e = DriveScan();
-  if (e.ScanningPhase) {
-    Label_DC_Laufwerk->SetCaption(e.CurrentDrive);
-    Label_DC_Folder->SetCaption(e.CurrentFolder);
-    Label_DC_Datei->SetCaption(e.CurrentFile);
-    ProgressBar_DC_Search->SetPosition(e.ProgressPosition);
-  } else if (e.CountingPhase) {
-    Label_DC_Datei->SetCaption(std::to_string(e.FoldersCounted));
+  const DriveScanEngine& e = engine_.Scan;
+  if (e.ScanningPhase || e.CountingPhase) {
+    const cleaning::CleanerProgress p = engine_.Progress();
+    Label_DC_Laufwerk->SetCaption(p.Line1);
+    Label_DC_Folder->SetCaption(p.Line2);
+    Label_DC_Datei->SetCaption(p.Line3);
+    if (e.ScanningPhase) ProgressBar_DC_Search->SetPosition(p.Position);
   }
   Label_DC_FoldersScanned->SetCaption(std::to_string(e.FoldersScanned));
   Label_DC_FilesExamined->SetCaption(std::to_string(e.FilesExamined));
-  Label_DC_FilesFound->SetCaption(std::to_string(e.FilesFound));
-  Label_DC_BytesFound->SetCaption(std::to_string(e.BytesFound));
+  Label_DC_FilesFound->SetCaption(std::to_string(e.Totals.Found));
+  Label_DC_BytesFound->SetCaption(std::to_string(e.Totals.FoundBytes));
 }
 
 void TForm_DC::SearchPassStarted(const PassStart& p) {
@@ -243,170 +221,84 @@ void TForm_DC::SearchPassStarted(const PassStart& p) {
   }
 }
 
-void TForm_DC::RunDriveSearch() {
-  RunWork([this] {
-    const TranslateFn tr = Translator();
-    const bool hideEmpty = cleaning::ReadHideEmptyCategories();
-    AbortFlag = 0;
-    DriveScanEngine& e = DriveScan();
-    SearchSettings s = MakeSearchSettings(options_->CurrentSettings(), hideEmpty);
-    if (s.Drives.empty()) {
-      e.FreeDriveScan();
-      lastSearch_ = SearchOutcome::NoDrives;
-      Message(NoDrivesMessage(tr), MsgKind::Warning);
-      ResetToStart();
-      return;
-    }
+// ---- the cleaner wizard's hooks ----------------------------------------------
 
-    SetState(cleaning::WizardState::Searching);
-    Label_DC_Laufwerk->SetCaption("");
-    Label_DC_Folder->SetCaption("");
-    Label_DC_Datei->SetCaption("");
-    ProgressBar_DC_Search->SetPosition(0);
-    ProgressBar_DC_Search->SetVisible(true);
-    result_->TargetCaption = LnkTargetCaption(tr);
-    result_->FileTypeImages = options_->ImageList_Filetypes;
-
-    SearchHooks hooks;
-    hooks.Tr = tr;
-    hooks.OnPass = [this](const PassStart& p) { SearchPassStarted(p); };
-    const ScanEnvironment env = Environment ? *Environment : ScanEnvironment::FromSystem();
-    JvThreadTimer_Progress->SetEnabled(true);
-    SearchOutcome outcome = RunDriveSearchCore(e, result_->Model(), s, hooks, env);
-    JvThreadTimer_Progress->SetEnabled(false);
-    lastSearch_ = outcome;
-    // The totals are shown as they now stand, zero included.
-    result_->UpdateLabels();
-    result_->Tree->Invalidate();
-
-    if (outcome == SearchOutcome::Cancelled) {
-      ResetToStart();
-      return;
-    }
-    if (outcome == SearchOutcome::NothingFound && !OcoRunning) {
-      Message(ZeroFoundMessage(tr), MsgKind::Information);
-      ResetToStart();
-      return;
-    }
-    SetState(cleaning::WizardState::Results);
-    ShowDriveSearchSummary();
-  });
+bool TForm_DC::PrepareSearch() {
+  settings_ = MakeSearchSettings(options_->CurrentSettings(), cleaning::ReadHideEmptyCategories());
+  if (!settings_.Drives.empty()) return true;
+  engine_.RunSearch(settings_);  // no drive: the engine only drops the last search's lists
+  Message(NoDrivesMessage(engine_.Tr), MsgKind::Warning);
+  return false;
 }
 
-void TForm_DC::ShowDriveSearchSummary() { JvLinkLabel_Result->SetCaption(SummaryText(DriveScan(), Translator())); }
-
-void TForm_DC::DeleteMarkedFiles() {
-  RunWork([this] {
-    const TranslateFn tr = Translator();
-    DriveScanEngine& e = DriveScan();
-    e.FilesDeleted = e.DeleteErrors = e.BytesDeleted = 0;
-    AbortFlag = 0;
-    // The marks as they stand in the tree now.
-    dc::RecomputeTotals(e, result_->Model());
-    result_->UpdateLabels();
-    if (e.FilesMarked <= 0) {
-      Message(NothingSelectedMessage(tr), MsgKind::Warning);
-      return;
-    }
-    if (!OcoRunning && Message(SureToDeleteMessage(tr), MsgKind::Warning, MsgButtons::YesNo) != IDYES) return;
-
-    SetState(cleaning::WizardState::Deleting);
-    ProgressBar_DC_Delete->SetRange(0, e.FilesMarked);
-    ProgressBar_DC_Delete->SetPosition(0);
-    Label_DC_Delete_File->SetCaption("");
-
-    DeleteHooks hooks;
-    hooks.Tr = tr;
-    hooks.OnFile = [this](const std::string& path, int64_t position) {
-      Label_DC_Delete_File->SetCaption(path);
-      ProgressBar_DC_Delete->SetPosition(position);
-    };
-    hooks.OnTempCleanup = [this](const std::string& label) {
-      Label_DC_Delete_File->SetCaption(label);
-      ProgressBar_DC_Delete->SetPosition(0);
-    };
-    DeleteMarkedFilesCore(e, result_->Model(), options_->CurrentOptions(), hooks);
-    result_->UpdateLabels();
-    result_->Tree->Invalidate();
-
-    if (!OcoRunning) {
-      Message(DeletedMessage(e, tr), MsgKind::Information);
-      ResetToStart();
-    }
-  });
+cleaning::SearchOutcome TForm_DC::Search() {
+  Label_DC_Laufwerk->SetCaption("");
+  Label_DC_Folder->SetCaption("");
+  Label_DC_Datei->SetCaption("");
+  ProgressBar_DC_Search->SetPosition(0);
+  ProgressBar_DC_Search->SetVisible(true);
+  result_->TargetCaption = LnkTargetCaption(engine_.Tr);
+  result_->FileTypeImages = options_->ImageList_Filetypes;
+  const SearchOutcome outcome = engine_.RunSearch(settings_);
+  // The totals are shown as they now stand, zero included.
+  result_->UpdateLabels();
+  result_->Tree->Invalidate();
+  switch (outcome) {
+    case SearchOutcome::Found: return cleaning::SearchOutcome::Found;
+    case SearchOutcome::NothingFound: return cleaning::SearchOutcome::NothingFound;
+    default: return cleaning::SearchOutcome::Cancelled;
+  }
 }
 
-void TForm_DC::Button_ResultsClick() {
-  result_->RecomputeTotals();
-  result_->SetWindowState(cleaning::ReadOpenMaximized() ? ui::WindowState::Maximized : ui::WindowState::Normal);
-  cleaning::ShowModalWindow(*result_);
-  // The user may have changed the marks.
-  ShowDriveSearchSummary();
+void TForm_DC::ShowSummary() { JvLinkLabel_Result->SetCaption(SummaryText(engine_.Scan, engine_.Tr)); }
+
+std::string TForm_DC::NothingFoundText() { return ZeroFoundMessage(engine_.Tr); }
+
+int64_t TForm_DC::CountMarked() {
+  DriveScanEngine& e = engine_.Scan;
+  e.FilesDeleted = e.DeleteErrors = e.BytesDeleted = 0;
+  // The marks as they stand in the tree now.
+  RecomputeTotals(e, engine_.Tree());
+  result_->UpdateLabels();
+  return e.Totals.Marked;
 }
+
+std::string TForm_DC::NothingMarkedText() { return NothingSelectedMessage(engine_.Tr); }
+
+std::string TForm_DC::ConfirmDeleteText() { return SureToDeleteMessage(engine_.Tr); }
+
+cleaning::DeleteOutcome TForm_DC::DeleteMarked() {
+  ProgressBar_DC_Delete->SetRange(0, engine_.Scan.Totals.Marked);
+  ProgressBar_DC_Delete->SetPosition(0);
+  Label_DC_Delete_File->SetCaption("");
+  engine_.RunDelete(options_->CurrentOptions());
+  result_->UpdateLabels();
+  result_->Tree->Invalidate();
+  return cleaning::DeleteOutcome::Finished;
+}
+
+std::string TForm_DC::DeletedText() { return DeletedMessage(engine_.Scan, engine_.Tr); }
+
+cleaning::ResultWindow* TForm_DC::Results() { return result_; }
 
 // ---- download of the exception lists -----------------------------------
 
 void TForm_DC::Button_CheckNewExceptionsClick() {
-  if (downloading_) return;
+  if (ListDownload->Running()) return;
   Button_CheckNewExceptions->SetEnabled(false);
-  ui::App().ProcessMessages();
-  delete download_;
-  download_ = new Download(ProjectIniPath(), AppDir);
-  if (download_->refresh.State() != ExceptionListRefresh::Step::NeedFetch) {
-    Message(kProjectIniError, MsgKind::Error);
-    DownloadFinished();
-    return;
-  }
-  downloading_ = true;
-  StartFetch();
+  ListDownload->Start();
 }
 
-void TForm_DC::StartFetch() {
-  NMHTTP_Update->MaxBodySize = kMaxListBytes;
-  NMHTTP_Update->ReceiveTimeoutMs = DownloadTimeoutMs;
-  NMHTTP_Update->ConnectTimeoutMs = DownloadTimeoutMs;
-  Timer_UpdateTimeOut->SetInterval(DownloadTimeoutMs);
-  Timer_UpdateTimeOut->SetEnabled(true);
-  if (!NMHTTP_Update->Get(download_->refresh.Url())) {
-    Timer_UpdateTimeOut->SetEnabled(false);
-    FetchEnded(0, std::string());
-  }
-}
+bool TForm_DC::Downloading() const { return ListDownload->Running(); }
 
-void TForm_DC::FetchEnded(int status, const std::string& body) {
-  Timer_UpdateTimeOut->SetEnabled(false);
-  if (!downloading_ || !download_) return;
-  const TranslateFn tr = Translator();
-  switch (download_->refresh.Take(status, body)) {
-    case ExceptionListRefresh::Step::NeedFetch:
-      StartFetch();
-      return;
-    case ExceptionListRefresh::Step::ProjectIniError:
-      Message(kProjectIniError, MsgKind::Error);
-      break;
-    case ExceptionListRefresh::Step::Failed:
-      NMHTTP_Update->Abort();
-      Message(NewListsFailedMessage(tr), MsgKind::Error);
-      break;
-    case ExceptionListRefresh::Step::Done:
-      // The user's own entries go to the registry first, then the tree shows
-      // the new lists merged with them.
-      options_->SaveDriveCleanerOptions();
-      if (!options_->LoadDriveExceptions()) {
-        DownloadFinished();
-        ui::App().Terminate();
-        Close();
-        return;
-      }
-      Message(NewListsDownloadedMessage(tr), MsgKind::Information);
-      break;
-  }
-  DownloadFinished();
-}
-
-void TForm_DC::DownloadFinished() {
-  downloading_ = false;
-  Button_CheckNewExceptions->SetEnabled(true);
+bool TForm_DC::ReloadLists() {
+  // The user's own entries go to the registry first, then the tree shows the
+  // new lists merged with them.
+  options_->SaveDriveCleanerOptions();
+  if (options_->LoadDriveExceptions()) return true;
+  ui::App().Terminate();
+  Close();
+  return false;
 }
 
 // ---- the launch table's factory -------------------------------------------

@@ -1,5 +1,5 @@
-// The Drive Cleaner window: the module wizard (cleaning/wizard/wizard_form.h)
-// with these pages:
+// The Drive Cleaner window: the cleaner wizard (cleaning/frame/
+// cleaner_wizard.h) with these pages:
 //   0 "Start"     RadioButton_Start (search now), RadioButton_Options (edit
 //                 the settings), RadioButton_Update (refresh the exception
 //                 lists over the internet)
@@ -8,25 +8,24 @@
 //   2 "Ergebniss" JvLinkLabel_Result (summary), Button_Results (details)
 //   3 "Delete"    ProgressBar_DC_Delete, Label_DC_Delete_File
 //   4 "Download Exception"  Button_CheckNewExceptions
-// It creates its options window (TForm_DC_Options) and result window
+// It owns its engine (DriveCleaner, bound to the result window's tree) and
+// creates its options window (TForm_DC_Options) and result window
 // (TForm_DC_Result) with itself; both live until it is destroyed.
 //
-// For the One-Click-Optimizer (OcoRunning = 1, window created and never
-// shown): RunDriveSearch() then DeleteMarkedFiles(), then FilesDeleted(),
-// BytesDeleted() and DeleteErrors(). Neither asks anything or shows a box
-// then; after the delete the window stays in the deleting state.
+// On a window that is never shown (OcoRunning = 1): RunDriveSearch() then
+// DeleteMarkedFiles(), then FilesDeleted(), BytesDeleted() and
+// DeleteErrors(). Neither asks anything or shows a box then; after the delete
+// the window stays in the deleting state.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
-#include "cleaning/drive/dc_search.h"
-#include "cleaning/wizard/wizard_form.h"
+#include "cleaning/drive/drive_cleaner.h"
+#include "cleaning/frame/cleaner_wizard.h"
 
 namespace qz::ui {
 class Button;
-class HttpClient;
 class Label;
 class ProgressBar;
 class RadioButton;
@@ -35,12 +34,16 @@ class TabSheet;
 class Timer;
 }  // namespace qz::ui
 
+namespace qz::cleaning {
+class ExceptionListDownload;
+}
+
 namespace qz::dc {
 
 class TForm_DC_Options;
 class TForm_DC_Result;
 
-class TForm_DC : public cleaning::ModuleWizardForm {
+class TForm_DC : public cleaning::CleanerWizard {
  public:
   explicit TForm_DC(ui::Component* owner);
   ~TForm_DC() override;
@@ -82,54 +85,55 @@ class TForm_DC : public cleaning::ModuleWizardForm {
   ui::Label* Label_Download_Header;
   ui::RichLabel* JvLinkLabel_Download;
   ui::Button* Button_CheckNewExceptions;
-  // Hidden
-  ui::HttpClient* NMHTTP_Update;
+  // Hidden: the exception-list download (its HTTP client NMHTTP_Update and
+  // time-out timer Timer_UpdateTimeOut)
+  cleaning::ExceptionListDownload* ListDownload;
   ui::Timer* Timer_UpdateTimeOut;
 
   TForm_DC_Options* Options() const { return options_; }
   TForm_DC_Result* Result() const { return result_; }
+  DriveCleaner& Engine() { return engine_; }
 
   // ---- the search and the delete (also for the One-Click-Optimizer)
-  void RunDriveSearch();
-  void ShowDriveSearchSummary();
-  void DeleteMarkedFiles();
-  int64_t FilesDeleted() const { return DriveScan().FilesDeleted; }
-  int64_t BytesDeleted() const { return DriveScan().BytesDeleted; }
-  int64_t DeleteErrors() const { return DriveScan().DeleteErrors; }
+  void RunDriveSearch() { RunSearch(); }
+  void DeleteMarkedFiles() { RunDelete(); }
+  int64_t FilesDeleted() const { return engine_.Scan.FilesDeleted; }
+  int64_t BytesDeleted() const { return engine_.Scan.BytesDeleted; }
+  int64_t DeleteErrors() const { return engine_.Scan.DeleteErrors; }
   // What the last search ended with (NoDrives before the first one).
-  SearchOutcome LastSearch() const { return lastSearch_; }
+  SearchOutcome LastSearch() const { return engine_.LastSearch(); }
 
   // ---- the detail button and the download page
-  void Button_ResultsClick();
+  void Button_ResultsClick() { ShowResultWindow(); }
   void Button_CheckNewExceptionsClick();
   // A download of the exception lists is under way.
-  bool Downloading() const { return downloading_; }
-  // The time limit of each fetch (milliseconds).
-  unsigned DownloadTimeoutMs = kListDownloadTimeoutMs;
-
-  // Folders the search takes as the Windows and temporary folders; the real
-  // ones unless set (tests point them into the sandbox).
-  std::optional<ScanEnvironment> Environment;
+  bool Downloading() const;
 
  protected:
   void CreateModuleWindows() override;
   void ModuleCreate() override;
-  void ProgressTimerEvent() override;
   void NextClick() override;
+  // ---- the cleaner wizard's hooks
+  bool PrepareSearch() override;
+  cleaning::SearchOutcome Search() override;
+  void ShowSummary() override;
+  std::string NothingFoundText() override;
+  void ProgressTimerEvent() override;
+  int64_t CountMarked() override;
+  std::string NothingMarkedText() override;
+  std::string ConfirmDeleteText() override;
+  cleaning::DeleteOutcome DeleteMarked() override;
+  std::string DeletedText() override;
+  cleaning::ResultWindow* Results() override;
 
  private:
-  TranslateFn Translator() const;
   void SearchPassStarted(const PassStart& p);
-  void StartFetch();
-  void FetchEnded(int status, const std::string& body);
-  void DownloadFinished();
+  bool ReloadLists();
 
+  DriveCleaner engine_;
+  SearchSettings settings_;
   TForm_DC_Options* options_ = nullptr;
   TForm_DC_Result* result_ = nullptr;
-  SearchOutcome lastSearch_ = SearchOutcome::NoDrives;
-  bool downloading_ = false;
-  struct Download;
-  Download* download_ = nullptr;
 };
 
 // The launch table's factory for "DC": the window made and created (not

@@ -6,7 +6,8 @@
 
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_search.h"
-#include "cleaning/wizard/wizard_form.h"
+#include "cleaning/drive/drive_cleaner.h"
+#include "cleaning/frame/module_window.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
@@ -184,7 +185,9 @@ TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC
   Button_Ok->SetCancel(true);
   Button_Ok->Tag = 1;
 
-  cleaning::AddTranslationButtons(this, Button_SaveTranslation, Button_LoadTranslation, [this] { Translate(); });
+  const TranslationButtons tb = AddTranslationButtons(*this, [this] { Translate(); });
+  Button_SaveTranslation = tb.save;
+  Button_LoadTranslation = tb.load;
 
   // ---- drawing
   VirtualDrawTree_DC_Filetype->OnDrawNode = [this](const ui::TreeCell& c) {
@@ -221,15 +224,6 @@ void TForm_DC_Options::Translate() {
   TranslateTreeColumns(Name, *VirtualDrawTree_DC_Filetype);
 }
 
-std::string TForm_DC_Options::Tr(const std::string& key, const std::string& german) const {
-  return GetTranslation(Name, key, german);
-}
-
-int TForm_DC_Options::Message(const std::string& text, MsgKind kind, MsgButtons buttons) {
-  if (OcoRunning) return 0;
-  return ShowMessageBox(Handle(), text, kind, buttons);
-}
-
 void TForm_DC_Options::FormCreate() {
   Location = SettingsLocation::Default();
   Button_LoadTranslation->Click();
@@ -239,7 +233,7 @@ void TForm_DC_Options::FormCreate() {
   AddIconOrBlank(*ImageList_Ausnahme, ShellIconFor(L"x.txt", FILE_ATTRIBUTE_NORMAL, false));
   AddIconOrBlank(*ImageList_Ausnahme, ShellIconFor(L"folder", FILE_ATTRIBUTE_DIRECTORY, false));
 
-  if (!LoadMaskGroups()) FatalListFileMissing();
+  if (!LoadMaskGroups()) QuitForMissingListFile();
   DriveCleanerOptions o;
   LoadOptions(Location, o);
   CheckBox_TMPDir_ALL->SetChecked(o.TMPDir_ALL);
@@ -249,13 +243,6 @@ void TForm_DC_Options::FormCreate() {
   CheckBox_DC_PIF->SetChecked(o.PIF);
   CheckBox_DC_Ignore_InUseOrWriteProtected->SetChecked(o.WriteProtected);
   FillDriveList();
-}
-
-void TForm_DC_Options::FatalListFileMissing() {
-  // The box has been shown; the program ends cleanly and this window's
-  // creation stops here.
-  ui::App().Terminate();
-  ui::Abort();
 }
 
 // ---- the live settings -----------------------------------------------------
@@ -343,7 +330,7 @@ VNode* TForm_DC_Options::AddUserException(const std::string& path, bool isFolder
 bool TForm_DC_Options::LoadMaskGroups() {
   ui::VTreeModel& t = VirtualDrawTree_DC_Filetype->Tree();
   t.Clear();
-  for (const MaskGroup& g : dc::LoadMaskGroups(Location, SectionTranslator(Name)))
+  for (const MaskGroup& g : dc::LoadMaskGroups(Location, Translator(*this)))
     AddMaskGroupNode(g.Name, g.Masks, g.Checked, g.ImageIndex);
   return LoadDriveExceptions();
 }
@@ -381,7 +368,7 @@ void TForm_DC_Options::FillDriveList() {
 
 bool TForm_DC_Options::SaveDriveCleanerOptions() {
   if (dc::SaveDriveCleanerOptions(Location, CurrentSettings())) return true;
-  Message(SaveFailedMessage(SectionTranslator(Name)), MsgKind::Error);
+  ModuleMessage(*this, SaveFailedMessage(Translator(*this)), MsgKind::Error);
   return false;
 }
 
@@ -390,10 +377,10 @@ bool TForm_DC_Options::SaveDriveCleanerOptions() {
 void TForm_DC_Options::Button_DC_FileTyp_DeleteClick() {
   ui::VTreeModel& t = VirtualDrawTree_DC_Filetype->Tree();
   if (!t.GetFirstSelected()) return;
-  const std::string text = Tr("MESSAGE_SureToDeleteFileTyp",
+  const std::string text = Tr(*this, "MESSAGE_SureToDeleteFileTyp",
                               "Sind Sie sicher, dass Sie den markierte Dateityp entfernen wollen?\r"
                               "Drive-Cleaner wird dann nicht mehr nach solchen Dateien suchen.");
-  if (Message(text, MsgKind::Warning, MsgButtons::YesNo) != IDYES) return;
+  if (ModuleMessage(*this, text, MsgKind::Warning, MsgButtons::YesNo) != IDYES) return;
   for (VNode* n : t.SelectedNodes()) t.DeleteNode(n);
 }
 
@@ -412,7 +399,7 @@ void TForm_DC_Options::Button_DC_Filetyp_ADDClick() {
       AddMaskGroupNode(g.Name, g.Masks, true, g.ImageIndex);
       break;
     case NewGroupCheck::TooBroad:
-      Message(TooBroadMaskMessage(SectionTranslator(Name)), MsgKind::Warning);
+      ModuleMessage(*this, TooBroadMaskMessage(Translator(*this)), MsgKind::Warning);
       break;
     case NewGroupCheck::Empty:
       break;
@@ -431,10 +418,11 @@ void TForm_DC_Options::Button_Ausnahme_DeleteClick() {
     t.DeleteNode(n);
   }
   if (builtInSelected)
-    Message(Tr("MESSAGE_CantDeleteThisExc",
-               "Diese Ausnahme ist fest einprogrammiert.\r"
-               "Zu Ihrer Sicherheit kann diese Ausnahme nicht geändert werden."),
-            MsgKind::Warning);
+    ModuleMessage(*this,
+                  Tr(*this, "MESSAGE_CantDeleteThisExc",
+                     "Diese Ausnahme ist fest einprogrammiert.\r"
+                     "Zu Ihrer Sicherheit kann diese Ausnahme nicht geändert werden."),
+                  MsgKind::Warning);
 }
 
 void TForm_DC_Options::Button_Ausnahme_AddClick() {

@@ -124,16 +124,11 @@ class TForm_DC_Options : public ui::Form {
   void Button_Ausnahme_DeleteClick();
   void Button_Ausnahme_AddClick();
 
-  std::string Tr(const std::string& key, const std::string& german) const;
-  // A box owned by the window (nothing under OcoRunning).
-  int Message(const std::string& text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok);
-
  protected:
   void FormCreate() override;
 
  private:
   void Translate();
-  void FatalListFileMissing();
 };
 
 // Builds the file-type pictures (shell icons of typical file types, a plain

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "cleaning/drive/dc_options.h"
-#include "cleaning/drive/dc_search.h"
+#include "cleaning/drive/drive_cleaner.h"
 #include "core/msgbox.h"
 #include "core/text.h"
-#include "core/translation.h"
+#include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/listview.h"
 #include "ui/menu.h"
@@ -20,10 +20,8 @@ namespace qz::dc {
 using ui::CheckState;
 using ui::VNode;
 
-TForm_DC_Result::TForm_DC_Result(ui::Component* owner, TForm_DC_Options* options)
-    : ModuleResultForm(owner, "TForm_DC_Result", "VirtualDrawTree_Files", "DC"),
-      options_(options),
-      engine_(&DriveScan()) {
+TForm_DC_Result::TForm_DC_Result(ui::Component* owner, DriveCleaner& engine, TForm_DC_Options* options)
+    : ResultWindow(owner, "TForm_DC_Result", "VirtualDrawTree_Files", "DC"), scan_(engine.Scan), options_(options) {
   SetCaption("Unnötige Dateien gefunden");
   VirtualDrawTree_Files = Tree;
   Tree->AddColumn("Beschreibung / Datei", 400);
@@ -45,11 +43,8 @@ TForm_DC_Result::TForm_DC_Result(ui::Component* owner, TForm_DC_Options* options
       new ui::MenuItem(PopupMenu1, "PopUp_ExceptFiles", "Markierte Dateien als Ausnahme eintragen");
   for (ui::MenuItem* m : {PopUp_Explorer, PopUp_ExceptDirs, PopUp_ExceptFiles}) m->Tag = 1;
 
-  ui::VTreeModel& t = Tree->Tree();
-  t.OnChecking = [this](VNode* n, CheckState s) { return TrackEntryCheck(*engine_, Model(), n, s); };
-  t.OnChecked = [this](VNode*) { UpdateLabels(); };
+  BindTotals(scan_.Totals);
   Tree->OnDrawNode = [this](const ui::TreeCell& c) { DrawNode(c); };
-  Tree->OnHeaderClick = [this](int column) { VirtualDrawTree_FilesHeaderClick(column); };
   PopUp_Explorer->OnClick = [this] { PopUp_ExplorerClick(); };
   PopUp_ExceptDirs->OnClick = [this] { PopUp_ExceptDirsClick(); };
   PopUp_ExceptFiles->OnClick = [this] { PopUp_ExceptFilesClick(); };
@@ -58,15 +53,13 @@ TForm_DC_Result::TForm_DC_Result(ui::Component* owner, TForm_DC_Options* options
   };
 }
 
-ui::VTreeModel& TForm_DC_Result::Model() { return Tree->Tree(); }
+void TForm_DC_Result::ModuleCreate() { UpdateLabels(); }
 
-std::string TForm_DC_Result::Tr(const std::string& key, const std::string& german) const {
-  return GetTranslation(Name, key, german);
-}
+cleaning::EntryFacts TForm_DC_Result::Entry(VNode* n) const { return DriveEntry(Tree->Tree(), n); }
 
-void TForm_DC_Result::ModuleCreate() {
-  SortColumn = 0;
-  UpdateLabels();
+int TForm_DC_Result::Compare(VNode* a, VNode* b, int column) const {
+  const ui::VTreeModel& t = Tree->Tree();
+  return CompareDriveNodes(t.Data<DriveScanNode>(a), t.Data<DriveScanNode>(b), column);
 }
 
 void TForm_DC_Result::LayoutExtras(int buttonTop) {
@@ -78,15 +71,9 @@ void TForm_DC_Result::LayoutExtras(int buttonTop) {
   if (col0 > 0) Tree->SetColumnWidth(0, col0);
 }
 
-void TForm_DC_Result::RecomputeTotals() {
-  dc::RecomputeTotals(*engine_, Model());
-  UpdateLabels();
-  Tree->Invalidate();
-}
-
 void TForm_DC_Result::UpdateLabels() {
-  Label_DC_Files->SetCaption(FilesLabelText(*engine_));
-  Label_DC_Bytes->SetCaption(BytesLabelText(*engine_));
+  Label_DC_Files->SetCaption(FilesLabelText(scan_));
+  Label_DC_Bytes->SetCaption(BytesLabelText(scan_));
 }
 
 void TForm_DC_Result::DrawNode(const ui::TreeCell& c) {
@@ -106,10 +93,6 @@ void TForm_DC_Result::DrawNode(const ui::TreeCell& c) {
   }
 }
 
-void TForm_DC_Result::VirtualDrawTree_FilesHeaderClick(int column) {
-  if (SortByColumn(Model(), SortColumn, column)) Tree->Invalidate();
-}
-
 VNode* TForm_DC_Result::FirstSelectedEntry() {
   VNode* n = Model().GetFirstSelected();
   if (!n || Model().Data<DriveScanNode>(n).IsCategory) return nullptr;
@@ -123,34 +106,32 @@ void TForm_DC_Result::PopUp_ExplorerClick() {
   if (OpenExplorer) OpenExplorer("\"" + Model().Data<DriveScanNode>(n).Folder + "\"");
 }
 
+void TForm_DC_Result::AddException(const std::string& question, const std::string& entry, bool isFolder,
+                                   const std::function<void()>& apply) {
+  if (ShowMessageBox(Handle(), question, MsgKind::Question, MsgButtons::YesNo) != IDYES) return;
+  if (options_) options_->AddUserException(entry, isFolder);
+  apply();
+  if (options_) options_->SaveDriveCleanerOptions();
+  UpdateLabels();
+  Tree->Invalidate();
+}
+
 void TForm_DC_Result::PopUp_ExceptDirsClick() {
   VNode* n = FirstSelectedEntry();
   if (!n) return;
   const DriveScanNode entry = Model().Data<DriveScanNode>(n);
   const std::string folder = entry.Folder + "\\";
-  if (ShowMessageBox(Handle(), FolderAsExceptionMessage(folder, SectionTranslator(Name)), MsgKind::Question,
-                     MsgButtons::YesNo) != IDYES)
-    return;
-  if (options_) options_->AddUserException(folder, true);
   // The folder and everything below it leave the tree.
-  ApplyFolderException(*engine_, Model(), entry);
-  if (options_) options_->SaveDriveCleanerOptions();
-  UpdateLabels();
-  Tree->Invalidate();
+  AddException(FolderAsExceptionMessage(folder, Translator(*this)), folder, true,
+               [&] { ApplyFolderException(scan_, Model(), entry); });
 }
 
 void TForm_DC_Result::PopUp_ExceptFilesClick() {
   VNode* n = FirstSelectedEntry();
   if (!n) return;
   const DriveScanNode entry = Model().Data<DriveScanNode>(n);
-  if (ShowMessageBox(Handle(), FileAsExceptionMessage(entry.FileName, SectionTranslator(Name)),
-                     MsgKind::Question, MsgButtons::YesNo) != IDYES)
-    return;
-  if (options_) options_->AddUserException(entry.FileName, false);
-  ApplyFileException(*engine_, Model(), entry);
-  if (options_) options_->SaveDriveCleanerOptions();
-  UpdateLabels();
-  Tree->Invalidate();
+  AddException(FileAsExceptionMessage(entry.FileName, Translator(*this)), entry.FileName, false,
+               [&] { ApplyFileException(scan_, Model(), entry); });
 }
 
 }  // namespace qz::dc

@@ -2,9 +2,9 @@
 // of the last search under its category, with sizes and tri-state checks;
 // what stays checked here is what the delete step recycles.
 //
-// Beyond the shared result window (cleaning/wizard/result_form.h):
-//   VirtualDrawTree_Files   columns "Beschreibung / Datei" and "Grösse";
-//                           a click on a column header sorts by it
+// Beyond the shared result window (cleaning/frame/result_window.h), which
+// keeps the totals in the engine's store and sorts on header clicks:
+//   VirtualDrawTree_Files   columns "Beschreibung / Datei" and "Grösse"
 //   Label_DC_Files_Fixed / Label_DC_Files   "marked / found" files
 //   Label_DC_Bytes_Fixed / Label_DC_Bytes   "x MB / y MB"
 //   popup, after a separator:
@@ -19,7 +19,7 @@
 #include <string>
 
 #include "cleaning/drive/scan_engine.h"
-#include "cleaning/wizard/result_form.h"
+#include "cleaning/frame/result_window.h"
 
 namespace qz::ui {
 class ImageList;
@@ -30,12 +30,15 @@ struct TreeCell;
 
 namespace qz::dc {
 
+class DriveCleaner;
 class TForm_DC_Options;
 
-class TForm_DC_Result : public cleaning::ModuleResultForm {
+class TForm_DC_Result : public cleaning::ResultWindow {
  public:
-  // `options` receives the exceptions added here (may be nullptr).
-  TForm_DC_Result(ui::Component* owner, TForm_DC_Options* options = nullptr);
+  // The window shows and keeps the totals of `engine`, whose tree the owner
+  // binds to this window's; `options` receives the exceptions added here (may
+  // be nullptr).
+  TForm_DC_Result(ui::Component* owner, DriveCleaner& engine, TForm_DC_Options* options = nullptr);
 
   ui::VTreeView* VirtualDrawTree_Files;  // = Tree
   ui::Label* Label_DC_Files_Fixed;
@@ -47,23 +50,14 @@ class TForm_DC_Result : public cleaning::ModuleResultForm {
   ui::MenuItem* PopUp_ExceptDirs;
   ui::MenuItem* PopUp_ExceptFiles;
 
-  // The engine whose totals the window keeps and shows (the shared one).
-  DriveScanEngine& Engine() const { return *engine_; }
-  void SetEngine(DriveScanEngine& e) { engine_ = &e; }
-  ui::VTreeModel& Model();
-
   // Set by each search: the pictures of the file-type groups and the text put
   // before a missing shortcut target.
   ui::ImageList* FileTypeImages = nullptr;
   std::string TargetCaption;
-  int SortColumn = 0;
 
-  // Totals from the tree, then the labels.
-  void RecomputeTotals() override;
   // The labels from the engine's totals.
   void UpdateLabels();
 
-  void VirtualDrawTree_FilesHeaderClick(int column);
   void PopUp_ExplorerClick();
   void PopUp_ExceptDirsClick();
   void PopUp_ExceptFilesClick();
@@ -75,15 +69,21 @@ class TForm_DC_Result : public cleaning::ModuleResultForm {
  protected:
   void ModuleCreate() override;
   void LayoutExtras(int buttonTop) override;
+  cleaning::EntryFacts Entry(ui::VNode* n) const override;
+  int Compare(ui::VNode* a, ui::VNode* b, int column) const override;
+  void TotalsChanged() override { UpdateLabels(); }
 
  private:
   // The first selected row when it is a file entry.
   ui::VNode* FirstSelectedEntry();
   void DrawNode(const ui::TreeCell& c);
-  std::string Tr(const std::string& key, const std::string& german) const;
+  // A new exception from the popup, once the user said yes: stored with the
+  // options and applied to the tree.
+  void AddException(const std::string& question, const std::string& entry, bool isFolder,
+                    const std::function<void()>& apply);
 
+  DriveScanEngine& scan_;
   TForm_DC_Options* options_;
-  DriveScanEngine* engine_;
 };
 
 }  // namespace qz::dc

@@ -20,21 +20,6 @@ using ui::CheckType;
 using ui::VNode;
 using ui::VTreeModel;
 
-namespace {
-
-std::string WithSlash(const std::string& s) {
-  if (s.empty() || s.back() == '\\') return s;
-  return s + "\\";
-}
-
-}  // namespace
-
-bool ReadHideEmptyCategories(HKEY root, const std::string& optionsKey) {
-  const std::string key = optionsKey.empty() ? OptionsKey() : optionsKey;
-  if (!RegHasValue(root, key, "HideEmptyCategories")) return true;
-  return !RegIntegerEquals(root, key, "HideEmptyCategories", 0);
-}
-
 SearchSettings MakeSearchSettings(const DriveCleanerSettings& s, bool hideEmpty) {
   SearchSettings r;
   r.Options = s.Options;
@@ -82,14 +67,6 @@ void BuildCategories(DriveScanEngine& e, VTreeModel& tree, const SearchSettings&
   }
   if (tmpCategory) *tmpCategory = tmp;
   if (dumpCategory) *dumpCategory = dump;
-}
-
-void RemoveEmptyCategories(VTreeModel& tree) {
-  for (VNode* n = tree.GetFirst(); n;) {
-    VNode* next = tree.GetNextSibling(n);
-    if (tree.ChildCount(n) == 0) tree.DeleteNode(n);
-    n = next;
-  }
 }
 
 SearchOutcome RunDriveSearchCore(DriveScanEngine& e, VTreeModel& tree, const SearchSettings& s,
@@ -173,42 +150,20 @@ SearchOutcome RunDriveSearchCore(DriveScanEngine& e, VTreeModel& tree, const Sea
   e.CountingPhase = e.ScanningPhase = 0;
 
   if (AbortFlag == 1) return SearchOutcome::Cancelled;
-  if (s.HideEmpty) RemoveEmptyCategories(tree);
+  if (s.HideEmpty) cleaning::RemoveEmptyCategories(tree);
   tree.FullCollapse();
   RecomputeTotals(e, tree);
-  return e.FilesFound == 0 ? SearchOutcome::NothingFound : SearchOutcome::Found;
+  return e.Totals.Found == 0 ? SearchOutcome::NothingFound : SearchOutcome::Found;
 }
 
 // ---- totals --------------------------------------------------------------
 
-void RecomputeTotals(DriveScanEngine& e, VTreeModel& tree) {
-  e.FilesFound = e.BytesFound = e.FilesMarked = e.BytesMarked = 0;
-  if (tree.IsEmpty()) return;
-  for (VNode* n = tree.GetFirst(); n; n = tree.GetNext(n)) {
-    const DriveScanNode& d = tree.Data<DriveScanNode>(n);
-    if (d.IsCategory) continue;
-    ++e.FilesFound;
-    e.BytesFound += d.Size;
-    if (tree.GetCheckState(n) == CheckState::Checked) {
-      ++e.FilesMarked;
-      e.BytesMarked += d.Size;
-    }
-  }
+cleaning::EntryFacts DriveEntry(const VTreeModel& tree, VNode* n) {
+  const DriveScanNode& d = tree.Data<DriveScanNode>(n);
+  return {d.IsCategory == 0, d.Size};
 }
 
-bool TrackEntryCheck(DriveScanEngine& e, VTreeModel& tree, VNode* n, CheckState newState) {
-  const DriveScanNode& d = tree.Data<DriveScanNode>(n);
-  if (d.IsCategory) return true;
-  const CheckState old = tree.GetCheckState(n);
-  if (old != CheckState::Checked && newState == CheckState::Checked) {
-    ++e.FilesMarked;
-    e.BytesMarked += d.Size;
-  } else if (old == CheckState::Checked && newState != CheckState::Checked) {
-    --e.FilesMarked;
-    e.BytesMarked -= d.Size;
-  }
-  return true;
-}
+void RecomputeTotals(DriveScanEngine& e, VTreeModel& tree) { e.Totals = cleaning::CountTotals(tree, DriveEntry); }
 
 NumberFormat NumberFormat::User() {
   NumberFormat nf;
@@ -221,8 +176,7 @@ NumberFormat NumberFormat::User() {
 namespace {
 
 // "1.235E4": 4 significant digits, trailing zeros of the mantissa dropped,
-// the exponent without sign or leading zeros (as the class library's general
-// format writes it).
+// the exponent without sign or leading zeros.
 std::string ExponentForm(double v, const NumberFormat& nf) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.3e", v);
@@ -276,11 +230,11 @@ std::string FormatMB(int64_t bytes, const NumberFormat& nf) { return MBText(byte
 std::string FormatMBSummary(int64_t bytes, const NumberFormat& nf) { return MBText(bytes, 2, nf, false); }
 
 std::string FilesLabelText(const DriveScanEngine& e) {
-  return std::to_string(e.FilesMarked) + " / " + std::to_string(e.FilesFound);
+  return std::to_string(e.Totals.Marked) + " / " + std::to_string(e.Totals.Found);
 }
 
 std::string BytesLabelText(const DriveScanEngine& e, const NumberFormat& nf) {
-  return FormatMB(e.BytesMarked, nf) + " MB" + " / " + FormatMB(e.BytesFound, nf) + " MB";
+  return FormatMB(e.Totals.MarkedBytes, nf) + " MB" + " / " + FormatMB(e.Totals.FoundBytes, nf) + " MB";
 }
 
 std::string SummaryText(const DriveScanEngine& e, const TranslateFn& tr, const NumberFormat& nf) {
@@ -288,10 +242,10 @@ std::string SummaryText(const DriveScanEngine& e, const TranslateFn& tr, const N
                      "Es wurden insgesammt %1 Dateien gefunden welche %2 MB belegen.<br>"
                      "Davon sind %3 Dateien zum Löschen markiert welche %4 MB belegen.<br>"
                      "Insgesammt wurden %5 Dateien in %6 Ordnern untersucht.");
-  t = ReplaceAllI(t, "%1", std::to_string(e.FilesFound));
-  t = ReplaceAllI(t, "%2", FormatMBSummary(e.BytesFound, nf));
-  t = ReplaceAllI(t, "%3", std::to_string(e.FilesMarked));
-  t = ReplaceAllI(t, "%4", FormatMBSummary(e.BytesMarked, nf));
+  t = ReplaceAllI(t, "%1", std::to_string(e.Totals.Found));
+  t = ReplaceAllI(t, "%2", FormatMBSummary(e.Totals.FoundBytes, nf));
+  t = ReplaceAllI(t, "%3", std::to_string(e.Totals.Marked));
+  t = ReplaceAllI(t, "%4", FormatMBSummary(e.Totals.MarkedBytes, nf));
   t = ReplaceAllI(t, "%5", std::to_string(e.FilesExamined));
   t = ReplaceAllI(t, "%6", std::to_string(e.FoldersScanned));
   return t;
@@ -307,31 +261,19 @@ int CompareDriveNodes(const DriveScanNode& a, const DriveScanNode& b, int column
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool SortByColumn(VTreeModel& tree, int& sortColumn, int clickedColumn) {
-  if (clickedColumn == sortColumn) return false;
-  sortColumn = clickedColumn;
-  tree.SortWith(
-      nullptr,
-      [&tree, clickedColumn](VNode* a, VNode* b) {
-        return CompareDriveNodes(tree.Data<DriveScanNode>(a), tree.Data<DriveScanNode>(b), clickedColumn);
-      },
-      true, true);
-  return true;
-}
-
 int PruneExceptions(DriveScanEngine& e, VTreeModel& tree) {
   int removed = 0;
   tree.BeginUpdate();
   for (VNode* n : tree.AllNodes()) {
     const DriveScanNode& d = tree.Data<DriveScanNode>(n);
     if (d.IsCategory) continue;
-    const std::string upperFolder = UpperLocale(WithSlash(d.Folder));
+    const std::string upperFolder = UpperLocale(IncludeTrailingBackslash(d.Folder));
     const bool gone = e.FolderOrParentExcluded(upperFolder, true) ||
                       e.FileExceptions.ContainsUpper(UpperLocale(d.FileName)) ||
                       e.FileExceptions.ContainsUpper(upperFolder + UpperLocale(d.FileName));
     if (!gone) continue;
-    --e.FilesFound;
-    e.BytesFound -= d.Size;
+    --e.Totals.Found;
+    e.Totals.FoundBytes -= d.Size;
     tree.DeleteNode(n);
     ++removed;
   }
@@ -463,7 +405,7 @@ int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folde
       }
     }
   };
-  std::string f = WithSlash(folder);
+  std::string f = IncludeTrailingBackslash(folder);
   DWORD a = GetFileAttributesW(Widen(f).c_str());
   if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))
     return 0;
@@ -625,12 +567,6 @@ std::string FileAsExceptionMessage(const std::string& name, const TranslateFn& t
 
 std::string LnkTargetCaption(const TranslateFn& tr) {
   return Tr(tr, "MESSAGE_String_LNKPIF_Target", "zeigt auf fehlendes Ziel:");
-}
-
-TranslateFn SectionTranslator(const std::string& section) {
-  return [section](const std::string& key, const std::string& german) {
-    return GetTranslation(section, key, german);
-  };
 }
 
 }  // namespace qz::dc

@@ -1,22 +1,7 @@
-// The Drive Cleaner's search, totals and delete as window-free routines: the
-// module window (and the One-Click-Optimizer through it) calls these and only
-// adds its pages, labels, timer and message boxes around them.
-//
-// Search, as the window drives it:
-//   HideEmpty := ReadHideEmptyCategories(); AbortFlag := 0;
-//   no drive checked -> NoDrivesMessage box (not under OcoRunning), stay;
-//   searching state, labels emptied, target caption := LnkTargetCaption(tr);
-//   outcome := RunDriveSearchCore(DriveScan(), tree, settings, hooks)
-//     (hooks.onPass updates the three labels and the progress bar and runs
-//      the timer handler once; enable the progress timer before the call,
-//      disable it after);
-//   Cancelled -> start state; NothingFound -> ZeroFoundMessage (not under
-//   OcoRunning) and start state; otherwise results state + SummaryText.
-// Delete:
-//   FilesMarked <= 0 -> NothingSelectedMessage (silent under OcoRunning);
-//   SureToDeleteMessage Yes/No (not under OcoRunning); deleting state;
-//   DeleteMarkedFilesCore(DriveScan(), tree, options, hooks);
-//   DeletedMessage box and start state (not under OcoRunning).
+// The Drive Cleaner's search, totals and delete as window-free routines. The
+// engine (drive_cleaner.h) runs them for its window and for the
+// One-Click-Optimizer; the window only adds its pages, labels, timer and
+// message boxes around them (the cleaner wizard's flow).
 #pragma once
 
 #include <cstdint>
@@ -25,12 +10,11 @@
 
 #include "cleaning/drive/dc_settings.h"
 #include "cleaning/drive/scan_engine.h"
+#include "cleaning/frame/result_rules.h"
+#include "core/translation.h"
 #include "ui/vtree_model.h"
 
 namespace qz::dc {
-
-// HKLM\ProductRegKey\Options "HideEmptyCategories": on unless it reads as 0.
-bool ReadHideEmptyCategories(HKEY root = HKEY_LOCAL_MACHINE, const std::string& optionsKey = {});
 
 // What the search takes from the options window.
 struct SearchSettings {
@@ -70,17 +54,14 @@ SearchOutcome RunDriveSearchCore(DriveScanEngine& e, ui::VTreeModel& tree, const
 void BuildCategories(DriveScanEngine& e, ui::VTreeModel& tree, const SearchSettings& s,
                      const TranslateFn& tr, ui::VNode** tmpCategory, ui::VNode** dumpCategory);
 ui::VNode* AddCategory(ui::VTreeModel& tree, const std::string& caption, int32_t imageIndex);
-// Deletes every category without entries.
-void RemoveEmptyCategories(ui::VTreeModel& tree);
 
 // ---- totals --------------------------------------------------------------
 
-// FilesFound/BytesFound from every entry, FilesMarked/BytesMarked from the
-// checked ones. An empty tree gives four zeros.
+// What the shared result rules see of a node: an entry with its size, or a
+// category.
+cleaning::EntryFacts DriveEntry(const ui::VTreeModel& tree, ui::VNode* n);
+// e.Totals counted from the tree (cleaning::CountTotals over DriveEntry).
 void RecomputeTotals(DriveScanEngine& e, ui::VTreeModel& tree);
-// The tree's OnChecking for the result window: keeps the marked totals in
-// step with a change about to happen (always allowed).
-bool TrackEntryCheck(DriveScanEngine& e, ui::VTreeModel& tree, ui::VNode* n, ui::CheckState newState);
 
 struct NumberFormat {
   std::string Decimal = ".";
@@ -103,17 +84,15 @@ std::string SummaryText(const DriveScanEngine& e, const TranslateFn& tr = {},
 
 // ---- result window -------------------------------------------------------
 
-// Sort order of the result tree: column 0 by Folder + "\" + FileName
-// (character codes, case-sensitive), column 1 by Size; -1, 0 or 1 (equal
-// items compare 0, so the stable sort keeps their order).
+// Sort order of the result tree (the result window's compare hook): column 0
+// by Folder + "\" + FileName (character codes, case-sensitive), column 1 by
+// Size; -1, 0 or 1 (equal items compare 0, so the stable sort keeps their
+// order).
 int CompareDriveNodes(const DriveScanNode& a, const DriveScanNode& b, int column);
-// A header click: sorts the whole tree by the column unless it already is the
-// sort column. True when it sorted.
-bool SortByColumn(ui::VTreeModel& tree, int& sortColumn, int clickedColumn);
 
 // After an exception was added: removes every entry whose folder (or a folder
 // above it) is now excluded or whose name (or full path) is a file exception,
-// lowers FilesFound/BytesFound, then recomputes the totals. Returns how many
+// lowers the found totals, then recomputes the totals. Returns how many
 // entries went.
 int PruneExceptions(DriveScanEngine& e, ui::VTreeModel& tree);
 // "Add folder as exception" on an entry: F = Folder + "\" joins the engine's
@@ -158,7 +137,5 @@ std::string DeletedMessage(const DriveScanEngine& e, const TranslateFn& tr = {})
 std::string FolderAsExceptionMessage(const std::string& folder, const TranslateFn& tr = {});
 std::string FileAsExceptionMessage(const std::string& name, const TranslateFn& tr = {});
 std::string LnkTargetCaption(const TranslateFn& tr = {});
-// A translator over one section of the language file.
-TranslateFn SectionTranslator(const std::string& section);
 
 }  // namespace qz::dc

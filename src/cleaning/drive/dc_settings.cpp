@@ -20,11 +20,6 @@ SettingsLocation SettingsLocation::Default() {
   return l;
 }
 
-std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german) {
-  if (!tr) return german;
-  return tr(key, german);
-}
-
 // ---- options -------------------------------------------------------------
 
 void LoadCheckValue(HKEY root, const std::string& key, const std::string& name, bool& state) {
@@ -386,67 +381,6 @@ bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSett
 std::string SaveFailedMessage(const TranslateFn& tr) {
   return Tr(tr, "MESSAGE_SaveFailed",
             "Die Einstellungen des Drive Cleaners konnten nicht vollständig gespeichert werden.");
-}
-
-// ---- download ------------------------------------------------------------
-
-std::string ListDownloadUrl(const std::string& projectIni, const std::string& key) {
-  return Trim(IniReadString(projectIni, "NewLists", key));
-}
-
-ListStore StoreDownloadedList(const std::string& listPath, int status, const std::string& body) {
-  if (status != 200) return ListStore::BadStatus;
-  if (body.empty()) return ListStore::EmptyBody;
-  if (body.size() > kMaxListBytes) return ListStore::TooLarge;
-  if (body.find("404") != std::string::npos) return ListStore::ErrorPage;
-  std::string text = JoinLines(SplitLines(body));
-  const std::string tmp = listPath + ".tmp";
-  std::wstring wtmp = Widen(tmp), wpath = Widen(listPath);
-  if (!WriteFileBytes(tmp, text)) {
-    DeleteFileW(wtmp.c_str());
-    return ListStore::WriteFailed;
-  }
-  if (!MoveFileExW(wtmp.c_str(), wpath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(wtmp.c_str());
-    return ListStore::WriteFailed;
-  }
-  return ListStore::Stored;
-}
-
-ExceptionListRefresh::ExceptionListRefresh(const std::string& projectIni, const std::string& appDir)
-    : ini_(projectIni), appDir_(appDir) {
-  Load();
-}
-
-void ExceptionListRefresh::Load() {
-  url_ = ListDownloadUrl(ini_, index_ == 0 ? "DC_Folders" : "DC_Files");
-  list_ = index_ == 0 ? FolderListPath(appDir_) : FileListPath(appDir_);
-  step_ = url_.empty() ? Step::ProjectIniError : Step::NeedFetch;
-}
-
-ExceptionListRefresh::Step ExceptionListRefresh::Take(int status, const std::string& body) {
-  if (step_ != Step::NeedFetch) return step_;
-  last_ = StoreDownloadedList(list_, status, body);
-  if (last_ != ListStore::Stored) {
-    step_ = Step::Failed;
-  } else if (++index_ == 2) {
-    step_ = Step::Done;
-  } else {
-    Load();
-  }
-  return step_;
-}
-
-std::string NewListsFailedMessage(const TranslateFn& tr) {
-  return Tr(tr, "MESSAGE_NewListsFailed",
-            "Die Suche nach aktuellen Ausnahme-Listen war nicht erfolgreich!\r"
-            "Entweder ist der Updateserver nicht erreichbar oder überlastet - oder es gab ein Problem "
-            "mit Ihrer Verbindung.");
-}
-
-std::string NewListsDownloadedMessage(const TranslateFn& tr) {
-  return Tr(tr, "MESSAGE_NewListsDownloaded",
-            "Die aktuellen Ausnahmelisten wurden heruntergeladen und gesichert.");
 }
 
 }  // namespace qz::dc

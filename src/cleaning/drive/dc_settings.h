@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/stringlist.h"
+#include "core/translation.h"
 
 namespace qz::dc {
 
@@ -24,11 +25,6 @@ struct SettingsLocation {
   static SettingsLocation Default();
   std::string Sub(const char* name) const { return key + "\\" + name; }
 };
-
-// Translation of a user text: (key, German default) -> text. An empty
-// function keeps the German default.
-using TranslateFn = std::function<std::string(const std::string& key, const std::string& german)>;
-std::string Tr(const TranslateFn& tr, const std::string& key, const std::string& german);
 
 // The six check boxes of the options page, with their designed states.
 struct DriveCleanerOptions {
@@ -167,57 +163,5 @@ ExceptionLoad LoadDriveCleanerSettings(const SettingsLocation& loc, const std::s
 bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSettings& s);
 // The one box the window shows when a save failed (key "MESSAGE_SaveFailed").
 std::string SaveFailedMessage(const TranslateFn& tr = {});
-
-// ---- exception-list download ---------------------------------------------
-
-inline constexpr unsigned kListDownloadTimeoutMs = 20000;
-inline constexpr size_t kMaxListBytes = 1024 * 1024;
-
-// The address of a list in project.ini (section NewLists, key DC_Folders or
-// DC_Files); "" when missing.
-std::string ListDownloadUrl(const std::string& projectIni, const std::string& key);
-
-enum class ListStore { Stored, BadStatus, EmptyBody, TooLarge, ErrorPage, WriteFailed };
-// Takes one fetched reply for a list file: only status 200 with a non-empty
-// body of at most 1 MiB that does not look like an error page (it holds no
-// "404") counts. The body is written to listPath + ".tmp" with CR LF line ends
-// and then moved over the old list, so any failure leaves the old list as it
-// was. Stored is the only success.
-ListStore StoreDownloadedList(const std::string& listPath, int status, const std::string& body);
-
-// The refresh of both lists, one fetch after the other, as the download page
-// drives it with the HTTP client:
-//   ExceptionListRefresh r(ProjectIniPath(), AppDir);
-//   while (r.State() == NeedFetch) {
-//     fetch r.Url() (20 s at most; no reply = status 0), then r.Take(status, body)
-//   }
-//   ProjectIniError -> box kProjectIniError (error icon, not translated);
-//   Failed -> box NewListsFailedMessage (error icon);
-//   Done -> SaveDriveCleanerOptions, LoadDriveExceptions, box
-//           NewListsDownloadedMessage (information icon).
-// A failed first fetch leaves both lists as they were; a failed second one
-// keeps the new folder list and the old file list (the tree is not reloaded).
-class ExceptionListRefresh {
- public:
-  enum class Step { NeedFetch, ProjectIniError, Failed, Done };
-  ExceptionListRefresh(const std::string& projectIni, const std::string& appDir);
-  Step State() const { return step_; }
-  const std::string& Url() const { return url_; }
-  const std::string& ListPath() const { return list_; }
-  ListStore LastResult() const { return last_; }
-  Step Take(int status, const std::string& body);
-
- private:
-  void Load();
-  std::string ini_, appDir_, url_, list_;
-  int index_ = 0;  // 0: the folder list, 1: the file list
-  Step step_ = Step::NeedFetch;
-  ListStore last_ = ListStore::Stored;
-};
-
-// The message texts of the download (German defaults, translated).
-std::string NewListsFailedMessage(const TranslateFn& tr = {});
-std::string NewListsDownloadedMessage(const TranslateFn& tr = {});
-inline constexpr const char* kProjectIniError = "Error in project.ini!";
 
 }  // namespace qz::dc

@@ -40,11 +40,6 @@ bool FolderExclusionSet::IsUserEntryUpper(const std::string& upper) const {
 
 namespace {
 
-std::string WithSlash(const std::string& s) {
-  if (s.empty() || s.back() == '\\') return s;
-  return s + "\\";
-}
-
 std::string UpperW(std::wstring w) {
   if (!w.empty()) CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
   return Narrow(w);
@@ -61,22 +56,6 @@ class ErrorModeGuard {
 };
 
 bool IsDotName(const wchar_t* n) { return n[0] == L'.'; }
-
-// Enumerates folder + "*"; fn(find data) for every entry but "." and "..".
-template <class Fn>
-void Enumerate(const std::wstring& folderW, bool dirsOnly, Fn&& fn) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW((folderW + L"*").c_str(), FindExInfoBasic, &fd,
-                              dirsOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch, nullptr,
-                              FIND_FIRST_EX_LARGE_FETCH);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const wchar_t* n = fd.cFileName;
-    if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
-    if (!fn(fd)) break;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-}
 
 int64_t SizeOf(const WIN32_FIND_DATAW& fd) {
   return static_cast<int64_t>((static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
@@ -126,7 +105,7 @@ bool IsListableName(const std::string& name, const std::string& fullPath) {
 }
 
 bool IsSafeTempFolder(const std::string& folder, const StringList& protectedFolders) {
-  std::string f = UpperLocale(WithSlash(folder));
+  std::string f = UpperLocale(IncludeTrailingBackslash(folder));
   if (f.size() < 4 || f[1] != ':' || f[2] != '\\') return false;
   int depth = 0;
   for (size_t i = 3; i < f.size(); ++i)
@@ -134,7 +113,7 @@ bool IsSafeTempFolder(const std::string& folder, const StringList& protectedFold
   if (depth < 2) return false;
   for (const std::string& p : protectedFolders) {
     if (p.empty()) continue;
-    std::string u = UpperLocale(WithSlash(p));
+    std::string u = UpperLocale(IncludeTrailingBackslash(p));
     if (StartsWith(u, f)) return false;  // the temporary folder is this folder or above it
   }
   return true;
@@ -171,21 +150,6 @@ ScanEnvironment ScanEnvironment::FromSystem() {
   return env;
 }
 
-bool IsFileLocked(const std::string& file) {
-  std::wstring w = Widen(file);
-  if (GetFileAttributesW(w.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  HANDLE h = CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return true;
-  CloseHandle(h);
-  return false;
-}
-
-DriveScanEngine& DriveScan() {
-  static DriveScanEngine engine;
-  return engine;
-}
-
 // ---- engine --------------------------------------------------------------
 
 DriveScanEngine::DriveScanEngine() = default;
@@ -210,7 +174,7 @@ void DriveScanEngine::PrepareDriveScan(const ScanEnvironment& env) {
   FolderExclusions.Add(SystemTempFolder, false);
   UserTempFolder.clear();
   if (!env.UserTempDir.empty()) {
-    UserTempFolder = UpperLocale(WithSlash(env.UserTempDir));
+    UserTempFolder = UpperLocale(IncludeTrailingBackslash(env.UserTempDir));
     FolderExclusions.Add(UserTempFolder, false);
   }
   SystemTempSafe = IsSafeTempFolder(SystemTempFolder, env.ProtectedFolders);
@@ -227,19 +191,19 @@ void DriveScanEngine::PrepareDriveScan(const ScanEnvironment& env) {
     FolderExclusions.Add(env.WinDir + sub, false);
   MinidumpFolder = env.WinDir + "\\Minidump\\";
 
-  FoldersScanned = FilesExamined = FilesFound = BytesFound = FoldersCounted = 0;
+  FoldersScanned = FilesExamined = Totals.Found = Totals.FoundBytes = FoldersCounted = 0;
   ProgressPosition = 0;
   CountingPhase = ScanningPhase = 0;
   CurrentDrive.clear();
   CurrentFolder.clear();
   CurrentFile.clear();
-  FilesMarked = BytesMarked = FilesDeleted = BytesDeleted = DeleteErrors = 0;
+  Totals.Marked = Totals.MarkedBytes = FilesDeleted = BytesDeleted = DeleteErrors = 0;
 }
 
 void DriveScanEngine::AddUserFolderException(const std::string& folder) {
   std::string f = Trim(folder);
   if (f.empty()) return;
-  FolderExclusions.Add(WithSlash(f), true);
+  FolderExclusions.Add(IncludeTrailingBackslash(f), true);
 }
 
 void DriveScanEngine::AddFileException(const std::string& pathOrName) {
@@ -292,7 +256,7 @@ void DriveScanEngine::AddEntry(VNode* category, const std::string& name, const s
   ScanTree->SetCheckType(n, CheckType::TriState);
   ScanTree->SetCheckState(n, CheckState::Checked);
   ScanTree->SetNodeHeight(n, tall ? kEntryHeightWithInfo : kEntryHeight);
-  if (size > 0) BytesFound += size;
+  if (size > 0) Totals.FoundBytes += size;
 }
 
 void DriveScanEngine::ReadFolder(const std::wstring& folderW, Listing& out, bool keep) {
@@ -304,7 +268,7 @@ void DriveScanEngine::ReadFolder(const std::wstring& folderW, Listing& out, bool
     return;
   }
   bool stopped = false;
-  Enumerate(folderW, false, [&](const WIN32_FIND_DATAW& fd) {
+  ForEachDirEntry(folderW, L"*", [&](const WIN32_FIND_DATAW& fd) {
     PumpMessagesThrottled();
     if (AbortFlag == 1) {
       stopped = true;
@@ -325,7 +289,7 @@ void DriveScanEngine::CountFolders(const std::string& folder) {
   listings_.clear();
   listedEntries_ = 0;
   // Iterative walk in the same order as a recursive one.
-  std::vector<std::wstring> stack{Widen(WithSlash(folder))};
+  std::vector<std::wstring> stack{Widen(IncludeTrailingBackslash(folder))};
   std::vector<std::wstring> subs;
   Listing listing;
   while (!stack.empty() && AbortFlag != 1) {
@@ -396,39 +360,11 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
     // Files of the drive root and of top-level folders with names of one or
     // two characters are never examined; their sub-folders are.
     if (r.size() > 3) {
+      const ScanFolder where{folder, upperFolder, folderW};
       for (const FileItem& f : files_) {
         PumpMessagesThrottled();
         if (AbortFlag == 1) break;
-        ++FilesExamined;
-        std::string name = Narrow(f.name);
-        CurrentFile = name;
-        if (f.name.find(L'.') == std::wstring::npos) continue;
-        std::string U = UpperW(f.name);
-        if (U.find(".EXE.") != std::string::npos) continue;
-        if (f.attr & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-        VNode* category = nullptr;
-        for (const MaskEntry& m : MaskList) {
-          if (Matcher.Matches(U, m.Mask)) {
-            category = m.Category;
-            break;
-          }
-        }
-        if (!category) continue;
-        if (FileExceptions.ContainsUpper(U)) continue;
-        const std::string full = folder + name;
-        const std::string upperFull = upperFolder + U;
-        if (FoundFiles.ContainsUpper(upperFull) || FileExceptions.ContainsUpper(upperFull)) continue;
-        if (!IsListableName(name, full)) continue;
-        const std::wstring fullW = folderW + f.name;
-        if (SkipLockedFiles == 1 && LeaveOutLocked(fullW, f.attr)) continue;
-        std::string info;
-        const std::string ext = U.size() >= 4 ? U.substr(U.size() - 4) : std::string();
-        if ((ext == ".LNK" && CheckLnkTargets == 1) || (ext == ".PIF" && CheckPifTargets == 1)) {
-          if (!IsShortcutTargetMissing(full, &info)) continue;
-        }
-        ++FilesFound;
-        FoundFiles.AddUpper(upperFull);
-        AddEntry(category, name, ExcludeTrailingBackslash(folder), f.size, info);
+        ExamineFile(where, f);
       }
     }
     if (AbortFlag == 1) break;
@@ -440,10 +376,58 @@ void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string&
   listedEntries_ = 0;
 }
 
+// ---- the drive pass's decision on one file --------------------------------
+
+void DriveScanEngine::ExamineFile(const ScanFolder& where, const FileItem& f) {
+  ++FilesExamined;
+  const std::string name = Narrow(f.name);
+  CurrentFile = name;
+  const std::string upperName = UpperW(f.name);
+  if (!MayBeJunk(f, upperName)) return;
+  VNode* category = MatchingCategory(upperName);
+  if (!category) return;
+  const std::string full = where.folder + name;
+  const std::string upperFull = where.upperFolder + upperName;
+  if (IsExceptedOrListed(upperName, upperFull)) return;
+  if (!IsListableName(name, full)) return;
+  if (SkipLockedFiles == 1 && LeaveOutLocked(where.folderW + f.name, f.attr)) return;
+  std::string info;
+  if (!ShortcutTestPasses(full, upperName, info)) return;
+  ++Totals.Found;
+  FoundFiles.AddUpper(upperFull);
+  AddEntry(category, name, ExcludeTrailingBackslash(where.folder), f.size, info);
+}
+
+bool DriveScanEngine::MayBeJunk(const FileItem& f, const std::string& upperName) const {
+  // A name without a dot, a renamed program copy ("x.exe.old") and a file
+  // that is a link are never junk.
+  if (f.name.find(L'.') == std::wstring::npos) return false;
+  if (upperName.find(".EXE.") != std::string::npos) return false;
+  return !(f.attr & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+VNode* DriveScanEngine::MatchingCategory(const std::string& upperName) {
+  for (const MaskEntry& m : MaskList)
+    if (Matcher.Matches(upperName, m.Mask)) return m.Category;
+  return nullptr;
+}
+
+bool DriveScanEngine::IsExceptedOrListed(const std::string& upperName, const std::string& upperFull) const {
+  return FileExceptions.ContainsUpper(upperName) || FoundFiles.ContainsUpper(upperFull) ||
+         FileExceptions.ContainsUpper(upperFull);
+}
+
+bool DriveScanEngine::ShortcutTestPasses(const std::string& full, const std::string& upperName,
+                                          std::string& info) {
+  const std::string ext = upperName.size() >= 4 ? upperName.substr(upperName.size() - 4) : std::string();
+  const bool test = (ext == ".LNK" && CheckLnkTargets == 1) || (ext == ".PIF" && CheckPifTargets == 1);
+  return !test || IsShortcutTargetMissing(full, &info);
+}
+
 void DriveScanEngine::ScanFolderWithMask(const std::string& folderIn, const std::string& mask) {
   if (AbortFlag == 1 || folderIn.size() <= 3 || !ScanTree || !CurrentCategoryNode) return;
   ErrorModeGuard guard;
-  const std::string folder = WithSlash(folderIn);
+  const std::string folder = IncludeTrailingBackslash(folderIn);
   CurrentFolder = folder;
   const std::string upper = UpperLocale(folder);
   // A temporary folder that is a drive root, too shallow, or holds a system
@@ -465,7 +449,7 @@ void DriveScanEngine::ScanMaskFolder(const std::wstring& folderW, const std::str
   const std::string upperFolder = UpperLocale(folder);
   std::vector<FileItem> files;
   std::vector<std::wstring> subs;
-  Enumerate(folderW, false, [&](const WIN32_FIND_DATAW& fd) {
+  ForEachDirEntry(folderW, L"*", [&](const WIN32_FIND_DATAW& fd) {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDotName(fd.cFileName))
         subs.push_back(fd.cFileName);
@@ -490,7 +474,7 @@ void DriveScanEngine::ScanMaskFolder(const std::wstring& folderW, const std::str
     if (SkipLockedFiles == 1 && LeaveOutLocked(folderW + f.name, f.attr)) continue;
     if (FoundFiles.ContainsUpper(U)) continue;
     FoundFiles.AddUpper(U);
-    ++FilesFound;
+    ++Totals.Found;
     AddEntry(CurrentCategoryNode, name, folderNoSlash, f.size, {});
   }
   for (const std::wstring& s : subs) {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "cleaning/drive/wild_match.h"
+#include "cleaning/frame/result_rules.h"
 #include "core/stringlist.h"
 #include "ui/vtree_model.h"
 
@@ -135,17 +136,16 @@ class DriveScanEngine {
   // ---- progress (read by the window's timer and by the summary)
   int64_t FoldersScanned = 0;
   int64_t FilesExamined = 0;
-  int64_t FilesFound = 0;
-  int64_t BytesFound = 0;
   int64_t FoldersCounted = 0;
   int32_t ProgressPosition = 0;
   uint8_t CountingPhase = 0;
   uint8_t ScanningPhase = 0;
   std::string CurrentDrive, CurrentFolder, CurrentFile;
 
-  // ---- totals of the result tree and the delete step
-  int64_t FilesMarked = 0;
-  int64_t BytesMarked = 0;
+  // ---- totals of the result tree (Found and FoundBytes grow as the search
+  // finds; the result window keeps Marked in step with the user's checks) and
+  // the delete step's counters
+  cleaning::ResultTotals Totals;
   int64_t FilesDeleted = 0;
   int64_t BytesDeleted = 0;
   int64_t DeleteErrors = 0;
@@ -189,6 +189,20 @@ class DriveScanEngine {
   };
   void AddEntry(ui::VNode* category, const std::string& name, const std::string& folderNoSlash,
                 int64_t size, const std::string& info);
+  // The drive pass's decision on one file, in its steps: worth matching at
+  // all, the first mask that matches it, not excepted nor listed already, a
+  // name the shell takes, not locked (when asked), a shortcut only when its
+  // target is missing.
+  struct ScanFolder {
+    const std::string& folder;       // "D:\A\B"
+    const std::string& upperFolder;  // the same in upper case
+    const std::wstring& folderW;
+  };
+  void ExamineFile(const ScanFolder& where, const FileItem& f);
+  bool MayBeJunk(const FileItem& f, const std::string& upperName) const;
+  ui::VNode* MatchingCategory(const std::string& upperName);
+  bool IsExceptedOrListed(const std::string& upperName, const std::string& upperFull) const;
+  bool ShortcutTestPasses(const std::string& full, const std::string& upperName, std::string& info);
   void ScanMaskFolder(const std::wstring& folderW, const std::string& folder, const std::string& mask,
                       bool allFiles);
   bool LeaveOutLocked(const std::wstring& pathW, uint32_t attr) const;
@@ -201,12 +215,5 @@ class DriveScanEngine {
   size_t listedEntries_ = 0;
   static constexpr size_t kListingBudget = 400000;
 };
-
-// The engine the Drive Cleaner window and the One-Click-Optimizer share.
-DriveScanEngine& DriveScan();
-
-// Open-for-exclusive-use test: false when the file does not exist; else true
-// when it cannot be opened for reading and writing without sharing.
-bool IsFileLocked(const std::string& file);
 
 }  // namespace qz::dc

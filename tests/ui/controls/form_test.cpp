@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "core/globals.h"
+#include "core/pump.h"
+#include "support/pump_clock.h"
 #include "support/sandbox.h"
 #include "ui_test_util.h"
 
@@ -505,10 +507,17 @@ TEST(Application, ProcessMessagesIsReentrantAndThrottled) {
   EXPECT_GE(depthSeen, 3);
   EXPECT_EQ(App().PumpDepth(), 0);
 
-  App().ProcessMessages();
-  EXPECT_FALSE(App().ProcessMessagesThrottled(10000));
-  Sleep(40);
-  EXPECT_TRUE(App().ProcessMessagesThrottled(30));
+  // The engines' throttled pump is the application's.
+  test::TestPumpClock clock;
+  int pumped = 0;
+  App().Post([&] { ++pumped; });
+  EXPECT_TRUE(PumpMessagesThrottled(30));
+  EXPECT_EQ(pumped, 1);
+  App().Post([&] { ++pumped; });
+  EXPECT_FALSE(PumpMessagesThrottled(30));
+  clock.Advance(30);
+  EXPECT_TRUE(PumpMessagesThrottled(30));
+  EXPECT_EQ(pumped, 2);
 }
 
 TEST(WindowNames, DriverFindsControlsByName) {

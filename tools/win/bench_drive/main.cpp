@@ -82,12 +82,12 @@ int Scan(const std::string& letter, int runs) {
     std::printf("walk %.2f %lld\n", t1 - t0, files);
 
     ui::VTreeModel tree;
-    DriveScanEngine& e = DriveScan();
+    DriveScanEngine e;
     t0 = NowMs();
     SearchOutcome o = RunDriveSearchCore(e, tree, s, {}, env);
     t1 = NowMs();
     if (o == SearchOutcome::Cancelled || o == SearchOutcome::NoDrives) return 1;
-    std::printf("search %.2f %lld %lld %lld\n", t1 - t0, static_cast<long long>(e.FilesFound),
+    std::printf("search %.2f %lld %lld %lld\n", t1 - t0, static_cast<long long>(e.Totals.Found),
                 static_cast<long long>(e.FilesExamined), static_cast<long long>(e.FoldersScanned));
     std::fflush(stdout);
   }
@@ -150,7 +150,7 @@ int Delete(const std::string& folder, int count) {
   if (folder.size() < 4 || folder[1] != ':' || folder.back() != '\\') return 2;
   if (!MakeFiles(folder, count)) return 3;
   ui::VTreeModel tree;
-  DriveScanEngine& e = DriveScan();
+  DriveScanEngine e;
   e.ScanTree = &tree;
   e.PrepareDriveScan(BenchEnvironment());
   e.ScannedDrives = folder.substr(0, 1);
@@ -158,8 +158,8 @@ int Delete(const std::string& folder, int count) {
   e.MaskList = {{"*.TMP", cat}};
   e.ScanDrive(folder.substr(0, 3), folder.substr(3));
   RecomputeTotals(e, tree);
-  if (e.FilesMarked != count) {
-    std::printf("found %lld of %d\n", static_cast<long long>(e.FilesMarked), count);
+  if (e.Totals.Marked != count) {
+    std::printf("found %lld of %d\n", static_cast<long long>(e.Totals.Marked), count);
     return 4;
   }
   DriveCleanerOptions o;

@@ -31,6 +31,7 @@ const CommandSpec kCommands[] = {
     {"expect-title", 2, 2},     {"elapsed", 1, 1},       {"wait-exit", 0, 2},
     {"terminate", 0, 0},        {"expect-no-window", 0, -1}, {"expect-window", 2, -1},
     {"restore", 1, 1},          {"wait-painted", 1, 2},  {"move-mouse", 2, 2},
+    {"set-text", 3, 4},
 };
 
 const CommandSpec* FindSpec(const std::string& name) {
@@ -247,6 +248,10 @@ Controls (by component Name; windowed or windowless)
   click ALIAS NAME [timeout=S]     waits until visible and enabled, clicks its centre
   click-at ALIAS X Y [at=CONTROL]  a left click at a client point of the window
                                    (or of the control)
+  set-text ALIAS NAME TEXT [timeout=S]
+                                   waits until the edit is visible and enabled,
+                                   sets its text (WM_SETTEXT), then sends its
+                                   parent the edit's change notification
   move-mouse X Y                   moves the cursor (screen coordinates)
 Message boxes (top-level #32770 dialogs of the program)
   expect-box [text=T] [caption=T] [timeout=S]   binds the alias "box"
@@ -451,6 +456,8 @@ void Driver::Execute(const ScriptLine& line) {
     CmdClick(a);
   } else if (cmd == "click-at") {
     CmdClickAt(a);
+  } else if (cmd == "set-text") {
+    CmdSetText(a);
   } else if (cmd == "list") {
     CmdList(a);
   } else if (cmd == "list-windows") {
@@ -867,6 +874,43 @@ void Driver::CmdClickAt(const std::vector<std::string>& a) {
   RECT r;
   GetClientRect(h, &r);
   ClickPoint(h, Coord(s.positional[0], r.right, "X"), Coord(s.positional[1], r.bottom, "Y"), false);
+}
+
+void Driver::CmdSetText(const std::vector<std::string>& a) {
+  SplitArgs s = SplitOptions(a, 4, {"timeout"});
+  if (!s.positional.empty()) throw Failure("set-text ALIAS NAME TEXT [timeout=S]");
+  HWND h = Window(a[1]);
+  ControlInfo c;
+  std::string last;
+  bool ok = WaitFor(TimeoutOf(s), [&] {
+    if (!IsWindow(h)) {
+      last = "the window is gone";
+      return false;
+    }
+    if (!FindControl(h, a[2], c)) {
+      last = "no control of that name (named: " + NamesOf(ListControls(h)) + ")";
+      return false;
+    }
+    last = DescribeControl(c);
+    return c.visible && c.enabled;
+  });
+  if (!ok) throw Failure("cannot set the text of " + a[2] + ": " + last);
+  if (!c.hwnd) throw Failure(a[2] + " has no window of its own, so it holds no text to set");
+  // WM_SETTEXT carries its string across processes; the notification is
+  // what the user's typing would send, so the program reacts as to typing
+  // (a multi-line edit sends none for WM_SETTEXT itself).
+  std::wstring text = Widen(a[3]);
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(c.hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                           5000, &r) ||
+      !r)
+    throw Failure("the edit " + a[2] + " did not take the text");
+  HWND parent = GetParent(c.hwnd);
+  WPARAM wp = MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(c.hwnd)), EN_CHANGE);
+  if (!parent || !SendMessageTimeoutW(parent, WM_COMMAND, wp, reinterpret_cast<LPARAM>(c.hwnd), SMTO_ABORTIFHUNG,
+                                      5000, &r))
+    throw Failure("the change notification of " + a[2] + " was not delivered");
+  if (WindowText(c.hwnd) != a[3]) throw Failure(a[2] + " holds " + Quoted(WindowText(c.hwnd)) + " after set-text");
 }
 
 // ---- message boxes ---------------------------------------------------

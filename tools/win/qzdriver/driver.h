@@ -61,6 +61,7 @@ class Driver {
   void CmdExpectControl(const std::vector<std::string>& a);
   void CmdClick(const std::vector<std::string>& a);
   void CmdClickAt(const std::vector<std::string>& a);
+  void CmdSetText(const std::vector<std::string>& a);
   void CmdList(const std::vector<std::string>& a);
   void CmdListWindows();
   void CmdExpectBox(const std::vector<std::string>& a);

@@ -107,6 +107,9 @@ int RunSelfTest() {
       {"reg-set K V dword", false},
       {"expect-silent-start", false},
       {"start a b c d e f", true},
+      {"set-text new Edit_Name \"QzE2E Link\"", true},
+      {"set-text new Edit_Name \"\" timeout=5", true},
+      {"set-text new Edit_Name", false},
   };
   for (const CheckCase& c : checks) {
     bool ok = true;

@@ -22,7 +22,7 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
-#include "cleaning/wizard/wizard_form.h"
+#include "cleaning/frame/module_window.h"
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/registry.h"
@@ -84,7 +84,6 @@ class DcUiTest : public ::testing::Test {
 
   void TearDown() override {
     cleaning::SetModalHook(nullptr);
-    DriveScan().ShortcutReader = nullptr;
     AppDir = savedAppDir;
     ProductRegKey = savedRegKey;
     SkinDir = savedSkinDir;
@@ -98,7 +97,7 @@ class DcUiTest : public ::testing::Test {
   // The window as the launch table makes it, searching the test folders.
   std::unique_ptr<TForm_DC> MakeWindow() {
     std::unique_ptr<TForm_DC> w(static_cast<TForm_DC*>(CreateDriveCleanerWindow(nullptr)));
-    w->Environment = qz::dc::test::TestEnvironment(base.path());
+    w->Engine().Environment = qz::dc::test::TestEnvironment(base.path());
     return w;
   }
 

@@ -3,6 +3,7 @@
 // escapes a run, and what OcoRunning changes.
 #include <stdexcept>
 
+#include "cleaning/frame/wizard_states.h"
 #include "dcui_fixture.h"
 #include "ui/pagecontrol.h"
 #include "ui/timer.h"
@@ -11,26 +12,11 @@ namespace qz::dc::uitest {
 namespace {
 
 using cleaning::WizardState;
-
-struct Row {
-  WizardState state;
-  int page;
-  bool back, next, close, cancel;
-};
-
-void ExpectRow(TForm_DC& w, const Row& r) {
-  SCOPED_TRACE("state " + std::to_string(static_cast<int>(r.state)));
-  EXPECT_EQ(w.State(), r.state);
-  EXPECT_EQ(w.PageIndex(), r.page);
-  EXPECT_EQ(w.Button_Zurueck->Enabled(), r.back);
-  EXPECT_EQ(w.Button_Weiter->Enabled(), r.next);
-  EXPECT_EQ(w.Button_Close->Visible(), r.close);
-  EXPECT_EQ(w.Button_Cancel->Visible(), r.cancel);
-}
-
-const Row kStart{WizardState::Start, 0, false, true, true, false};
-const Row kResults{WizardState::Results, 2, true, true, true, false};
-const Row kDeleting{WizardState::Deleting, 3, false, false, false, true};
+using Row = cleaning::test::StateRow;
+const Row& kStart = cleaning::test::kStartRow;
+const Row& kResults = cleaning::test::kResultsRow;
+const Row& kDeleting = cleaning::test::kDeletingRow;
+void ExpectRow(const TForm_DC& w, const Row& r) { cleaning::test::ExpectState(w, r); }
 
 using FrameTest = DcUiTest;
 
@@ -48,8 +34,8 @@ TEST_F(FrameTest, CreationAndTheStateTable) {
   EXPECT_FALSE(w->Image_Header->Picture().Empty());
   EXPECT_FALSE(w->Image_HeaderKreis->Picture().Empty());
   EXPECT_FALSE(w->Image_HeaderIcon->Picture().Empty());
-  EXPECT_EQ(w->JvThreadTimer_Progress->Interval(), 500u);
-  EXPECT_FALSE(w->JvThreadTimer_Progress->Enabled());
+  EXPECT_EQ(w->ProgressTimer->Interval(), 500u);
+  EXPECT_FALSE(w->ProgressTimer->Enabled());
   ExpectRow(*w, kStart);
 
   const Row table[] = {
@@ -100,7 +86,7 @@ TEST_F(FrameTest, ResultsBackAndNothingFound) {
   EXPECT_NE(w->JvLinkLabel_Result->Caption().find("Es wurden insgesammt 1 Dateien gefunden"), std::string::npos)
       << w->JvLinkLabel_Result->Caption();
   EXPECT_EQ(w->Result()->Label_DC_Files->Caption(), "1 / 1");
-  EXPECT_FALSE(w->JvThreadTimer_Progress->Enabled());
+  EXPECT_FALSE(w->ProgressTimer->Enabled());
 
   w->Button_Zurueck->Click();
   ExpectRow(*w, kStart);
@@ -145,7 +131,7 @@ TEST_F(FrameTest, CancelReturnsToStartSilently) {
   EXPECT_TRUE(cancelShown);
   EXPECT_EQ(w->LastSearch(), SearchOutcome::Cancelled);
   ExpectRow(*w, kStart);
-  EXPECT_FALSE(w->JvThreadTimer_Progress->Enabled());
+  EXPECT_FALSE(w->ProgressTimer->Enabled());
   EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
 
   w->Button_Weiter->Click();
@@ -179,7 +165,7 @@ TEST_F(FrameTest, CloseDuringASearchWaitsForIt) {
   EXPECT_FALSE(runningAtClose);
   EXPECT_TRUE(stillCreated);
   EXPECT_EQ(w->LastSearch(), SearchOutcome::Cancelled);
-  EXPECT_FALSE(w->JvThreadTimer_Progress->Enabled());
+  EXPECT_FALSE(w->ProgressTimer->Enabled());
   ExpectRow(*w, kStart);
   EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
 }
@@ -212,12 +198,12 @@ TEST_F(FrameTest, AnErrorInASearchRestoresTheStart) {
   base.Write("lnk\\broken.lnk", "not a shortcut");
   auto w = MakeWindow();
   w->Options()->CheckBox_DC_LNK->SetChecked(true);
-  DriveScan().ShortcutReader = [](const std::string&) -> ShortcutTarget {
+  w->Engine().Scan.ShortcutReader = [](const std::string&) -> ShortcutTarget {
     throw std::runtime_error("shortcut reader failed");
   };
   w->Button_Weiter->Click();
   ExpectRow(*w, kStart);
-  EXPECT_FALSE(w->JvThreadTimer_Progress->Enabled());
+  EXPECT_FALSE(w->ProgressTimer->Enabled());
   EXPECT_FALSE(w->Running());
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].kind, MsgKind::Error);

@@ -2,12 +2,16 @@
 // server (port in C:\qztests\http-port.txt): only a 200 reply with a
 // non-empty body of at most 1 MiB and without "404" replaces a list, a hung
 // server ends in the time limit, and a failure keeps the old list.
+#include "cleaning/frame/list_download.h"
 #include "core/ini.h"
 #include "dcui_fixture.h"
 #include "ui/timer.h"
 
 namespace qz::dc::uitest {
 namespace {
+
+using cleaning::NewListsDownloadedMessage;
+using cleaning::NewListsFailedMessage;
 
 int ServerPort() {
   std::string text = qz::test::ReadFileText("C:\\qztests\\http-port.txt");
@@ -114,7 +118,7 @@ TEST_F(DownloadTest, FailuresKeepTheOldLists) {
 TEST_F(DownloadTest, HungServerTimesOut) {
   WriteProjectIni(Url("/hang"), Url("/small.txt"));
   auto w = MakeWindow();
-  w->DownloadTimeoutMs = 1500;
+  w->ListDownload->TimeoutMs = 1500;
   int ticks = 0;
   ui::Timer ticker;
   ticker.SetInterval(100);

@@ -14,7 +14,7 @@
 #include "core/ini.h"
 #include "core/text.h"
 #include "core/translation.h"
-#include "core_lang/translated_windows.h"
+#include "core/language/translated_windows.h"
 
 namespace qz {
 namespace {

@@ -6,9 +6,9 @@
 # checks (non-zero exit when a file is missing from the trash), then takes the
 # tests' own items (below D:\qzdcui\ and C:\QzJunk\, and the scenario's
 # qz-e2e-junk files) out of the trash.
-#   tests/cleaning/drive_ui/fixtures.sh create|check|remove
+#   tests/cleaning/drive/ui/fixtures.sh create|check|remove
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../../../tools/env.sh"
 source "$QZ_ROOT/tests/support/trash.sh"
 
 expect="$WINEPREFIX/drive_c/qztests/expect-trash-dcui.txt"
@@ -27,7 +27,7 @@ tidy_trash() {
   done
 }
 
-check() { qz_check_expected_trash "$expect" "host-fixture (drive_ui)"; }
+check() { qz_check_expected_trash "$expect" "host-fixture (drive ui)"; }
 
 case "${1:-}" in
   create) rm -f -- "$expect" ;;

@@ -1,4 +1,4 @@
-#include "core_lang/translated_windows.h"
+#include "core/language/translated_windows.h"
 
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_form.h"
@@ -20,7 +20,11 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        [] { return std::unique_ptr<ui::Component>(new shell::TForm_ModulePlaceholder(nullptr)); }},
       {"TForm_DC", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC(nullptr)); }},
       {"TForm_DC_Options", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_Options(nullptr)); }},
-      {"TForm_DC_Result", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_Result(nullptr)); }},
+      {"TForm_DC_Result",
+       [] {
+         static dc::DriveCleaner engine;
+         return std::unique_ptr<ui::Component>(new dc::TForm_DC_Result(nullptr, engine));
+       }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
   };

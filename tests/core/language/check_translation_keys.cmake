@@ -1,4 +1,4 @@
-# Runs on the build machine (ctest: test_core_lang_keys):
+# Runs on the build machine (ctest: test_core_language_keys):
 #   cmake -DQZ_ROOT=<source folder> -P check_translation_keys.cmake
 # Checks, over the sources below src/ and the shipped language files:
 #  - every "MESSAGE_..." text the code asks for is a key in every language
@@ -6,8 +6,8 @@
 #    key must begin with it);
 #  - every language file has the same sections and the same keys in each;
 #  - every window class (class TForm_...) is listed in
-#    tests/core_lang/translated_windows.cpp, so the run-time check of
-#    test_core_lang sees its translated components.
+#    tests/core/language/translated_windows.cpp, so the run-time check of
+#    test_core_language sees its translated components.
 cmake_minimum_required(VERSION 3.20)
 if(NOT QZ_ROOT)
   message(FATAL_ERROR "QZ_ROOT not set")
@@ -105,11 +105,11 @@ foreach(key IN LISTS asked)
   endforeach()
 endforeach()
 
-file(READ "${QZ_ROOT}/tests/core_lang/translated_windows.cpp" registry)
+file(READ "${QZ_ROOT}/tests/core/language/translated_windows.cpp" registry)
 foreach(cls IN LISTS classes)
   string(FIND "${registry}" "{\"${cls}\"," at)
   if(at EQUAL -1)
-    fail("window class ${cls} is not listed in tests/core_lang/translated_windows.cpp")
+    fail("window class ${cls} is not listed in tests/core/language/translated_windows.cpp")
   endif()
 endforeach()
 

@@ -12,15 +12,24 @@
 //   popup: PopUp_MarkSelected, PopUp_UnmarkSelected (the selected rows only),
 //          PopUp_MarkAll, PopUp_UnmarkAll, PopUp_Help (click All, None, Help)
 //
-// After each of the check commands the module's totals are recomputed and
-// shown (RecomputeTotals). The window lays itself out on every resize: tree at
-// (8, 8) filling the width less 16 and the height less 52, the buttons on one
-// row 8 pixels below it, right-aligned (from the right: OK, Help, None, All).
-// A module adds its own labels and popup entries and overrides LayoutExtras.
+// The shared rules (result_rules.h), run here for every module:
+//  - the totals: found and marked entries with their sizes, kept in a store
+//    the module binds (BindTotals; its engine's), counted again after each of
+//    the check commands above and kept in step on every single check change;
+//    TotalsChanged tells the module to show them;
+//  - a click on a column header sorts the whole tree ascending by that column
+//    through the module's Compare; the column that already is the sort column
+//    does nothing.
+// The module says what a node is through Entry and how two compare through
+// Compare. The window lays itself out on every resize: tree at (8, 8) filling
+// the width less 16 and the height less 52, the buttons on one row 8 pixels
+// below it, right-aligned (from the right: OK, Help, None, All). A module
+// adds its own labels and popup entries and overrides LayoutExtras.
 #pragma once
 
 #include <string>
 
+#include "cleaning/frame/result_rules.h"
 #include "ui/form.h"
 
 namespace qz::ui {
@@ -32,12 +41,11 @@ class VTreeView;
 
 namespace qz::cleaning {
 
-class ModuleResultForm : public ui::Form {
+class ResultWindow : public ui::Form {
  public:
   // `treeName` names the tree control ("VirtualDrawTree_Files"); `helpTopic`
   // is the module code.
-  ModuleResultForm(ui::Component* owner, std::string name, const std::string& treeName,
-                   std::string helpTopic);
+  ResultWindow(ui::Component* owner, std::string name, const std::string& treeName, std::string helpTopic);
 
   ui::VTreeView* Tree;
   ui::Button* Button_All;
@@ -53,10 +61,17 @@ class ModuleResultForm : public ui::Form {
   ui::Button* Button_SaveTranslation;
   ui::Button* Button_LoadTranslation;
 
-  const std::string& HelpTopic() const { return helpTopic_; }
+  ui::VTreeModel& Model();
 
-  // Recomputes the module's totals from the tree and rewrites its labels.
-  virtual void RecomputeTotals() {}
+  // The store the totals are kept in (the window's own until bound).
+  void BindTotals(ResultTotals& store) { totals_ = &store; }
+  const ResultTotals& Totals() const { return *totals_; }
+  // Counts the totals from the tree, then TotalsChanged and a repaint.
+  void RecomputeTotals();
+
+  // The current sort column (0 at creation).
+  int SortColumn = 0;
+  void HeaderClick(int column);
 
  protected:
   void FormCreate() override;
@@ -66,14 +81,19 @@ class ModuleResultForm : public ui::Form {
   virtual void LayoutExtras(int buttonTop) { (void)buttonTop; }
   virtual void ModuleCreate() {}
 
+  // ---- module hooks
+  virtual EntryFacts Entry(ui::VNode* n) const = 0;
+  virtual int Compare(ui::VNode* a, ui::VNode* b, int column) const = 0;
+  // The totals changed: show them.
+  virtual void TotalsChanged() {}
+
+  EntryAccessor Accessor() const;
   void Layout();
 
  private:
   std::string helpTopic_;
+  ResultTotals ownTotals_;
+  ResultTotals* totals_ = &ownTotals_;
 };
-
-// HKLM\ProductRegKey\Options "HideEmptyCategories": on unless it reads as
-// the integer 0.
-bool ReadHideEmptyCategories();
 
 }  // namespace qz::cleaning

@@ -1,10 +1,8 @@
-#include "cleaning/wizard/wizard_form.h"
+#include "cleaning/frame/module_window.h"
 
 #include <exception>
 
 #include "core/globals.h"
-#include "core/registry.h"
-#include "core/translation.h"
 #include "skin/skin.h"
 #include "ui/application.h"
 #include "ui/form_translation.h"
@@ -12,7 +10,6 @@
 #include "ui/help_router.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
-#include "ui/timer.h"
 
 namespace qz::cleaning {
 
@@ -22,7 +19,7 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 }  // namespace
 
-ModuleWizardForm::ModuleWizardForm(ui::Component* owner, std::string name, ModuleInfo info)
+ModuleWindow::ModuleWindow(ui::Component* owner, std::string name, ModuleInfo info)
     : Form(owner, std::move(name)), info_(std::move(info)) {
   SetBorderStyle(ui::FormBorder::Dialog);
   SetBorderIcons(ui::IconSystemMenu | ui::IconMinimize);
@@ -62,26 +59,25 @@ ModuleWizardForm::ModuleWizardForm(ui::Component* owner, std::string name, Modul
   Button_Close = new ui::Button(this, "Button_Close", "&Beenden");
   Button_Close->SetBounds(556, kButtonTop, kButtonWidth, kButtonHeight);
   Button_Close->Tag = 1;
-  Button_Cancel = new ui::Button(this, "Button_Cancel", "&Abbrechen");
-  Button_Cancel->SetBounds(556, kButtonTop, kButtonWidth, kButtonHeight);
-  Button_Cancel->SetVisible(false);
-  Button_Cancel->Tag = 1;
+  if (info_.HasCancel) {
+    Button_Cancel = new ui::Button(this, "Button_Cancel", "&Abbrechen");
+    Button_Cancel->SetBounds(556, kButtonTop, kButtonWidth, kButtonHeight);
+    Button_Cancel->SetVisible(false);
+    Button_Cancel->Tag = 1;
+    Button_Cancel->OnClick = [] { AbortFlag = 1; };
+  }
 
-  AddTranslationButtons(this, Button_SaveTranslation, Button_LoadTranslation, [this] {
+  const TranslationButtons tb = AddTranslationButtons(*this, [this] {
     TranslateForm(TranslationFile, *this);
     TranslateExtras();
   });
+  Button_SaveTranslation = tb.save;
+  Button_LoadTranslation = tb.load;
   Button_SaveTranslation->SetBounds(100, kButtonTop, 110, kButtonHeight);
   Button_LoadTranslation->SetBounds(220, kButtonTop, 130, kButtonHeight);
 
-  JvThreadTimer_Progress = new ui::ThreadTimer(this, "JvThreadTimer_Progress");
-  JvThreadTimer_Progress->SetInterval(info_.TimerInterval);
-  JvThreadTimer_Progress->OnTimer = [this] { ProgressTimerEvent(); };
-
-  // ---- handlers
   Button_Help->OnClick = [this] { ShowHelpTopic(info_.Code); };
   Button_Close->OnClick = [this] { Close(); };
-  Button_Cancel->OnClick = [] { AbortFlag = 1; };
   Button_Zurueck->OnClick = [this] { BackClick(); };
   Button_Weiter->OnClick = [this] { NextClick(); };
   // F1 on the window does nothing; help comes from the help button.
@@ -99,18 +95,13 @@ ModuleWizardForm::ModuleWizardForm(ui::Component* owner, std::string name, Modul
   };
 }
 
-ModuleWizardForm::~ModuleWizardForm() {
-  if (JvThreadTimer_Progress) JvThreadTimer_Progress->SetEnabled(false);
-}
-
-ui::TabSheet* ModuleWizardForm::AddWizardPage(const std::string& name, const std::string& caption) {
+ui::TabSheet* ModuleWindow::AddWizardPage(const std::string& name, const std::string& caption) {
   auto* page = new ui::TabSheet(JvPageControl1, name, caption);
   page->SetColor(RGB(255, 255, 255));
   return page;
 }
 
-ui::Label* ModuleWizardForm::AddPageTitle(ui::TabSheet* page, const std::string& name,
-                                          const std::string& caption) {
+ui::Label* ModuleWindow::AddPageTitle(ui::TabSheet* page, const std::string& name, const std::string& caption) {
   auto* l = new ui::Label(page, name, caption);
   ui::FontSpec f;
   f.size = 12;
@@ -122,15 +113,15 @@ ui::Label* ModuleWizardForm::AddPageTitle(ui::TabSheet* page, const std::string&
   return l;
 }
 
-ui::RichLabel* ModuleWizardForm::AddPageText(ui::TabSheet* page, const std::string& name,
-                                             const std::string& caption, int top, int height) {
+ui::RichLabel* ModuleWindow::AddPageText(ui::TabSheet* page, const std::string& name, const std::string& caption,
+                                         int top, int height) {
   auto* l = new ui::RichLabel(page, name, caption);
   l->SetBounds(16, top, 600, height);
   l->Tag = 1;
   return l;
 }
 
-void ModuleWizardForm::FormCreate() {
+void ModuleWindow::FormCreate() {
   CreateModuleWindows();
   SetCaption(ProductTitle);
   Button_LoadTranslation->Click();
@@ -141,58 +132,41 @@ void ModuleWizardForm::FormCreate() {
     // The icon is decoration: a missing one leaves the circle empty.
     Image_HeaderIcon->LoadFromFile(SkinDir + "\\ModuleIcon_" + info_.Code + ".png");
   }
-  Button_Cancel->SetLeft(Button_Close->Left());
+  if (Button_Cancel) Button_Cancel->SetLeft(Button_Close->Left());
+  if (JvPageControl1->PageCount() > 0) ShowPage(0);
+  Button_Zurueck->SetEnabled(false);
   ModuleCreate();
-  SetState(WizardState::Start);
 }
 
-int ModuleWizardForm::PageOf(WizardState s) const {
-  switch (s) {
-    case WizardState::Start: return 0;
-    case WizardState::Searching: return 1;
-    case WizardState::Results: return 2;
-    case WizardState::Deleting: return 3;
-    case WizardState::LastPage: return JvPageControl1->PageCount() - 1;
-  }
-  return 0;
+int ModuleWindow::PageIndex() const { return JvPageControl1->ActivePageIndex(); }
+
+void ModuleWindow::ShowPage(int index) { JvPageControl1->SetActivePageIndex(index); }
+
+void ModuleWindow::ShowCancel(bool running) {
+  if (!Button_Cancel) return;
+  Button_Close->SetVisible(!running);
+  Button_Cancel->SetVisible(running);
 }
 
-int ModuleWizardForm::PageIndex() const { return JvPageControl1->ActivePageIndex(); }
-
-void ModuleWizardForm::SetState(WizardState s) {
-  state_ = s;
-  const bool busy = s == WizardState::Searching || s == WizardState::Deleting;
-  JvPageControl1->SetActivePageIndex(PageOf(s));
-  Button_Zurueck->SetEnabled(s == WizardState::Results || s == WizardState::LastPage);
-  Button_Weiter->SetEnabled(s == WizardState::Start || s == WizardState::Results);
-  Button_Close->SetVisible(!busy);
-  Button_Cancel->SetVisible(busy);
+std::string ModuleWindow::Tr(const std::string& key, const std::string& german) const {
+  return qz::Tr(*this, key, german);
 }
 
-void ModuleWizardForm::BackClick() {
-  if (state_ == WizardState::Results || state_ == WizardState::LastPage) ResetToStart();
+int ModuleWindow::Message(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  return ModuleMessage(*this, text, kind, buttons);
 }
 
-std::string ModuleWizardForm::Tr(const std::string& key, const std::string& german) const {
-  return GetTranslation(Name, key, german);
-}
-
-int ModuleWizardForm::Message(const std::string& text, MsgKind kind, MsgButtons buttons) {
-  if (OcoRunning) return 0;
-  return ShowMessageBox(Handle(), text, kind, buttons);
-}
-
-void ModuleWizardForm::RequestStop() {
+void ModuleWindow::RequestStop() {
   if (running_) AbortFlag = 1;
 }
 
-void ModuleWizardForm::CloseAfterRun() {
+void ModuleWindow::CloseAfterRun() {
   if (!closeAfterRun_) return;
   closeAfterRun_ = false;
   Close();
 }
 
-bool ModuleWizardForm::RunWork(const std::function<void()>& work) {
+bool ModuleWindow::RunWork(const std::function<void()>& work) {
   if (running_) return false;  // one run at a time
   running_ = true;
   closeAfterRun_ = false;
@@ -206,10 +180,7 @@ bool ModuleWizardForm::RunWork(const std::function<void()>& work) {
     error = std::current_exception();
   }
   running_ = false;
-  if (error || silent) {
-    JvThreadTimer_Progress->SetEnabled(false);
-    ResetToStart();
-  }
+  if (error || silent) WorkFailed();
   if (error) {
     if (OcoRunning) {
       CloseAfterRun();
@@ -228,22 +199,6 @@ bool ModuleWizardForm::RunWork(const std::function<void()>& work) {
   return !error && !silent;
 }
 
-void AddTranslationButtons(ui::Form* window, ui::Button*& save, ui::Button*& load,
-                           std::function<void()> translate) {
-  save = new ui::Button(window, "Button_SaveTranslation", "Save Translation");
-  save->SetVisible(false);
-  load = new ui::Button(window, "Button_LoadTranslation", "(Re)load Translation");
-  load->SetVisible(false);
-  load->OnClick = [window, translate = std::move(translate)] {
-    if (!TranslationFile.empty() && translate) translate();
-    window->Invalidate();
-  };
-  save->OnClick = [window] {
-    if (SaveFormTranslation(TranslationFile, *window))
-      ShowMessageBox(window->Handle(), "Translation-File saved", MsgKind::None);
-  };
-}
-
 namespace {
 ModalHook& TheModalHook() {
   static ModalHook hook;
@@ -256,12 +211,6 @@ void SetModalHook(ModalHook hook) { TheModalHook() = std::move(hook); }
 int ShowModalWindow(ui::Form& window) {
   if (TheModalHook()) return TheModalHook()(window);
   return window.ShowModal();
-}
-
-bool ReadOpenMaximized() {
-  const std::string key = OptionsKey();
-  if (!RegHasValue(HKEY_LOCAL_MACHINE, key, "OpenMaximized")) return true;
-  return RegIntegerEquals(HKEY_LOCAL_MACHINE, key, "OpenMaximized", 1);
 }
 
 }  // namespace qz::cleaning

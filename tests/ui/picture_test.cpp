@@ -6,7 +6,6 @@
 #include <gdiplus.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -268,54 +267,6 @@ TEST(Picture, AssignBitmapAndHandOver) {
   DeleteObject(ii.hbmColor);
   DeleteObject(ii.hbmMask);
   DestroyIcon(icon);
-}
-
-// Decode time per PNG through the shared WIC factory against GDI+ (which
-// also keeps the file locked). Prints the figures; asserts nothing on speed.
-TEST(PictureTiming, WicAgainstGdiplus) {
-  qz::test::ScratchDir dir("picture_timing");
-  qz::ui::GdiplusSession gdiplus;
-  ASSERT_TRUE(gdiplus.ok());
-  struct Size {
-    int w, h;
-  } sizes[] = {{48, 48}, {640, 77}, {256, 256}};
-  for (const Size& s : sizes) {
-    Picture src(s.w, s.h, Argb(255, 0, 0, 0));
-    for (int y = 0; y < s.h; ++y)
-      for (int x = 0; x < s.w; ++x)
-        // Like a skin picture: gradients with a soft transparent edge.
-        src.SetPixel(x, y, Argb(static_cast<uint8_t>(std::min(255, x * 2040 / s.w)),
-                                static_cast<uint8_t>(x * 255 / s.w), static_cast<uint8_t>(y * 255 / s.h), 128));
-    const std::string path = dir / ("t" + std::to_string(s.w) + ".png");
-    ASSERT_TRUE(src.SaveToFile(path));
-    const int rounds = 40;
-    Picture warm;
-    ASSERT_TRUE(warm.LoadFromFile(path));
-    auto t0 = std::chrono::steady_clock::now();
-    for (int i = 0; i < rounds; ++i) {
-      Picture p;
-      ASSERT_TRUE(p.LoadFromFile(path));
-    }
-    auto t1 = std::chrono::steady_clock::now();
-    const std::wstring wpath = qz::Widen(path);
-    for (int i = 0; i < rounds; ++i) {
-      Gdiplus::Bitmap bmp(wpath.c_str());
-      ASSERT_EQ(bmp.GetLastStatus(), Gdiplus::Ok);
-      HBITMAP h = nullptr;
-      bmp.GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &h);
-      DeleteObject(h);
-    }
-    auto t2 = std::chrono::steady_clock::now();
-    auto ms = [&](auto a, auto b) {
-      return std::chrono::duration<double, std::milli>(b - a).count() / rounds;
-    };
-    std::printf("[ timing   ] PNG %dx%d: WIC %.2f ms, GDI+ %.2f ms per load\n", s.w, s.h,
-                ms(t0, t1), ms(t1, t2));
-    RecordProperty("png_" + std::to_string(s.w) + "x" + std::to_string(s.h) + "_wic_us",
-                   static_cast<int>(ms(t0, t1) * 1000));
-    RecordProperty("png_" + std::to_string(s.w) + "x" + std::to_string(s.h) + "_gdiplus_us",
-                   static_cast<int>(ms(t1, t2) * 1000));
-  }
 }
 
 }  // namespace

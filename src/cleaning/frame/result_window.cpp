@@ -1,13 +1,8 @@
-#include "cleaning/wizard/result_form.h"
+#include "cleaning/frame/result_window.h"
 
 #include <algorithm>
 
-#include "cleaning/wizard/wizard_form.h"
-
 #include "core/globals.h"
-#include "core/msgbox.h"
-#include "core/registry.h"
-#include "ui/application.h"
 #include "ui/check_state.h"
 #include "ui/form_translation.h"
 #include "ui/help_router.h"
@@ -23,8 +18,8 @@ constexpr int kButtonHeight = 25;
 constexpr int kGap = 8;
 }  // namespace
 
-ModuleResultForm::ModuleResultForm(ui::Component* owner, std::string name, const std::string& treeName,
-                                   std::string helpTopic)
+ResultWindow::ResultWindow(ui::Component* owner, std::string name, const std::string& treeName,
+                           std::string helpTopic)
     : Form(owner, std::move(name)), helpTopic_(std::move(helpTopic)) {
   SetBorderStyle(ui::FormBorder::Sizeable);
   SetPosition(ui::FormPosition::ScreenCenter);
@@ -61,44 +56,68 @@ ModuleResultForm::ModuleResultForm(ui::Component* owner, std::string name, const
     m->Tag = 1;
   Tree->Popup = PopupMenu1;
 
-  AddTranslationButtons(this, Button_SaveTranslation, Button_LoadTranslation, [this] { Translate(); });
+  const TranslationButtons tb = AddTranslationButtons(*this, [this] { Translate(); });
+  Button_SaveTranslation = tb.save;
+  Button_LoadTranslation = tb.load;
 
-  Button_All->OnClick = [this] {
-    ui::SetAllNodesChecked(Tree, false);
-    RecomputeTotals();
+  // The check commands, then the totals as they now stand.
+  auto command = [this](auto fn) {
+    return [this, fn] {
+      fn();
+      RecomputeTotals();
+    };
   };
-  Button_None->OnClick = [this] {
-    ui::SetAllNodesUnchecked(Tree, false);
-    RecomputeTotals();
-  };
+  Button_All->OnClick = command([this] { ui::SetAllNodesChecked(Tree, false); });
+  Button_None->OnClick = command([this] { ui::SetAllNodesUnchecked(Tree, false); });
+  PopUp_MarkSelected->OnClick = command([this] { ui::SetAllNodesChecked(Tree, true); });
+  PopUp_UnmarkSelected->OnClick = command([this] { ui::SetAllNodesUnchecked(Tree, true); });
   Button_Help->OnClick = [this] { ShowHelpTopic(helpTopic_); };
-  PopUp_MarkSelected->OnClick = [this] {
-    ui::SetAllNodesChecked(Tree, true);
-    RecomputeTotals();
-  };
-  PopUp_UnmarkSelected->OnClick = [this] {
-    ui::SetAllNodesUnchecked(Tree, true);
-    RecomputeTotals();
-  };
   PopUp_MarkAll->OnClick = [this] { Button_All->Click(); };
   PopUp_UnmarkAll->OnClick = [this] { Button_None->Click(); };
   PopUp_Help->OnClick = [this] { Button_Help->Click(); };
+
+  // A single check change (a click, the space bar) keeps the totals in step.
+  ui::VTreeModel& t = Tree->Tree();
+  t.OnChecking = [this](ui::VNode* n, ui::CheckState s) {
+    TrackCheckChange(*totals_, Model(), n, s, Accessor());
+    return true;
+  };
+  t.OnChecked = [this](ui::VNode*) { TotalsChanged(); };
+  Tree->OnHeaderClick = [this](int column) { HeaderClick(column); };
   OnResize = [this] { Layout(); };
 }
 
-void ModuleResultForm::Translate() {
-  if (TranslationFile.empty()) return;
+ui::VTreeModel& ResultWindow::Model() { return Tree->Tree(); }
+
+EntryAccessor ResultWindow::Accessor() const {
+  return [this](const ui::VTreeModel&, ui::VNode* n) { return Entry(n); };
+}
+
+void ResultWindow::RecomputeTotals() {
+  *totals_ = CountTotals(Model(), Accessor());
+  TotalsChanged();
+  Tree->Invalidate();
+}
+
+void ResultWindow::HeaderClick(int column) {
+  if (SortByColumn(Model(), SortColumn, column,
+                   [this](ui::VNode* a, ui::VNode* b, int c) { return Compare(a, b, c); }))
+    Tree->Invalidate();
+}
+
+void ResultWindow::Translate() {
   TranslateForm(TranslationFile, *this);
   TranslateTreeColumns(Name, *Tree);
 }
 
-void ModuleResultForm::FormCreate() {
+void ResultWindow::FormCreate() {
   Button_LoadTranslation->Click();
+  SortColumn = 0;
   ModuleCreate();
   Layout();
 }
 
-void ModuleResultForm::Layout() {
+void ResultWindow::Layout() {
   const int w = ClientWidth(), h = ClientHeight();
   Tree->SetBounds(8, 8, std::max(0, w - 16), std::max(0, h - 52));
   const int top = Tree->Top() + Tree->Height() + kGap;
@@ -109,12 +128,6 @@ void ModuleResultForm::Layout() {
     right -= kGap;
   }
   LayoutExtras(top);
-}
-
-bool ReadHideEmptyCategories() {
-  const std::string key = OptionsKey();
-  if (!RegHasValue(HKEY_LOCAL_MACHINE, key, "HideEmptyCategories")) return true;
-  return !RegIntegerEquals(HKEY_LOCAL_MACHINE, key, "HideEmptyCategories", 0);
 }
 
 }  // namespace qz::cleaning

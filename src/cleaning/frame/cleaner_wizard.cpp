@@ -1,0 +1,117 @@
+#include "cleaning/frame/cleaner_wizard.h"
+
+#include "cleaning/frame/result_rules.h"
+#include "cleaning/frame/result_window.h"
+#include "core/globals.h"
+#include "ui/pagecontrol.h"
+#include "ui/stdctrls.h"
+#include "ui/timer.h"
+
+namespace qz::cleaning {
+
+CleanerWizard::CleanerWizard(ui::Component* owner, std::string name, ModuleInfo info)
+    : ModuleWindow(owner, std::move(name), std::move(info)) {
+  if (Info().TimerInterval > 0) {
+    ProgressTimer = new ui::ThreadTimer(this, Info().TimerName);
+    ProgressTimer->SetInterval(Info().TimerInterval);
+    ProgressTimer->OnTimer = [this] { ProgressTimerEvent(); };
+  }
+}
+
+CleanerWizard::~CleanerWizard() {
+  if (ProgressTimer) ProgressTimer->SetEnabled(false);
+}
+
+void CleanerWizard::FormCreate() {
+  ModuleWindow::FormCreate();
+  SetState(WizardState::Start);
+}
+
+int CleanerWizard::PageOf(WizardState s) const {
+  switch (s) {
+    case WizardState::Start: return 0;
+    case WizardState::Searching: return 1;
+    case WizardState::Results: return 2;
+    case WizardState::Deleting: return 3;
+    case WizardState::LastPage: return JvPageControl1->PageCount() - 1;
+  }
+  return 0;
+}
+
+void CleanerWizard::SetState(WizardState s) {
+  state_ = s;
+  ShowPage(PageOf(s));
+  Button_Zurueck->SetEnabled(s == WizardState::Results || s == WizardState::LastPage);
+  Button_Weiter->SetEnabled(s == WizardState::Start || s == WizardState::Results);
+  ShowCancel(s == WizardState::Searching || s == WizardState::Deleting);
+}
+
+void CleanerWizard::BackClick() {
+  if (state_ == WizardState::Results || state_ == WizardState::LastPage) ResetToStart();
+}
+
+void CleanerWizard::WorkFailed() {
+  if (ProgressTimer) ProgressTimer->SetEnabled(false);
+  ResetToStart();
+}
+
+void CleanerWizard::RunSearch() {
+  RunWork([this] {
+    AbortFlag = 0;
+    if (!PrepareSearch()) {
+      ResetToStart();
+      return;
+    }
+    SetState(WizardState::Searching);
+    if (ProgressTimer) ProgressTimer->SetEnabled(true);
+    const SearchOutcome outcome = Search();
+    if (ProgressTimer) ProgressTimer->SetEnabled(false);
+
+    if (outcome == SearchOutcome::Cancelled) {
+      ResetToStart();
+      return;
+    }
+    if (outcome == SearchOutcome::NothingFound && !OcoRunning) {
+      Message(NothingFoundText(), MsgKind::Information);
+      ResetToStart();
+      return;
+    }
+    SetState(WizardState::Results);
+    ShowSummary();
+  });
+}
+
+void CleanerWizard::RunDelete() {
+  RunWork([this] {
+    AbortFlag = 0;
+    if (CountMarked() <= 0) {
+      Message(NothingMarkedText(), NothingMarkedKind());
+      return;
+    }
+    if (!OcoRunning) {
+      const std::string question = ConfirmDeleteText();
+      if (!question.empty() && Message(question, MsgKind::Warning, MsgButtons::YesNo) != IDYES) return;
+    }
+    SetState(WizardState::Deleting);
+    if (DeleteMarked() == DeleteOutcome::Stopped) {
+      ResetToStart();
+      return;
+    }
+    if (!OcoRunning) {
+      Message(DeletedText(), MsgKind::Information);
+      ResetToStart();
+    }
+  });
+}
+
+void CleanerWizard::ShowResultWindow() {
+  ResultWindow* r = Results();
+  if (!r) return;
+  r->RecomputeTotals();
+  r->SetWindowState(ReadOpenMaximized() ? ui::WindowState::Maximized : ui::WindowState::Normal);
+  ShowModalWindow(*r);
+  // The user may have changed the marks.
+  ShowSummary();
+}
+
+}  // namespace qz::cleaning

@@ -1,0 +1,162 @@
+// The frame every module window is built on.
+//
+// How a module uses it:
+//   class TForm_XY : public cleaning::ModuleWindow {     // or CleanerWizard
+//    public:
+//     explicit TForm_XY(ui::Component* owner)
+//         : ModuleWindow(owner, "TForm_XY", {.Code = "XY", .Title = "XY Tool",
+//                                            .Group = "Tuning-Tools"}) {
+//       auto* start = AddWizardPage("TabSheet_Start", "Start");
+//       AddPageTitle(start, "Label_Start_Header", "Willkommen ...");
+//       ...
+//     }
+//    protected:
+//     void CreateModuleWindows() override;  // its options/result windows
+//     void ModuleCreate() override;         // its own creation work
+//     void NextClick() override;            // "&Weiter >"
+//     void BackClick() override;            // "< &Zurück"
+//   };
+// Long work goes through RunWork (a close meanwhile waits for it, an error
+// is shown in one box). Texts: Tr(*this, "MESSAGE_X", "German default");
+// boxes: Message(...), which shows nothing under OcoRunning.
+//
+// The build: a 640 x 480 dialog with a header band, a page control whose tabs
+// are hidden (pages are switched by code only), a separator and a row of
+// buttons that step through the pages.
+//
+//   Image_Header (640 x 77), Image_HeaderKreis (6,6), Image_HeaderIcon (16,16)
+//   JvPageControl1      640 x 359 at top 77, white, tabs hidden
+//   Bevel1              separator at top 436
+//   Button_Help  "&Hilfe"        the module's help topic
+//   Button_Zurueck "< &Zurück"   one step back (BackClick)
+//   Button_Weiter "&Weiter >"    the next step (NextClick)
+//   Button_Close "&Beenden"      closes the window
+//   Button_Cancel "&Abbrechen"   only when ModuleInfo::HasCancel: hidden, at
+//                                the place of Button_Close; sets AbortFlag,
+//                                nothing else (ShowCancel swaps the two)
+//   Button_SaveTranslation, Button_LoadTranslation   hidden translation tools
+//
+// Creation (FormCreate): CreateModuleWindows, caption := ProductTitle,
+// translation (Button_LoadTranslation), unless OcoRunning the module skinning
+// (header caption from "MESSAGE_HeaderCaption", the group name on the
+// background, the module icon "ModuleIcon_" + Code + ".png"), Back disabled,
+// page 0, then ModuleCreate.
+//
+// Runs. RunWork runs a long step on the GUI thread, which pumps messages while
+// it works. Closing the window meanwhile (title bar, Alt+F4, a posted close,
+// Close() from code) asks the run to stop (AbortFlag := 1) and closes the
+// window only after the run has returned, so nothing the run uses is freed
+// under it. An error that escapes a run calls WorkFailed (the module puts its
+// buttons back) and is shown in an error box; under OcoRunning it is passed on
+// to the caller instead.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/msgbox.h"
+#include "ui/form.h"
+
+namespace qz::ui {
+class Bevel;
+class Button;
+class Image;
+class Label;
+class PageControl;
+class RichLabel;
+class TabSheet;
+}  // namespace qz::ui
+
+namespace qz::cleaning {
+
+// What a module window states about itself.
+struct ModuleInfo {
+  std::string Code;    // "DC": help topic, header icon "ModuleIcon_DC.png"
+  std::string Title;   // German default of the header caption, "Drive Cleaner"
+  std::string Group;   // group name drawn on the background, "Cleaning-Tools"
+  unsigned TimerInterval = 0;  // progress timer in ms (cleaner wizards); 0: none
+  bool HasCancel = false;      // a "&Abbrechen" button shown while work runs
+  std::string TimerName = "JvThreadTimer_Progress";  // the progress timer's Name
+};
+
+// Colour of the bold page titles (red 99, green 113, blue 177).
+inline constexpr COLORREF kPageTitleColor = RGB(99, 113, 177);
+
+class ModuleWindow : public ui::Form {
+ public:
+  ModuleWindow(ui::Component* owner, std::string name, ModuleInfo info);
+
+  ui::Image* Image_Header;
+  ui::Image* Image_HeaderKreis;
+  ui::Image* Image_HeaderIcon;
+  ui::PageControl* JvPageControl1;
+  ui::Bevel* Bevel1;
+  ui::Button* Button_Help;
+  ui::Button* Button_Zurueck;
+  ui::Button* Button_Weiter;
+  ui::Button* Button_Close;
+  ui::Button* Button_Cancel = nullptr;  // only with ModuleInfo::HasCancel
+  ui::Button* Button_SaveTranslation;
+  ui::Button* Button_LoadTranslation;
+
+  const ModuleInfo& Info() const { return info_; }
+  int PageIndex() const;
+  void ShowPage(int index);
+
+  // Work started by RunWork is running.
+  bool Running() const { return running_; }
+
+  // A translated text of this window's section (German default when none).
+  std::string Tr(const std::string& key, const std::string& german) const;
+  // A box owned by the window, captioned with the program title; nothing is
+  // shown under OcoRunning (0 is returned).
+  int Message(const std::string& text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok);
+
+ protected:
+  // ---- page building
+  // Appends a page (tabs stay hidden; the caption is for the designer).
+  ui::TabSheet* AddWizardPage(const std::string& name, const std::string& caption);
+  // The bold 12-point page title at the top of a page (translated, Tag 1).
+  ui::Label* AddPageTitle(ui::TabSheet* page, const std::string& name, const std::string& caption);
+  // An explanatory rich label below the title (translated, Tag 1).
+  ui::RichLabel* AddPageText(ui::TabSheet* page, const std::string& name, const std::string& caption,
+                             int top = 48, int height = 60);
+
+  // While work runs: Close hidden and Cancel shown (modules with a Cancel
+  // button); afterwards the other way round.
+  void ShowCancel(bool running);
+
+  // ---- module hooks
+  void FormCreate() override;
+  // Creates the module's options and result windows (first step of creation).
+  virtual void CreateModuleWindows() {}
+  // The module's own creation work (last step of creation).
+  virtual void ModuleCreate() {}
+  virtual void NextClick() {}
+  virtual void BackClick() {}
+  // Translates the window's parts beyond its captions (column titles...).
+  virtual void TranslateExtras() {}
+  // An error escaped RunWork: put pages and buttons back to a usable state.
+  virtual void WorkFailed() {}
+
+  // Runs long work (see the top of this file). Returns false when it ended by
+  // an error or a silent abort.
+  bool RunWork(const std::function<void()>& work);
+
+ private:
+  void RequestStop();
+  void CloseAfterRun();
+
+  ModuleInfo info_;
+  bool running_ = false;
+  bool closeAfterRun_ = false;
+};
+
+// Shows a module's window (options, result, dialogs) modally and returns its
+// modal result. Tests replace the showing: the hook gets the window (created,
+// not shown), drives its controls and returns the result.
+using ModalHook = std::function<int(ui::Form& window)>;
+void SetModalHook(ModalHook hook);  // nullptr restores ShowModal
+int ShowModalWindow(ui::Form& window);
+
+}  // namespace qz::cleaning
