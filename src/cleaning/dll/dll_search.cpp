@@ -7,7 +7,6 @@
 
 namespace qz::dll {
 
-using dc::Tr;
 using ui::CheckState;
 using ui::CheckType;
 using ui::VNode;
@@ -59,36 +58,29 @@ void BuildDllRows(const DllEngine& e, VTreeModel& tree) {
 
 // ---- totals ------------------------------------------------------------------
 
-DllCounts RecountDllSelection(VTreeModel& tree) {
-  DllCounts c;
-  if (tree.IsEmpty()) return c;
-  for (VNode* n = tree.GetFirst(); n; n = tree.GetNext(n)) {
-    const DllNode& d = tree.Data<DllNode>(n);
-    if (d.IsGroup) continue;
-    ++c.Listed;
-    c.ListedBytes += d.Size;
-    if (tree.GetCheckState(n) == CheckState::Checked) {
-      ++c.Marked;
-      c.MarkedBytes += d.Size;
-    }
-  }
-  return c;
+cleaning::EntryFacts DllEntry(const VTreeModel& tree, VNode* n) {
+  const DllNode& d = tree.Data<DllNode>(n);
+  return {d.IsGroup == 0, d.Size};
 }
 
-std::string FilesLabelText(const DllCounts& c) { return std::to_string(c.Marked) + " / " + std::to_string(c.Listed); }
+cleaning::ResultTotals RecountDllSelection(const VTreeModel& tree) { return cleaning::CountTotals(tree, DllEntry); }
 
-std::string BytesLabelText(const DllCounts& c, const NumberFormat& nf) {
-  return dc::FormatMB(c.MarkedBytes, nf) + " MB / " + dc::FormatMB(c.ListedBytes, nf) + " MB";
+std::string FilesLabelText(const cleaning::ResultTotals& t) {
+  return std::to_string(t.Marked) + " / " + std::to_string(t.Found);
 }
 
-std::string SummaryText(const DllCounts& c, int64_t dllFilesSeen, int64_t foldersEntered, const TranslateFn& tr,
-                        const NumberFormat& nf) {
+std::string BytesLabelText(const cleaning::ResultTotals& t, const NumberFormat& nf) {
+  return dc::FormatMB(t.MarkedBytes, nf) + " MB / " + dc::FormatMB(t.FoundBytes, nf) + " MB";
+}
+
+std::string SummaryText(const cleaning::ResultTotals& c, int64_t dllFilesSeen, int64_t foldersEntered,
+                        const TranslateFn& tr, const NumberFormat& nf) {
   std::string t = Tr(tr, "MESSAGE_Result",
                      "Es wurden insgesammt %1 Dateien gefunden welche %2 MB belegen.<br>"
                      "Davon sind %3 Dateien zum Löschen markiert welche %4 MB belegen.<br>"
                      "Es wurden insgesammt %5 DLL-Dateien in %6 Ordnern untersucht.");
-  t = ReplaceAll(t, "%1", std::to_string(c.Listed));
-  t = ReplaceAll(t, "%2", dc::FormatMBSummary(c.ListedBytes, nf));
+  t = ReplaceAll(t, "%1", std::to_string(c.Found));
+  t = ReplaceAll(t, "%2", dc::FormatMBSummary(c.FoundBytes, nf));
   t = ReplaceAll(t, "%3", std::to_string(c.Marked));
   t = ReplaceAll(t, "%4", dc::FormatMBSummary(c.MarkedBytes, nf));
   t = ReplaceAll(t, "%5", std::to_string(dllFilesSeen));
@@ -97,17 +89,10 @@ std::string SummaryText(const DllCounts& c, int64_t dllFilesSeen, int64_t folder
 
 // ---- result window -------------------------------------------------------------
 
-bool TrackDllCheck(VTreeModel& tree, DllCounts& counts, VNode* n, CheckState newState) {
+bool TrackDllCheck(VTreeModel& tree, cleaning::ResultTotals& totals, VNode* n, CheckState newState) {
   const DllNode& d = tree.Data<DllNode>(n);
   if (d.IsGroup || d.Reason == kReasonWindowsFolder) return newState != CheckState::Checked;
-  const CheckState old = tree.GetCheckState(n);
-  if (old != CheckState::Checked && newState == CheckState::Checked) {
-    ++counts.Marked;
-    counts.MarkedBytes += d.Size;
-  } else if (old == CheckState::Checked && newState != CheckState::Checked) {
-    --counts.Marked;
-    counts.MarkedBytes -= d.Size;
-  }
+  cleaning::TrackCheckChange(totals, tree, n, newState, DllEntry);
   return true;
 }
 

@@ -25,13 +25,13 @@
 
 #include "cleaning/dll/dll_engine.h"
 #include "cleaning/drive/dc_search.h"
-#include "cleaning/drive/dc_settings.h"
+#include "cleaning/frame/result_rules.h"
+#include "core/translation.h"
 #include "ui/vtree_model.h"
 
 namespace qz::dll {
 
 using dc::NumberFormat;
-using dc::TranslateFn;
 
 inline constexpr int32_t kRiskColor = 221;  // RGB(221, 0, 0): the red of risky rows
 
@@ -66,24 +66,23 @@ void BuildDllRows(const DllEngine& e, ui::VTreeModel& tree);
 
 // ---- totals ------------------------------------------------------------------
 
-struct DllCounts {
-  int64_t Listed = 0, ListedBytes = 0;
-  int64_t Marked = 0, MarkedBytes = 0;
-};
-DllCounts RecountDllSelection(ui::VTreeModel& tree);
+// A copy's row is an entry of the list, a header row is not.
+cleaning::EntryFacts DllEntry(const ui::VTreeModel& tree, ui::VNode* n);
+// Found: the copies listed; marked: the checked ones (with their bytes).
+cleaning::ResultTotals RecountDllSelection(const ui::VTreeModel& tree);
 // Label_DLL_Files: "marked / listed".
-std::string FilesLabelText(const DllCounts& c);
+std::string FilesLabelText(const cleaning::ResultTotals& t);
 // Label_DLL_Bytes: "x MB / y MB", MB with thousands separators and 3 decimals.
-std::string BytesLabelText(const DllCounts& c, const NumberFormat& nf = NumberFormat::User());
+std::string BytesLabelText(const cleaning::ResultTotals& t, const NumberFormat& nf = NumberFormat::User());
 // The result page's text with %1..%6 filled (MB with 2 decimals).
-std::string SummaryText(const DllCounts& c, int64_t dllFilesSeen, int64_t foldersEntered, const TranslateFn& tr = {},
-                        const NumberFormat& nf = NumberFormat::User());
+std::string SummaryText(const cleaning::ResultTotals& t, int64_t dllFilesSeen, int64_t foldersEntered,
+                        const TranslateFn& tr = {}, const NumberFormat& nf = NumberFormat::User());
 
 // ---- result window -------------------------------------------------------------
 
 // The tree's OnChecking: header rows and copies in a Windows folder are never
-// marked; a copy's change is allowed and kept in the counts.
-bool TrackDllCheck(ui::VTreeModel& tree, DllCounts& counts, ui::VNode* n, ui::CheckState newState);
+// marked; a copy's change is allowed and kept in the totals.
+bool TrackDllCheck(ui::VTreeModel& tree, cleaning::ResultTotals& totals, ui::VNode* n, ui::CheckState newState);
 // Some marked row is red (the close question).
 bool HasRiskyMarkedRow(ui::VTreeModel& tree);
 // The two reason lines of a row ("Nicht verfügbar" twice for reason 0).

@@ -170,7 +170,7 @@ void RemoveListEntries(StringList& list, const std::vector<size_t>& indices) {
 }
 
 std::string PleaseSelectDllMessage(const TranslateFn& tr) {
-  return dc::Tr(tr, "MESSAGE_PleaseSelectDLL", "Sie müssen eine DLL-Datei auswählen.");
+  return Tr(tr, "MESSAGE_PleaseSelectDLL", "Sie müssen eine DLL-Datei auswählen.");
 }
 
 }  // namespace qz::dll

@@ -15,12 +15,12 @@
 
 #include "cleaning/drive/dc_settings.h"
 #include "core/stringlist.h"
+#include "core/translation.h"
 
 namespace qz::dll {
 
 using dc::DriveRow;
 using dc::SettingsLocation;
-using dc::TranslateFn;
 
 // HKLM\ProductRegKey\Options\DLL.
 SettingsLocation DllSettingsLocation();

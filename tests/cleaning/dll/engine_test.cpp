@@ -142,7 +142,7 @@ TEST_F(DllEngineTest, Exceptions) {
 
   DllEngine e;
   e.ExceptionFolders = {t / "skip1\\", "%QZDLLTEST%skip2", Narrow(shortPath), UpperLocale(t / "skip4")};
-  e.ExceptionFiles = {"qze.dll", LowerLocale(t / "files\\QZF.DLL")};
+  e.ExceptionFiles = {"qze.dll", LowerAscii(t / "files\\QZF.DLL")};
   Search(e, t);
   SetEnvironmentVariableW(L"QZDLLTEST", nullptr);
   EXPECT_TRUE(Collected(e, t / "keep\\QZC.DLL"));

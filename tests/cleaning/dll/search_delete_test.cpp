@@ -114,9 +114,9 @@ TEST(DllRows, CountsLabelsAndSummary) {
   FillEngine(e);
   VTreeModel tree;
   BuildDllRows(e, tree);
-  DllCounts c = RecountDllSelection(tree);
-  EXPECT_EQ(c.Listed, 5);
-  EXPECT_EQ(c.ListedBytes, 8 * 1048576);
+  cleaning::ResultTotals c = RecountDllSelection(tree);
+  EXPECT_EQ(c.Found, 5);
+  EXPECT_EQ(c.FoundBytes, 8 * 1048576);
   EXPECT_EQ(FilesLabelText(c), "0 / 5");
   EXPECT_EQ(BytesLabelText(c, kGerman), "0,000 MB / 8,000 MB");
 
@@ -132,14 +132,14 @@ TEST(DllRows, CountsLabelsAndSummary) {
   EXPECT_TRUE(tree.ChangeCheckState(RowOf(tree, "APP"), CheckState::Unchecked));
   EXPECT_EQ(c.Marked, 1);
   EXPECT_EQ(c.MarkedBytes, 1048576);
-  const DllCounts again = RecountDllSelection(tree);
+  const cleaning::ResultTotals again = RecountDllSelection(tree);
   EXPECT_EQ(again.Marked, c.Marked);
   EXPECT_EQ(again.MarkedBytes, c.MarkedBytes);
 
   // Large totals: thousands separators in the labels.
-  DllCounts big;
-  big.Listed = 3;
-  big.ListedBytes = int64_t{1234} * 1048576 + 524288;
+  cleaning::ResultTotals big;
+  big.Found = 3;
+  big.FoundBytes = int64_t{1234} * 1048576 + 524288;
   EXPECT_EQ(BytesLabelText(big, kGerman), "0,000 MB / 1.234,500 MB");
 
   EXPECT_EQ(SummaryText(c, e.DllFilesSeen, e.FoldersEntered, {}, kGerman),
@@ -231,7 +231,7 @@ TEST_F(DllDeleteTest, SecondLookAtEveryRow) {
   const std::string shared = t.Plant("qzfx64_1", "shared\\QZD.DLL");
   const std::string touched = t.Plant("qzfx64_1", "touched\\QZD.DLL");
   SearchAndList();
-  ASSERT_EQ(RecountDllSelection(tree).Listed, 7);
+  ASSERT_EQ(RecountDllSelection(tree).Found, 7);
   for (const char* p : {"\\OK\\", "\\HELD\\", "\\CHANGED\\", "\\VANISHED\\", "\\SHARED\\", "\\TOUCHED\\", "SYSTEM32"})
     Mark(p);
 
@@ -267,8 +267,7 @@ TEST_F(DllDeleteTest, SecondLookAtEveryRow) {
     EXPECT_EQ(tree.GetCheckState(RowOf(tree, p)), CheckState::Checked) << p;
   }
   EXPECT_EQ(tree.Data<DllNode>(tree.GetFirst()).IsGroup, 1);  // the header stays
-  const DllCounts c = RecountDllSelection(tree);
-  EXPECT_EQ(c.Listed, 5);
+  EXPECT_EQ(RecountDllSelection(tree).Found, 5);
   EXPECT_EQ(DeletedMessage(r), "Es wurden 2 DLL-Dateien gelöscht.\rDabei traten 5 Fehler auf.");
 }
 
