@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 
+#include "cleaning/dll/dll_form.h"
 #include "cleaning/drive/dc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
@@ -60,6 +61,7 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("DLL", dll::CreateDllCleanerWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -55,7 +55,7 @@ qz_dll_fixture(qzfx32_1     x86 1 0 0 0 dot)
 qz_dll_fixture(qzfx32_2     x86 2 0 0 0 dot)
 
 add_custom_target(dll_fixtures ALL DEPENDS ${qz_dllfx_outputs})
-foreach(t test_cleaning_dll test_cleaning_dll_ui bench_dll)
+foreach(t test_cleaning_dll test_cleaning_dll_ui bench_dll qzdriver)
   if(TARGET ${t})
     add_dependencies(${t} dll_fixtures)
   endif()

@@ -1,0 +1,269 @@
+#include "cleaning/dll/dll_form.h"
+
+#include <memory>
+
+#include "cleaning/dll/dll_options.h"
+#include "cleaning/dll/dll_result.h"
+#include "cleaning/frame/list_download.h"
+#include "core/globals.h"
+#include "ui/form_translation.h"
+#include "ui/graphics.h"
+#include "ui/listview.h"
+#include "ui/pagecontrol.h"
+#include "ui/stdctrls.h"
+#include "ui/vtree_view.h"
+
+namespace qz::dll {
+
+namespace {
+
+const cleaning::ModuleInfo kDllCleanerInfo{.Code = "DLL",
+                                           .Title = "DLL Cleaner",
+                                           .Group = "Cleaning-Tools",
+                                           .TimerInterval = 250,
+                                           .HasCancel = true,
+                                           .TimerName = "JvThreadTimer_DLLCleanerTimer"};
+
+const cleaning::ExceptionLists kDllCleanerLists{
+    .FolderKey = "DLL_Folders", .FileKey = "DLL_Files", .FolderFile = "DLL-Folders.txt", .FileFile = "DLL-Files.txt"};
+
+ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
+  auto* l = new ui::Label(page, name);
+  l->SetAutoSize(false);
+  l->SetEndEllipsis(true);
+  l->SetShowAccelChar(false);
+  l->SetBounds(16, top, 608, 16);
+  return l;
+}
+
+}  // namespace
+
+TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", kDllCleanerInfo) {
+  // Page 0: start
+  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
+  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim DLL Cleaner");
+  JvLinkLabel_Start = AddPageText(
+      TabSheet_Start, "JvLinkLabel_Start",
+      "Der DLL Cleaner sucht DLL-Dateien, die unter demselben Namen mehrfach vorkommen und von denen eine Kopie "
+      "im Windows- oder System-Ordner liegt, und sagt Ihnen zu jeder anderen Kopie, wie sie sich davon "
+      "unterscheidet. Dieser Programmteil ist für erfahrene Benutzer gedacht.<br><br>Bitte wählen Sie, was Sie "
+      "tun möchten, und klicken Sie dann auf <b>Weiter</b>.",
+      48, 90);
+  RadioButton_Start =
+      new ui::RadioButton(TabSheet_Start, "RadioButton_Start", "Suche nach unnötigen, doppelten DLL-Dateien");
+  RadioButton_Start->SetBounds(40, 160, 560, 20);
+  RadioButton_Start->SetChecked(true);
+  RadioButton_Options = new ui::RadioButton(TabSheet_Start, "RadioButton_Options",
+                                            "Einstellungen für diesen Programmteil jetzt bearbeiten");
+  RadioButton_Options->SetBounds(40, 188, 560, 20);
+  RadioButton_Update =
+      new ui::RadioButton(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren");
+  RadioButton_Update->SetBounds(40, 216, 560, 20);
+  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Options, RadioButton_Update}) {
+    r->Tag = 1;
+    r->SetTabStop(true);
+  }
+
+  // Page 1: search
+  TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
+  Label_Search_Header = AddPageTitle(TabSheet_Search, "Label_Search_Header", "Suche nach doppelten DLL-Dateien");
+  JvLinkLabel_Search = AddPageText(TabSheet_Search, "JvLinkLabel_Search",
+                                   "Bitte haben Sie einen Moment Geduld. Je nach Größe Ihrer Laufwerke kann die "
+                                   "Suche einige Minuten dauern.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
+  JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
+  Label_DLL_Search_Drive = PathLabel(TabSheet_Search, "Label_DLL_Search_Drive", 178);
+  Label_DLL_Search_Folder = PathLabel(TabSheet_Search, "Label_DLL_Search_Folder", 198);
+  Label_DLL_Search_File = PathLabel(TabSheet_Search, "Label_DLL_Search_File", 218);
+
+  // Page 2: result
+  TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
+  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", "Die Suche ist abgeschlossen");
+  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
+  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
+  JvLinkLabel_ResultHint = AddPageText(
+      TabSheet_Result, "JvLinkLabel_ResultHint",
+      "Nach der Suche ist nichts markiert. Mit <b>Details anzeigen</b> sehen Sie jede gefundene Kopie mit dem "
+      "Grund, aus dem sie aufgeführt ist, und markieren, was entfernt werden soll.<br>Mit <b>Weiter</b> werden "
+      "die markierten Dateien in den Papierkorb verschoben.",
+      130, 48);
+  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
+  Button_Results->SetBounds(16, 190, 140, 25);
+  Button_Results->SetTabStop(true);
+  Button_Results->Tag = 1;
+
+  // Page 3: delete
+  TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
+  Label_Delete_Header =
+      AddPageTitle(TabSheet_Delete, "Label_Delete_Header", "Die markierten DLL-Dateien werden gelöscht");
+  ProgressBar_DLL_Delete = new ui::ProgressBar(TabSheet_Delete, "ProgressBar_DLL_Delete");
+  ProgressBar_DLL_Delete->SetBounds(16, 120, 608, 18);
+  Label_DLL_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DLL_Delete_Fixed", "Lösche Datei:");
+  Label_DLL_Delete_Fixed->SetBounds(16, 156, 200, 16);
+  Label_DLL_Delete_Fixed->Tag = 1;
+  Label_DLL_Delete_File = PathLabel(TabSheet_Delete, "Label_DLL_Delete_File", 176);
+
+  // Page 4: download of the exception lists
+  TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");
+  Label_Download_Header = AddPageTitle(TabSheet_Download, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
+  JvLinkLabel_Download = AddPageText(
+      TabSheet_Download, "JvLinkLabel_Download",
+      "DLL-Dateien in den Ordnern und mit den Namen der Ausnahme-Listen bietet der DLL Cleaner nie an. Mit "
+      "<b>Downloaden</b> holen Sie die aktuellen Listen vom Server des Herstellers; Ihre eigenen Ausnahmen "
+      "bleiben erhalten.",
+      48, 60);
+  Button_CheckNewExceptions = new ui::Button(TabSheet_Download, "Button_CheckNewExceptions", "Downloaden");
+  Button_CheckNewExceptions->SetBounds(16, 130, 120, 25);
+  Button_CheckNewExceptions->SetTabStop(true);
+  Button_CheckNewExceptions->Tag = 1;
+
+  // Hidden
+  ListDownload = new cleaning::ExceptionListDownload(this, kDllCleanerLists);
+  Timer_UpdateTimeOut = ListDownload->TimeOut;
+  ListDownload->OnStored = [this] { return ReloadLists(); };
+  ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
+
+  Button_Results->OnClick = [this] { Button_ResultsClick(); };
+  Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
+}
+
+TForm_DLL::~TForm_DLL() {
+  // The windows that show the engine's rows go before the engine.
+  delete result_;
+  delete options_;
+}
+
+void TForm_DLL::CreateModuleWindows() {
+  options_ = new TForm_DLL_Options(this);
+  options_->DoCreate();
+  result_ = new TForm_DLL_Result(this, totals_);
+  result_->DoCreate();
+}
+
+// ---- the wizard's steps --------------------------------------------------
+
+void TForm_DLL::NextClick() {
+  switch (State()) {
+    case cleaning::WizardState::Start:
+      if (RadioButton_Start->Checked()) {
+        StartDllSearch();
+      } else if (RadioButton_Options->Checked()) {
+        cleaning::ShowModalWindow(*options_);
+      } else if (RadioButton_Update->Checked()) {
+        SetState(cleaning::WizardState::LastPage);
+      }
+      break;
+    case cleaning::WizardState::Results:
+      DeleteMarkedDlls();
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm_DLL::ProgressTimerEvent() {
+  Label_DLL_Search_Drive->SetCaption(engine_.CurrentDrive);
+  Label_DLL_Search_Folder->SetCaption(engine_.CurrentFolder);
+  Label_DLL_Search_File->SetCaption(engine_.CurrentFile);
+}
+
+// ---- the cleaner wizard's hooks ----------------------------------------------
+
+bool TForm_DLL::PrepareSearch() {
+  const TranslateFn tr = Translator(*this);
+  const DllOptions o = options_->CurrentOptions();
+  const std::string letters = dc::CheckedDriveLetters(o.Drives);
+  switch (CheckDllSearchStart(letters, engine_.Folders.WinDir)) {
+    case DllSearchStart::NoDrives:
+      Message(NoDrivesMessage(tr), MsgKind::Warning);
+      return false;
+    case DllSearchStart::NoWinDrive:
+      Message(NoWinDriveMessage(tr), MsgKind::Warning);
+      return false;
+    case DllSearchStart::Ok:
+      break;
+  }
+  if (Message(SureToSearchMessage(tr), MsgKind::Question, MsgButtons::YesNo) != IDYES) return false;
+  engine_.DriveLetters = letters;
+  engine_.ExceptionFiles = o.Files;
+  engine_.ExceptionFolders = o.Folders;
+  engine_.Options = {o.WriteProtected, o.SameSize, o.SameVersion, o.Both};
+  return true;
+}
+
+cleaning::SearchOutcome TForm_DLL::Search() {
+  for (ui::Label* l : {Label_DLL_Search_Drive, Label_DLL_Search_Folder, Label_DLL_Search_File}) l->SetCaption("");
+  result_->NotAvailableText = kNotAvailable;
+  result_->Model().Clear();
+  totals_ = {};
+  engine_.AnalyzeDlls();
+  if (AbortFlag == 1) {
+    engine_.ClearFileLists();
+    result_->RecountDllSelection();
+    return cleaning::SearchOutcome::Cancelled;
+  }
+  BuildDllRows(engine_, result_->Model());
+  engine_.ClearFileLists();
+  result_->RecountDllSelection();
+  return totals_.Found > 0 ? cleaning::SearchOutcome::Found : cleaning::SearchOutcome::NothingFound;
+}
+
+void TForm_DLL::ShowDllSummary() {
+  JvLinkLabel_Result->SetCaption(
+      SummaryText(totals_, engine_.DllFilesSeen, engine_.FoldersEntered, Translator(*this)));
+}
+
+std::string TForm_DLL::NothingFoundText() { return NothingFoundMessage(Translator(*this)); }
+
+int64_t TForm_DLL::CountMarked() {
+  result_->RecountDllSelection();
+  return totals_.Marked;
+}
+
+std::string TForm_DLL::NothingMarkedText() { return DeleteZeroSelectedMessage(Translator(*this)); }
+
+std::string TForm_DLL::ConfirmDeleteText() { return SureToDeleteMessage(Translator(*this)); }
+
+cleaning::DeleteOutcome TForm_DLL::DeleteMarked() {
+  ProgressBar_DLL_Delete->SetRange(0, totals_.Marked);
+  ProgressBar_DLL_Delete->SetPosition(0);
+  Label_DLL_Delete_File->SetCaption("");
+  DllDeleteHooks hooks;
+  hooks.OnFile = [this](const std::string& path, int64_t position) {
+    Label_DLL_Delete_File->SetCaption(path);
+    ProgressBar_DLL_Delete->SetPosition(position);
+  };
+  lastDelete_ = DeleteMarkedDllsCore(result_->Model(), engine_.Folders, hooks);
+  result_->RecountDllSelection();
+  // The counts are reported whether or not the delete was cancelled.
+  return cleaning::DeleteOutcome::Finished;
+}
+
+std::string TForm_DLL::DeletedText() { return DeletedMessage(lastDelete_, Translator(*this)); }
+
+cleaning::ResultWindow* TForm_DLL::Results() { return result_; }
+
+// ---- download of the exception lists -----------------------------------
+
+void TForm_DLL::Button_CheckNewExceptionsClick() {
+  if (ListDownload->Running()) return;
+  Button_CheckNewExceptions->SetEnabled(false);
+  ListDownload->Start();
+}
+
+bool TForm_DLL::ReloadLists() {
+  // The user's own entries go to the registry first, then the lists are
+  // built anew from the new files merged with them.
+  options_->SaveDllOptions();
+  options_->LoadDllOptions();
+  return true;
+}
+
+// ---- the launch table's factory -------------------------------------------
+
+ui::Form* CreateDllCleanerWindow(ui::Component* owner) {
+  std::unique_ptr<TForm_DLL> window(new TForm_DLL(owner));
+  window->DoCreate();
+  return window.release();
+}
+
+}  // namespace qz::dll

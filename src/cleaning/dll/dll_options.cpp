@@ -1,0 +1,254 @@
+#include "cleaning/dll/dll_options.h"
+
+#include <shellapi.h>
+
+#include "core/globals.h"
+#include "core/text.h"
+#include "ui/dialogs.h"
+#include "ui/form_translation.h"
+#include "ui/help_router.h"
+#include "ui/listview.h"
+#include "ui/pagecontrol.h"
+#include "ui/picture.h"
+#include "ui/stdctrls.h"
+
+namespace qz::dll {
+
+namespace {
+
+// The system's error boxes for drives without a medium stay off while the
+// shell is asked about drives.
+class QuietErrorMode {
+ public:
+  QuietErrorMode() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+  ~QuietErrorMode() { SetErrorMode(old_); }
+  QuietErrorMode(const QuietErrorMode&) = delete;
+  QuietErrorMode& operator=(const QuietErrorMode&) = delete;
+
+ private:
+  UINT old_;
+};
+
+std::vector<size_t> SelectedIndices(const ui::ListBox& list) {
+  std::vector<size_t> out;
+  for (int i = 0; i < list.ItemCount(); ++i)
+    if (list.Selected(i)) out.push_back(static_cast<size_t>(i));
+  return out;
+}
+
+}  // namespace
+
+TForm_DLL_Options::TForm_DLL_Options(ui::Component* owner) : Form(owner, "TForm_DLL_Options") {
+  SetBorderStyle(ui::FormBorder::Dialog);
+  SetBorderIcons(ui::IconSystemMenu);
+  SetPosition(ui::FormPosition::ScreenCenter);
+  SetClientSize(560, 420);
+  SetCaption("Einstellungen zum DLL-Cleaner");
+  Tag = 1;
+
+  PageControl1 = new ui::PageControl(this, "PageControl1");
+  PageControl1->SetBounds(8, 8, 544, 368);
+  TabSheet_Drives = new ui::TabSheet(PageControl1, "TabSheet_Drives", "Laufwerke");
+  TabSheet_Dirs = new ui::TabSheet(PageControl1, "TabSheet_Dirs", "Ausnahmen - Ordner");
+  TabSheet_Files = new ui::TabSheet(PageControl1, "TabSheet_Files", "Ausnahmen - Dateien");
+  TabSheet_Compare = new ui::TabSheet(PageControl1, "TabSheet_Compare", "Vergleichsmuster");
+  for (ui::TabSheet* t : {TabSheet_Drives, TabSheet_Dirs, TabSheet_Files, TabSheet_Compare}) t->Tag = 1;
+
+  // Tab 1: drives
+  ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
+  ListView_Drives = new ui::ListView(TabSheet_Drives, "ListView_Drives");
+  ListView_Drives->SetBounds(8, 8, 520, 320);
+  ListView_Drives->AddColumn("Laufwerk", 480);
+  ListView_Drives->CheckBoxes = true;
+  ListView_Drives->RowSelect = true;
+  ListView_Drives->ReadOnly = true;
+  ListView_Drives->SetSmallImages(ImageList_Drives);
+  ListView_Drives->SetTabStop(true);
+
+  auto button = [](ui::TabSheet* page, ui::Button*& b, const char* name, const char* caption, int left, int top,
+                   int width = 75) {
+    b = new ui::Button(page, name, caption);
+    b->SetBounds(left, top, width, 25);
+    b->SetTabStop(true);
+    b->Tag = 1;
+  };
+  auto list = [](ui::TabSheet* page, ui::ListBox*& l, const char* name, int height) {
+    l = new ui::ListBox(page, name);
+    l->MultiSelect = true;
+    l->Sorted = true;
+    l->SetBounds(8, 8, 520, height);
+    l->SetTabStop(true);
+  };
+
+  // Tab 2: folders
+  list(TabSheet_Dirs, ListBox_DLL_Dirs, "ListBox_DLL_Dirs", 284);
+  button(TabSheet_Dirs, Button_DLL_DeleteDir, "Button_DLL_DeleteDir", "&Löschen", 372, 302);
+  button(TabSheet_Dirs, Button_DLL_AddDir, "Button_DLL_AddDir", "&Hinzufügen", 453, 302);
+  JvBrowseForFolderDialog_DLL = new ui::FolderDialog(this, "JvBrowseForFolderDialog_DLL");
+
+  // Tab 3: files
+  list(TabSheet_Files, ListBox_DLL_Files, "ListBox_DLL_Files", 252);
+  Edit_DLL_File = new ui::Edit(TabSheet_Files, "Edit_DLL_File");
+  Edit_DLL_File->SetBounds(8, 270, 488, 21);
+  Edit_DLL_File->SetTabStop(true);
+  button(TabSheet_Files, Button_DLL_SelectFile, "Button_DLL_SelectFile", "...", 502, 268, 26);
+  Button_DLL_SelectFile->Tag = 0;
+  button(TabSheet_Files, Button_DLL_DeleteFile, "Button_DLL_DeleteFile", "&Löschen", 372, 302);
+  button(TabSheet_Files, Button_DLL_AddFile, "Button_DLL_AddFile", "&Hinzufügen", 453, 302);
+  JvOpenDialog_DLL = new ui::OpenDialog(this, "JvOpenDialog_DLL");
+  JvOpenDialog_DLL->Filter = "DLL (*.dll)|*.dll";
+
+  // Tab 4: the comparison rules
+  auto check = [this](ui::CheckBox*& c, const char* name, const char* caption, int top, bool checked) {
+    c = new ui::CheckBox(TabSheet_Compare, name, caption);
+    c->WordWrap = true;
+    c->SetBounds(16, top, 500, 28);
+    c->SetChecked(checked);
+    c->SetTabStop(true);
+    c->Tag = 1;
+  };
+  check(CheckBox_DLL_SameSize, "CheckBox_DLL_SameSize", "DLLs mit gleicher Dateigrösse finden", 16, false);
+  check(CheckBox_DLL_SameVersion, "CheckBox_DLL_SameVersion",
+        "DLLs mit höherer (oder gleicher) Versionsnummer finden", 52, true);
+  check(CheckBox_DLL_Both, "CheckBox_DLL_Both",
+        "DLLs mit gleicher Dateigrösse und gleicher Versionsnummer finden", 88, true);
+  check(CheckBox_DLL_WriteProtected, "CheckBox_DLL_WriteProtected",
+        "Auch schreibgeschützte DLLs finden (nicht empfohlen)", 140, false);
+
+  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
+  Button_Help->SetBounds(396, 386, 75, 25);
+  Button_Help->Tag = 1;
+  Button_Ok = new ui::Button(this, "Button_Ok", "&Ok");
+  Button_Ok->SetBounds(477, 386, 75, 25);
+  Button_Ok->ModalResult = ui::mrOk;
+  Button_Ok->SetDefault(true);
+  Button_Ok->SetCancel(true);
+  Button_Ok->Tag = 1;
+
+  const TranslationButtons tb = AddTranslationButtons(*this, [this] { Translate(); });
+  Button_SaveTranslation = tb.save;
+  Button_LoadTranslation = tb.load;
+
+  Button_DLL_AddDir->OnClick = [this] { Button_DLL_AddDirClick(); };
+  Button_DLL_DeleteDir->OnClick = [this] { Button_DLL_DeleteDirClick(); };
+  Button_DLL_SelectFile->OnClick = [this] { Button_DLL_SelectFileClick(); };
+  Button_DLL_AddFile->OnClick = [this] { Button_DLL_AddFileClick(); };
+  Button_DLL_DeleteFile->OnClick = [this] { Button_DLL_DeleteFileClick(); };
+  Button_Help->OnClick = [] { ShowHelpTopic("DLL"); };
+  // Every close stores the settings, whichever way the window was closed.
+  OnClose = [this](ui::CloseAction&) { SaveDllOptions(); };
+}
+
+void TForm_DLL_Options::Translate() {
+  if (TranslationFile.empty()) return;
+  TranslateForm(TranslationFile, *this);
+  TranslateListViewColumns(Name, *ListView_Drives);
+}
+
+void TForm_DLL_Options::FormCreate() {
+  Location = DllSettingsLocation();
+  Button_LoadTranslation->Click();
+  PageControl1->SetActivePageIndex(0);
+  DllOptions o;
+  dll::LoadDllOptions(Location, AppDir, o, Handle());
+  FillDriveList(o.Drives);
+  ShowLists(o);
+  CheckBox_DLL_SameSize->SetChecked(o.SameSize);
+  CheckBox_DLL_SameVersion->SetChecked(o.SameVersion);
+  CheckBox_DLL_Both->SetChecked(o.Both);
+  CheckBox_DLL_WriteProtected->SetChecked(o.WriteProtected);
+}
+
+void TForm_DLL_Options::FillDriveList(const std::vector<DriveRow>& rows) {
+  ListView_Drives->Clear();
+  ImageList_Drives->Clear();
+  for (const DriveRow& r : rows) {
+    int image = -1;
+    {
+      QuietErrorMode quiet;
+      SHFILEINFOW info{};
+      if (SHGetFileInfoW(Widen(r.RootPath).c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
+          info.hIcon) {
+        image = ImageList_Drives->AddIcon(info.hIcon);
+        DestroyIcon(info.hIcon);
+      }
+    }
+    const int i = ListView_Drives->AddItem(r.Caption, {r.RootPath}, image);
+    ListView_Drives->SetChecked(i, r.Checked);
+  }
+}
+
+void TForm_DLL_Options::ShowLists(const DllOptions& o) {
+  ListBox_DLL_Dirs->SetItems(o.Folders);
+  ListBox_DLL_Files->SetItems(o.Files);
+}
+
+DllOptions TForm_DLL_Options::CurrentOptions() const {
+  DllOptions o;
+  o.SameSize = CheckBox_DLL_SameSize->Checked();
+  o.SameVersion = CheckBox_DLL_SameVersion->Checked();
+  o.Both = CheckBox_DLL_Both->Checked();
+  o.WriteProtected = CheckBox_DLL_WriteProtected->Checked();
+  for (int i = 0; i < ListView_Drives->ItemCount(); ++i)
+    o.Drives.push_back({ListView_Drives->ItemText(i, 0), ListView_Drives->ItemText(i, 1), ListView_Drives->Checked(i)});
+  o.Folders = ListBox_DLL_Dirs->Items();
+  o.Files = ListBox_DLL_Files->Items();
+  return o;
+}
+
+void TForm_DLL_Options::LoadDllOptions() {
+  DllOptions o = CurrentOptions();
+  LoadDllLists(Location, AppDir, BuiltInDllFolders(WinTempDir, UserTempDir, o.Drives), o, Handle());
+  ShowLists(o);
+}
+
+bool TForm_DLL_Options::SaveDllOptions() {
+  if (dll::SaveDllOptions(Location, CurrentOptions())) return true;
+  ModuleMessage(*this,
+                Tr(*this, "MESSAGE_SaveFailed",
+                   "Die Einstellungen des DLL Cleaners konnten nicht vollständig gespeichert werden."),
+                MsgKind::Error);
+  return false;
+}
+
+// ---- the list buttons ----------------------------------------------------------
+
+void TForm_DLL_Options::Button_DLL_AddDirClick() {
+  if (!JvBrowseForFolderDialog_DLL->Execute(this)) return;
+  StringList items = ListBox_DLL_Dirs->Items();
+  const std::string folder = JvBrowseForFolderDialog_DLL->Directory;
+  if (AddDllFolderException(items, folder)) ListBox_DLL_Dirs->AddItem(folder);
+}
+
+void TForm_DLL_Options::Button_DLL_DeleteDirClick() {
+  StringList items = ListBox_DLL_Dirs->Items();
+  RemoveListEntries(items, SelectedIndices(*ListBox_DLL_Dirs));
+  ListBox_DLL_Dirs->SetItems(items);
+}
+
+void TForm_DLL_Options::Button_DLL_SelectFileClick() {
+  if (JvOpenDialog_DLL->Execute(this)) Edit_DLL_File->SetText(JvOpenDialog_DLL->FileName);
+}
+
+void TForm_DLL_Options::Button_DLL_AddFileClick() {
+  StringList items = ListBox_DLL_Files->Items();
+  switch (AddDllFileException(items, Edit_DLL_File->Text())) {
+    case AddDllFile::Added:
+      ListBox_DLL_Files->AddItem(items.back());
+      break;
+    case AddDllFile::NotDll:
+      ModuleMessage(*this, PleaseSelectDllMessage(Translator(*this)), MsgKind::Information);
+      break;
+    case AddDllFile::Empty:
+    case AddDllFile::Present:
+      break;
+  }
+}
+
+void TForm_DLL_Options::Button_DLL_DeleteFileClick() {
+  StringList items = ListBox_DLL_Files->Items();
+  RemoveListEntries(items, SelectedIndices(*ListBox_DLL_Files));
+  ListBox_DLL_Files->SetItems(items);
+}
+
+}  // namespace qz::dll
