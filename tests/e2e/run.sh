@@ -26,6 +26,11 @@ out="$dir/out-$name"
 rm -rf "$out"
 mkdir -p "$out" "$QZ_TESTBIN"
 cp -f "$script" "$dir/$name.qzs"
+# The DLL Cleaner's fixture libraries, which its scenario plants.
+if compgen -G "$QZ_BUILD/dllfx/*.dll" >/dev/null; then
+  mkdir -p "$QZ_TESTBIN/dllfx"
+  cp -f "$QZ_BUILD"/dllfx/*.dll "$QZ_TESTBIN/dllfx/"
+fi
 # Helper programs the scripts start (the shaped-window floor).
 for exe in bench_shaped.exe; do
   [ -f "$QZ_BUILD/$exe" ] && { rm -f "$QZ_TESTBIN/$exe"; ln "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe" 2>/dev/null || cp "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe"; }
