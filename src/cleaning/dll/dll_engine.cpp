@@ -192,33 +192,28 @@ void DllEngine::SearchDllFolder(const std::string& start) {
     const std::string folderText = CurrentFolder;
 
     subs.clear();
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW((f.path + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                FIND_FIRST_EX_LARGE_FETCH);
-    if (h == INVALID_HANDLE_VALUE) continue;
-    do {
+    ForEachDirEntry(f.path + L"\\", L"*", [&](const WIN32_FIND_DATAW& fd) {
       const wchar_t* n = fd.cFileName;
       // Nothing a Windows path cannot address, no junction or link, no "."
       // folder, nothing protected or excepted.
       const bool isFolder = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
       if ((fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsAddressable(n, f.path.size(), isFolder ? 2 : 0))
-        continue;
+        return true;
       if (isFolder) {
-        if (n[0] == L'.') continue;
+        if (n[0] == L'.') return true;
         std::string upperName = UpperName(n);
-        if (places_.IsProtectedChild(f.upper, upperName)) continue;
+        if (places_.IsProtectedChild(f.upper, upperName)) return true;
         std::string child = f.upper + "\\" + upperName;
-        if (exceptionFolders_.count(child)) continue;
-        subs.push_back({f.path + L"\\" + n, std::move(child)});
+        if (!exceptionFolders_.count(child)) subs.push_back({f.path + L"\\" + n, std::move(child)});
       } else if (HasDllExtension(n)) {
         ++DllFilesSeen;
         CurrentFile = Narrow(n);
         Pump();
-        if (AbortFlag == 1) break;
+        if (AbortFlag == 1) return false;
         OnDllFound(f, folderText, place, fd);
       }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+      return true;
+    });
     // Sub-folders in the order the file system gave them.
     for (auto it = subs.rbegin(); it != subs.rend(); ++it) stack.push_back(std::move(*it));
   }
