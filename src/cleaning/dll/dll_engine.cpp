@@ -5,6 +5,7 @@
 
 #include "cleaning/dll/pe_version.h"
 #include "core/disk.h"
+#include "core/error_mode.h"
 #include "core/globals.h"
 #include "core/pump.h"
 #include "core/text.h"
@@ -12,16 +13,6 @@
 namespace qz::dll {
 
 namespace {
-
-// Critical-error boxes (a drive without a medium) stay off while the search runs.
-class ErrorModeGuard {
- public:
-  ErrorModeGuard() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
-  ~ErrorModeGuard() { SetThreadErrorMode(old_, nullptr); }
-
- private:
-  DWORD old_ = 0;
-};
 
 std::string UpperName(const wchar_t* name) {
   std::wstring w = name;
@@ -175,7 +166,7 @@ void DllEngine::FormGroups() {
 }
 
 void DllEngine::SearchDllFolder(const std::string& start) {
-  ErrorModeGuard guard;
+  QuietErrorMode quiet;
   const std::string startPath = ExcludeTrailingBackslash(start);
   Folder first{Widen(startPath), NormalisePath(start)};
   if (first.upper.empty() || exceptionFolders_.count(first.upper)) return;

@@ -27,15 +27,6 @@ const cleaning::ModuleInfo kDllCleanerInfo{.Code = "DLL",
 const cleaning::ExceptionLists kDllCleanerLists{
     .FolderKey = "DLL_Folders", .FileKey = "DLL_Files", .FolderFile = "DLL-Folders.txt", .FileFile = "DLL-Files.txt"};
 
-ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
-  auto* l = new ui::Label(page, name);
-  l->SetAutoSize(false);
-  l->SetEndEllipsis(true);
-  l->SetShowAccelChar(false);
-  l->SetBounds(16, top, 608, 16);
-  return l;
-}
-
 }  // namespace
 
 TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", kDllCleanerInfo) {
@@ -50,19 +41,12 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
       "tun möchten, und klicken Sie dann auf <b>Weiter</b>.",
       48, 90);
   RadioButton_Start =
-      new ui::RadioButton(TabSheet_Start, "RadioButton_Start", "Suche nach unnötigen, doppelten DLL-Dateien");
-  RadioButton_Start->SetBounds(40, 160, 560, 20);
+      AddChoice(TabSheet_Start, "RadioButton_Start", "Suche nach unnötigen, doppelten DLL-Dateien", 160);
   RadioButton_Start->SetChecked(true);
-  RadioButton_Options = new ui::RadioButton(TabSheet_Start, "RadioButton_Options",
-                                            "Einstellungen für diesen Programmteil jetzt bearbeiten");
-  RadioButton_Options->SetBounds(40, 188, 560, 20);
+  RadioButton_Options =
+      AddChoice(TabSheet_Start, "RadioButton_Options", "Einstellungen für diesen Programmteil jetzt bearbeiten", 188);
   RadioButton_Update =
-      new ui::RadioButton(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren");
-  RadioButton_Update->SetBounds(40, 216, 560, 20);
-  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Options, RadioButton_Update}) {
-    r->Tag = 1;
-    r->SetTabStop(true);
-  }
+      AddChoice(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren", 216);
 
   // Page 1: search
   TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
@@ -71,9 +55,9 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
                                    "Bitte haben Sie einen Moment Geduld. Je nach Größe Ihrer Laufwerke kann die "
                                    "Suche einige Minuten dauern.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
   JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
-  Label_DLL_Search_Drive = PathLabel(TabSheet_Search, "Label_DLL_Search_Drive", 178);
-  Label_DLL_Search_Folder = PathLabel(TabSheet_Search, "Label_DLL_Search_Folder", 198);
-  Label_DLL_Search_File = PathLabel(TabSheet_Search, "Label_DLL_Search_File", 218);
+  Label_DLL_Search_Drive = AddPathLabel(TabSheet_Search, "Label_DLL_Search_Drive", 178);
+  Label_DLL_Search_Folder = AddPathLabel(TabSheet_Search, "Label_DLL_Search_Folder", 198);
+  Label_DLL_Search_File = AddPathLabel(TabSheet_Search, "Label_DLL_Search_File", 218);
 
   // Page 2: result
   TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
@@ -100,7 +84,7 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
   Label_DLL_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DLL_Delete_Fixed", "Lösche Datei:");
   Label_DLL_Delete_Fixed->SetBounds(16, 156, 200, 16);
   Label_DLL_Delete_Fixed->Tag = 1;
-  Label_DLL_Delete_File = PathLabel(TabSheet_Delete, "Label_DLL_Delete_File", 176);
+  Label_DLL_Delete_File = AddPathLabel(TabSheet_Delete, "Label_DLL_Delete_File", 176);
 
   // Page 4: download of the exception lists
   TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");

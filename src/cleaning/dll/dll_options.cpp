@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "core/error_mode.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "ui/dialogs.h"
@@ -15,19 +16,6 @@
 namespace qz::dll {
 
 namespace {
-
-// The system's error boxes for drives without a medium stay off while the
-// shell is asked about drives.
-class QuietErrorMode {
- public:
-  QuietErrorMode() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
-  ~QuietErrorMode() { SetErrorMode(old_); }
-  QuietErrorMode(const QuietErrorMode&) = delete;
-  QuietErrorMode& operator=(const QuietErrorMode&) = delete;
-
- private:
-  UINT old_;
-};
 
 std::vector<size_t> SelectedIndices(const ui::ListBox& list) {
   std::vector<size_t> out;

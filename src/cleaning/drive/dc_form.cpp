@@ -24,15 +24,6 @@ const cleaning::ModuleInfo kDriveCleanerInfo{
 const cleaning::ExceptionLists kDriveCleanerLists{
     .FolderKey = "DC_Folders", .FileKey = "DC_Files", .FolderFile = "DC-Folders.txt", .FileFile = "DC-Files.txt"};
 
-ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
-  auto* l = new ui::Label(page, name);
-  l->SetAutoSize(false);
-  l->SetEndEllipsis(true);
-  l->SetShowAccelChar(false);
-  l->SetBounds(16, top, 608, 16);
-  return l;
-}
-
 }  // namespace
 
 TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDriveCleanerInfo) {
@@ -46,19 +37,12 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
       "selbst, welche in den Papierkorb verschoben wird.<br><br>Bitte wählen Sie, was Sie tun möchten, und "
       "klicken Sie dann auf <b>Weiter</b>.",
       48, 90);
-  RadioButton_Start = new ui::RadioButton(TabSheet_Start, "RadioButton_Start", "Überflüssige Dateien jetzt suchen");
-  RadioButton_Start->SetBounds(40, 160, 560, 20);
+  RadioButton_Start = AddChoice(TabSheet_Start, "RadioButton_Start", "Überflüssige Dateien jetzt suchen", 160);
   RadioButton_Start->SetChecked(true);
-  RadioButton_Options = new ui::RadioButton(TabSheet_Start, "RadioButton_Options",
-                                            "Einstellungen für diesen Programmteil jetzt bearbeiten");
-  RadioButton_Options->SetBounds(40, 188, 560, 20);
+  RadioButton_Options =
+      AddChoice(TabSheet_Start, "RadioButton_Options", "Einstellungen für diesen Programmteil jetzt bearbeiten", 188);
   RadioButton_Update =
-      new ui::RadioButton(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren");
-  RadioButton_Update->SetBounds(40, 216, 560, 20);
-  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Options, RadioButton_Update}) {
-    r->Tag = 1;
-    r->SetTabStop(true);
-  }
+      AddChoice(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren", 216);
 
   // Page 1: search
   TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
@@ -70,13 +54,13 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   ProgressBar_DC_Search->SetBounds(16, 120, 608, 18);
   ProgressBar_DC_Search->SetRange(0, 100);
   JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
-  Label_DC_Laufwerk = PathLabel(TabSheet_Search, "Label_DC_Laufwerk", 178);
-  Label_DC_Folder = PathLabel(TabSheet_Search, "Label_DC_Folder", 198);
-  Label_DC_Datei = PathLabel(TabSheet_Search, "Label_DC_Datei", 218);
-  Label_DC_FoldersScanned = PathLabel(TabSheet_Search, "Label_DC_FoldersScanned", 250);
-  Label_DC_FilesExamined = PathLabel(TabSheet_Search, "Label_DC_FilesExamined", 268);
-  Label_DC_FilesFound = PathLabel(TabSheet_Search, "Label_DC_FilesFound", 286);
-  Label_DC_BytesFound = PathLabel(TabSheet_Search, "Label_DC_BytesFound", 304);
+  Label_DC_Laufwerk = AddPathLabel(TabSheet_Search, "Label_DC_Laufwerk", 178);
+  Label_DC_Folder = AddPathLabel(TabSheet_Search, "Label_DC_Folder", 198);
+  Label_DC_Datei = AddPathLabel(TabSheet_Search, "Label_DC_Datei", 218);
+  Label_DC_FoldersScanned = AddPathLabel(TabSheet_Search, "Label_DC_FoldersScanned", 250);
+  Label_DC_FilesExamined = AddPathLabel(TabSheet_Search, "Label_DC_FilesExamined", 268);
+  Label_DC_FilesFound = AddPathLabel(TabSheet_Search, "Label_DC_FilesFound", 286);
+  Label_DC_BytesFound = AddPathLabel(TabSheet_Search, "Label_DC_BytesFound", 304);
   for (ui::Label* l : {Label_DC_FoldersScanned, Label_DC_FilesExamined, Label_DC_FilesFound, Label_DC_BytesFound})
     l->SetVisible(false);
 
@@ -103,7 +87,7 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   Label_DC_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DC_Delete_Fixed", "Lösche Datei:");
   Label_DC_Delete_Fixed->SetBounds(16, 156, 200, 16);
   Label_DC_Delete_Fixed->Tag = 1;
-  Label_DC_Delete_File = PathLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
+  Label_DC_Delete_File = AddPathLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
 
   // Page 4: download of the exception lists
   TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");

@@ -121,6 +121,24 @@ ui::RichLabel* ModuleWindow::AddPageText(ui::TabSheet* page, const std::string& 
   return l;
 }
 
+ui::Label* ModuleWindow::AddPathLabel(ui::TabSheet* page, const std::string& name, int top) {
+  auto* l = new ui::Label(page, name);
+  l->SetAutoSize(false);
+  l->SetEndEllipsis(true);
+  l->SetShowAccelChar(false);
+  l->SetBounds(16, top, 608, 16);
+  return l;
+}
+
+ui::RadioButton* ModuleWindow::AddChoice(ui::TabSheet* page, const std::string& name, const std::string& caption,
+                                         int top) {
+  auto* r = new ui::RadioButton(page, name, caption);
+  r->SetBounds(40, top, 560, 20);
+  r->SetTabStop(true);
+  r->Tag = 1;
+  return r;
+}
+
 void ModuleWindow::FormCreate() {
   CreateModuleWindows();
   SetCaption(ProductTitle);

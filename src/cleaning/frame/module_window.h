@@ -63,6 +63,7 @@ class Button;
 class Image;
 class Label;
 class PageControl;
+class RadioButton;
 class RichLabel;
 class TabSheet;
 }  // namespace qz::ui
@@ -121,6 +122,12 @@ class ModuleWindow : public ui::Form {
   // An explanatory rich label below the title (translated, Tag 1).
   ui::RichLabel* AddPageText(ui::TabSheet* page, const std::string& name, const std::string& caption,
                              int top = 48, int height = 60);
+  // A one-line label across the page for a path or name the work shows (not
+  // translated; cut with "..." when too long, "&" drawn as it is).
+  ui::Label* AddPathLabel(ui::TabSheet* page, const std::string& name, int top);
+  // One of the start page's choices: a radio button across the page
+  // (translated, Tag 1, reached with Tab).
+  ui::RadioButton* AddChoice(ui::TabSheet* page, const std::string& name, const std::string& caption, int top);
 
   // While work runs: Close hidden and Cancel shown (modules with a Cancel
   // button); afterwards the other way round.
