@@ -287,6 +287,27 @@ TEST_F(DllEngineTest, LinksAreNotFollowed) {
   }
 }
 
+// Sizes beyond 4 GiB come from both halves of the find data (a sparse file).
+TEST_F(DllEngineTest, SizesAreSixtyFourBit) {
+  DllTree t("big");
+  t.Plant("qzfx64_2", "win\\System32\\QZBIG.DLL");
+  const std::string big = t / "app\\QZBIG.DLL";
+  qz::dll::test::MakeDirs(t / "app");
+  HANDLE h = CreateFileW(Widen(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size;
+  size.QuadPart = int64_t{5} << 30;
+  ASSERT_TRUE(SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h));
+  CloseHandle(h);
+  DllEngine e;
+  Search(e, t);
+  ASSERT_EQ(Lines(e, t), (std::vector<std::string>{"QZBIG.DLL", "APP\\QZBIG.DLL 2", "WIN\\SYSTEM32\\QZBIG.DLL 6"}));
+  int64_t n = 0;
+  std::string name;
+  ASSERT_TRUE(ParseGroupLine(e.DllGroups[1], name, n));
+  EXPECT_EQ(e.Files[static_cast<size_t>(n)].Size, int64_t{5} << 30);
+}
+
 // Cancel after three DLL hits: the engine stops at once and says so.
 TEST_F(DllEngineTest, AbortLeavesAnIncompleteResult) {
   DllTree t("abort");
