@@ -39,13 +39,6 @@ bool Has(const StringList& l, const std::string& s) { return ContainsI(l, s); }
 
 }  // namespace
 
-TEST(DllSettings, LocationAndShippedLists) {
-  EXPECT_EQ(DllSettingsLocation().root, HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(DllSettingsLocation().key, "Software\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2\\Options\\DLL");
-  EXPECT_EQ(DllFolderListPath("C:\\P"), "C:\\P\\DLL-Folders.txt");
-  EXPECT_EQ(DllFileListPath("C:\\P"), "C:\\P\\DLL-Files.txt");
-}
-
 // Fixed drives only (D: is a hard disk in the sandbox, E: a CD drive, F: a
 // network drive), each checked unless its stored value says "0".
 TEST(DllSettings, DrivesAndTheStoredChoice) {

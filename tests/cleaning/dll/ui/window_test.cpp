@@ -217,17 +217,6 @@ TEST_F(DllWindowTest, CancelDuringTheSearch) {
   EXPECT_TRUE(w->Button_Close->Visible());
 }
 
-TEST_F(DllWindowTest, DisplayTimerCopiesTheEngineProgress) {
-  auto w = MakeWindow();
-  w->Engine().CurrentDrive = "D:\\";
-  w->Engine().CurrentFolder = "D:\\qztests\\";
-  w->Engine().CurrentFile = "x.dll";
-  w->ProgressTimer->OnTimer();
-  EXPECT_EQ(w->Label_DLL_Search_Drive->Caption(), "D:\\");
-  EXPECT_EQ(w->Label_DLL_Search_Folder->Caption(), "D:\\qztests\\");
-  EXPECT_EQ(w->Label_DLL_Search_File->Caption(), "x.dll");
-}
-
 // Nothing found: the information box and the start page.
 TEST_F(DllWindowTest, NothingFound) {
   tree.Plant("qzfx64_1", "app\\QZUIONLY.DLL");
