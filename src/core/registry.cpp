@@ -256,21 +256,24 @@ bool RegRemoveValue(HKEY root, const std::string& key, const std::string& name) 
   return RegQueryValueExW(k.get(), w.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_FILE_NOT_FOUND;
 }
 
-std::string RegGetString(HKEY root, const std::string& key, const std::string& name) {
-  auto v = ReadValue(root, key, name);
-  if (!v) return {};
-  switch (KindOf(v->type)) {
+std::string RegValueText(const RegRawValue& v) {
+  switch (KindOf(v.type)) {
     case kRegString:
     case kRegExpand:
-      return StringData(*v);
+      return StringData(v);
     case kRegInteger:
-      return IntToStr(*IntegerOf(*v));
+      return IntToStr(*IntegerOf(v));
     case kRegBinary:
-      if (v->data.empty() || v->data.size() >= 2048) return {};
+      if (v.data.empty() || v.data.size() >= 2048) return {};
       // One character per byte, in the ANSI code page.
-      return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(v->data.data()), v->data.size()));
+      return AnsiToUtf8(std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
   }
   return {};
+}
+
+std::string RegGetString(HKEY root, const std::string& key, const std::string& name) {
+  auto v = ReadValue(root, key, name);
+  return v ? RegValueText(*v) : std::string();
 }
 
 int32_t RegGetInteger(HKEY root, const std::string& key, const std::string& name) {

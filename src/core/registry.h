@@ -103,6 +103,8 @@ uint32_t RegGetValueSize(HKEY root, const std::string& key, const std::string& n
 
 // The stored type and bytes of a value; nullopt when key or value is missing.
 std::optional<RegRawValue> RegReadRaw(HKEY root, const std::string& key, const std::string& name);
+// The text RegGetString gives for a value already read (same rules).
+std::string RegValueText(const RegRawValue& v);
 // Writes a value of any type in place, creating the key. True on success.
 bool RegWriteRaw(HKEY root, const std::string& key, const std::string& name,
                  DWORD type, const void* data, DWORD size);

@@ -126,15 +126,7 @@ std::vector<AboutSegment> SplitAboutText(const std::string& text) {
   return out;
 }
 
-bool LoadResourcePicture(const wchar_t* name, ui::Picture& picture) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC res = FindResourceW(module, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
-  if (!res) return false;
-  HGLOBAL data = LoadResource(module, res);
-  const void* bytes = data ? LockResource(data) : nullptr;
-  DWORD size = SizeofResource(module, res);
-  return bytes && size && picture.LoadFromMemory(bytes, size);
-}
+bool LoadResourcePicture(const wchar_t* name, ui::Picture& picture) { return picture.LoadFromResource(name); }
 
 // ---- the splash window ------------------------------------------------------------
 

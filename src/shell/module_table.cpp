@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
+#include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -62,6 +63,7 @@ void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
   RegisterModule("DLL", dll::CreateDllCleanerWindow);
+  RegisterModule("ST", st::CreateStartupTunerWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -339,6 +339,19 @@ bool Picture::LoadFromFile(const std::string& path, std::string* error) {
   return true;
 }
 
+bool Picture::LoadFromResource(const wchar_t* name, std::string* error) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC res = FindResourceW(module, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL data = res ? LoadResource(module, res) : nullptr;
+  const void* bytes = data ? LockResource(data) : nullptr;
+  const DWORD size = res ? SizeofResource(module, res) : 0;
+  if (!bytes || !size) {
+    SetError(error, "No such resource");
+    return false;
+  }
+  return LoadFromMemory(bytes, size, error);
+}
+
 bool Picture::LoadFromMemory(const void* data, size_t size, std::string* error) {
   if (!data || size == 0 || size > kMaxFileBytes) {
     SetError(error, "Not a picture (empty)");

@@ -51,6 +51,8 @@ class Picture {
   bool LoadFromFile(const std::string& path, std::string* error = nullptr);
   // The same for a file's bytes in memory.
   bool LoadFromMemory(const void* data, size_t size, std::string* error = nullptr);
+  // The same for an RCDATA resource of the program file.
+  bool LoadFromResource(const wchar_t* name, std::string* error = nullptr);
   // Copies a GDI bitmap (device-dependent or DIB section, any depth). A 32-bit
   // DIB section whose alpha bytes are not all zero is taken as premultiplied
   // with alpha; everything else becomes opaque. False for an invalid handle.

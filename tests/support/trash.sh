@@ -36,3 +36,23 @@ qz_check_expected_trash() {
   rm -f -- "$expect"
   return $rc
 }
+
+# Takes out of the trash every item whose original path, in lower case,
+# matches one of the glob patterns given (written in lower case): the items
+# the tests put there themselves.
+qz_tidy_trash() {
+  local f p n pat
+  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
+    [ -f "$f" ] || continue
+    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
+    p=${p,,}
+    for pat in "$@"; do
+      # shellcheck disable=SC2053
+      if [[ $p == $pat ]]; then
+        n=$(basename "$f" .trashinfo)
+        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f"
+        break
+      fi
+    done
+  done
+}

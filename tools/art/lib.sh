@@ -192,6 +192,13 @@ glyph() {
             circle 34,80 34,95
             circle 64,44 64,59
             circle 94,70 94,85" ;;
+    textfile) # StartUp-Tuner: win.ini entries, a page of text
+      echo "fill none stroke white stroke-width 8 stroke-linejoin round
+            path 'M 28,12 L 78,12 L 100,34 L 100,116 L 28,116 Z'
+            stroke-linecap round
+            line 44,52 84,52
+            line 44,72 84,72
+            line 44,92 72,92" ;;
     folder) # group File tools
       echo "fill white stroke none
             path 'M 16,32 Q 16,24 24,24 L 50,24 L 60,36 L 104,36 Q 112,36 112,44 L 112,98 Q 112,106 104,106 L 24,106 Q 16,106 16,98 Z'

@@ -5,6 +5,8 @@
 #   splash.png   splash window picture, 400 x 300 (the status line is at y 284)
 #   about1.png   about page, large mark, 150 x 150 (shown at 452,72 of the page)
 #   about2.png   about page, maker's word mark, 120 x 36 (shown at 472,280)
+#   st_folder.png, st_ini.png, st_registry.png   the StartUp-Tuner's source
+#                pictures, 32 x 32 (Startup folders, win.ini, registry)
 # Running it again gives byte-identical files (see tools/art/lib.sh).
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -49,5 +51,11 @@ png24 "$OUT/about2.png" -size 120x36 xc:'#FFFFFF' \
   "$WORK/mark28.png" -geometry +2+4 -composite \
   -density 72 -font "$FONT_BOLD" -pointsize 16 -fill "$TEXT_DARK" -stroke "$TEXT_DARK" -strokewidth 0.5 \
   -annotate +36+24 'BRINVALE'
+
+# ---- StartUp-Tuner: the pictures of its three kinds of source (32 x 32) ------
+# folder (Startup folders), text file (win.ini), registry
+tile "$OUT/st_folder.png" 32 "$TUNE_1" "$TUNE_2" folder
+tile "$OUT/st_ini.png" 32 "$TUNE_1" "$TUNE_2" textfile
+tile "$OUT/st_registry.png" 32 "$TUNE_1" "$TUNE_2" tree
 
 echo "program pictures written to $OUT"

@@ -21,7 +21,7 @@ struct CommandSpec {
 const CommandSpec kCommands[] = {
     {"timeout", 1, 1},          {"program", 1, 1},       {"setenv", 2, 2},
     {"echo", 0, -1},            {"sleep", 1, 1},         {"reg-delete", 1, 2},
-    {"reg-set", 4, 4},          {"reg-expect", 3, 4},    {"wait-mutex-free", 1, 2},
+    {"reg-set", 4, 4},          {"reg-expect", 3, 5},    {"wait-mutex-free", 1, 2},
     {"start", 0, -1},           {"expect-silent-start", 1, -1},
     {"wait-window", 1, -1},     {"wait-gone", 1, 2},     {"close", 1, 1},
     {"expect-control", 2, -1},  {"click", 2, 3},         {"click-at", 3, 4},
@@ -215,6 +215,7 @@ Registry (keys like HKLM\Software\...)
   reg-delete KEY [VALUE]           removes the value, or without VALUE the key tree
   reg-set KEY VALUE dword|sz DATA
   reg-expect KEY VALUE dword|sz DATA  |  reg-expect KEY VALUE missing|present
+                                   (timeout=S: waits until it holds)
 Process
   wait-mutex-free NAME [timeout=S] no program holds the named mutex
   start [ARG...]                   starts the program (its folder is the current one)
@@ -535,38 +536,54 @@ void Driver::CmdRegSet(const std::vector<std::string>& a) {
   if (st != ERROR_SUCCESS) throw Failure("cannot set the value (error " + std::to_string(st) + ")");
 }
 
-void Driver::CmdRegExpect(const std::vector<std::string>& a) {
+void Driver::CmdRegExpect(const std::vector<std::string>& all) {
+  // With timeout=S the check is repeated until it holds (a change the
+  // program makes on a posted click); without, it is made once.
+  SplitArgs s = SplitOptions(all, 1, {"timeout"});
+  std::vector<std::string> a = {all[0]};
+  a.insert(a.end(), s.positional.begin(), s.positional.end());
+  if (a.size() < 4) throw Failure("reg-expect KEY VALUE dword|sz DATA | missing|present [timeout=S]");
   std::wstring sub;
   HKEY root = ParseKey(a[1], sub);
   std::string type = Lower(a[3]);
-  DWORD kind = 0, size = 0;
-  std::vector<BYTE> data(4096);
-  size = static_cast<DWORD>(data.size());
-  LSTATUS st = RegGetValueW(root, sub.c_str(), Widen(a[2]).c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                            &kind, data.data(), &size);
-  bool exists = st == ERROR_SUCCESS || st == ERROR_MORE_DATA;
   if (type == "missing" || type == "present") {
     if (a.size() != 4) throw Failure("reg-expect ... missing|present takes no data");
-    if (exists != (type == "present"))
-      throw Failure("the value " + a[2] + (exists ? " exists" : " is missing"));
-    return;
-  }
-  if (a.size() != 5) throw Failure("reg-expect KEY VALUE dword|sz DATA");
-  if (!exists) throw Failure("the value " + a[2] + " is missing");
-  if (type == "dword") {
-    if (kind != REG_DWORD) throw Failure("the value " + a[2] + " is not a REG_DWORD (type " + std::to_string(kind) + ")");
-    DWORD v;
-    memcpy(&v, data.data(), sizeof v);
-    if (v != static_cast<DWORD>(ToInt(a[4], "the value")))
-      throw Failure("the value " + a[2] + " is " + std::to_string(v) + ", expected " + a[4]);
-  } else if (type == "sz") {
-    if (kind != REG_SZ && kind != REG_EXPAND_SZ) throw Failure("the value " + a[2] + " is not a string");
-    std::wstring w(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
-    while (!w.empty() && w.back() == 0) w.pop_back();
-    if (Narrow(w) != a[4]) throw Failure("the value " + a[2] + " is " + Quoted(Narrow(w)) + ", expected " + Quoted(a[4]));
-  } else {
+  } else if (a.size() != 5) {
+    throw Failure("reg-expect KEY VALUE dword|sz DATA");
+  } else if (type != "dword" && type != "sz") {
     throw Failure("the type must be dword, sz, missing or present");
   }
+  // "" when the value is as expected, else what is wrong.
+  auto check = [&]() -> std::string {
+    DWORD kind = 0;
+    std::vector<BYTE> data(4096);
+    DWORD size = static_cast<DWORD>(data.size());
+    LSTATUS st = RegGetValueW(root, sub.c_str(), Widen(a[2]).c_str(), RRF_RT_ANY | RRF_NOEXPAND, &kind,
+                              data.data(), &size);
+    bool exists = st == ERROR_SUCCESS || st == ERROR_MORE_DATA;
+    if (type == "missing" || type == "present") {
+      if (exists != (type == "present")) return "the value " + a[2] + (exists ? " exists" : " is missing");
+      return {};
+    }
+    if (!exists) return "the value " + a[2] + " is missing";
+    if (type == "dword") {
+      if (kind != REG_DWORD) return "the value " + a[2] + " is not a REG_DWORD (type " + std::to_string(kind) + ")";
+      DWORD v;
+      memcpy(&v, data.data(), sizeof v);
+      if (v != static_cast<DWORD>(ToInt(a[4], "the value")))
+        return "the value " + a[2] + " is " + std::to_string(v) + ", expected " + a[4];
+      return {};
+    }
+    if (kind != REG_SZ && kind != REG_EXPAND_SZ) return "the value " + a[2] + " is not a string";
+    std::wstring w(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+    while (!w.empty() && w.back() == 0) w.pop_back();
+    if (Narrow(w) != a[4]) return "the value " + a[2] + " is " + Quoted(Narrow(w)) + ", expected " + Quoted(a[4]);
+    return {};
+  };
+  std::string problem = check();
+  if (!problem.empty() && s.Find("timeout"))
+    WaitFor(TimeoutOf(s), [&] { return (problem = check()).empty(); });
+  if (!problem.empty()) throw Failure(problem);
 }
 
 // ---- processes -------------------------------------------------------

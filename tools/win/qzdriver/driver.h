@@ -49,7 +49,7 @@ class Driver {
   // Commands.
   void CmdRegDelete(const std::vector<std::string>& a);
   void CmdRegSet(const std::vector<std::string>& a);
-  void CmdRegExpect(const std::vector<std::string>& a);
+  void CmdRegExpect(const std::vector<std::string>& all);
   void CmdWaitMutexFree(const std::vector<std::string>& a);
   void CmdStart(const std::vector<std::string>& a);
   void CmdExpectSilentStart(const std::vector<std::string>& a);

@@ -15,16 +15,7 @@ expect="$WINEPREFIX/drive_c/qztests/expect-trash-dcui.txt"
 
 
 tidy_trash() {
-  local f p n
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
-    case "${p,,}" in
-      */dosdevices/d:/qzdcui/*|"${QZ_DRIVES,,}"/d/qzdcui/*|*/qzjunk/*|*/qz-e2e-junk*)
-        n=$(basename "$f" .trashinfo)
-        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f" ;;
-    esac
-  done
+  qz_tidy_trash '*/dosdevices/d:/qzdcui/*' "${QZ_DRIVES,,}/d/qzdcui/*" '*/qzjunk/*' '*/qz-e2e-junk*'
 }
 
 check() { qz_check_expected_trash "$expect" "host-fixture (drive ui)"; }
