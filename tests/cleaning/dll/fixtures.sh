@@ -25,16 +25,7 @@ libs="$QZ_BUILD/dllfx"
 remove() { rm -rf -- "$fx" "$outside"; }
 
 tidy_trash() {
-  local f p n
-  for f in "$XDG_DATA_HOME"/Trash/info/*.trashinfo; do
-    [ -f "$f" ] || continue
-    p=$(qz_urldecode "$(sed -n 's/^Path=//p' "$f" | head -n1)")
-    case "${p,,}" in
-      */dosdevices/d:/qztests/dll-*|"${QZ_DRIVES,,}"/d/qztests/dll-*|*/qzdllui*|*/qzdlle2e/*)
-        n=$(basename "$f" .trashinfo)
-        rm -rf -- "$XDG_DATA_HOME/Trash/files/$n" "$f" ;;
-    esac
-  done
+  qz_tidy_trash '*/dosdevices/d:/qztests/dll-*' "${QZ_DRIVES,,}/d/qztests/dll-*" '*/qzdlle2e/*'
 }
 
 create() {
