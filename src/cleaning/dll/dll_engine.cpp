@@ -14,10 +14,20 @@ namespace qz::dll {
 
 namespace {
 
+// Upper case by the system's rule; names of plain ASCII (nearly all) are
+// done without a round trip through the system.
 std::string UpperName(const wchar_t* name) {
-  std::wstring w = name;
-  CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
-  return Narrow(w);
+  std::string ascii;
+  for (const wchar_t* p = name; *p; ++p) {
+    if (*p >= 0x80) {
+      std::wstring w = name;
+      CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
+      return Narrow(w);
+    }
+    const char c = static_cast<char>(*p);
+    ascii.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
+  }
+  return ascii;
 }
 
 // The long name's extension is exactly ".DLL" (no regard to case). The walk
