@@ -7,6 +7,7 @@
 
 #include "core/disk.h"
 #include "core/globals.h"
+#include "core/reg_undo_reader.h"
 #include "core/registry.h"
 #include "core/text.h"
 
@@ -499,6 +500,15 @@ bool BackupAndWriteInteger(bool checked, HKEY root, const std::string& key, cons
 
 std::string RegistryRestoreCopyPath() { return WinTempDir + "\\ZAMO2 Backup.reg"; }
 
+namespace {
+RegeditRunner& Runner() {
+  static RegeditRunner runner;
+  return runner;
+}
+}  // namespace
+
+void SetRegeditRunner(RegeditRunner runner) { Runner() = std::move(runner); }
+
 bool RestoreRegistryBackup(const std::string& undoFile) {
   const std::string copy = RegistryRestoreCopyPath();
   const std::wstring wcopy = Widen(copy);
@@ -508,11 +518,14 @@ bool RestoreRegistryBackup(const std::string& undoFile) {
   // be removed holds some other undo file, and importing it would change
   // what the user did not choose.
   if (!CopyFileW(Widen(undoFile).c_str(), wcopy.c_str(), FALSE) || !FileExists(copy)) return false;
-  int64_t rc = RunAndWait("regedit.exe \"" + copy + "\"", ExtractFileDir(copy), SW_SHOWNORMAL);
+  const std::string commandLine = "regedit.exe \"" + copy + "\"";
+  const int64_t rc = Runner() ? Runner()(commandLine, ExtractFileDir(copy))
+                              : RunAndWait(commandLine, ExtractFileDir(copy), SW_SHOWNORMAL);
   // The copy is only the editor's input; it must not linger in the
   // Windows temporary folder.
   DeleteFileW(wcopy.c_str());
-  return rc != -1;
+  // What the registry holds decides.
+  return rc != -1 && !VerifyRegistryBackup(undoFile);
 }
 
 }  // namespace qz

@@ -39,6 +39,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qz {
@@ -101,9 +102,19 @@ bool FormatValueLine(const std::wstring& name, DWORD type, const uint8_t* data, 
 // Hands an undo file to the registry editor: copies it to
 // WinTempDir\ZAMO2 Backup.reg (replacing an old copy), runs
 // regedit.exe "<copy>" in the copy's folder, waits for it and deletes the
-// copy. False when the copy could not be made or the editor did not start.
+// copy, then checks the registry against the file (VerifyRegistryBackup,
+// reg_undo_reader.h). True only when the editor ran and every record of the
+// file holds: the editor's exit code proves nothing (it is 0 for a broken
+// file, and the user may have said No to it). VerifyRegistryBackup names
+// what differs.
 bool RestoreRegistryBackup(const std::string& undoFile);
 // The restore copy's path.
 std::string RegistryRestoreCopyPath();
+
+// Runs the registry editor for a restore: the command line and the working
+// folder; returns the exit code, -1 when it could not start. Tests replace
+// it (nullptr restores the real one: RunAndWait, shown normally).
+using RegeditRunner = std::function<int64_t(const std::string& commandLine, const std::string& workDir)>;
+void SetRegeditRunner(RegeditRunner runner);
 
 }  // namespace qz

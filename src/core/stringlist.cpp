@@ -122,4 +122,6 @@ bool SaveLines(const std::string& path, const StringList& lines, TextEncoding en
   return WriteFileBytes(path, bytes);
 }
 
+bool ReadFileBytes(const std::string& path, std::string& bytes) { return ReadAll(path, bytes); }
+
 }  // namespace qz

@@ -29,5 +29,7 @@ bool SaveLines(const std::string& path, const StringList& lines,
                TextEncoding encoding = TextEncoding::Ansi);
 // Writes bytes to a file, replacing it. False when it cannot be written.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+// Reads a whole file's bytes. False when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
 
 }  // namespace qz

@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
+#include "filetools/assoc/fa_form.h"
 #include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
@@ -63,6 +64,7 @@ void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
   RegisterModule("DLL", dll::CreateDllCleanerWindow);
+  RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
 }
 

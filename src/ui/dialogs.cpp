@@ -4,6 +4,9 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "core/text.h"
 #include "ui/application.h"
 #include "ui/control.h"
@@ -129,6 +132,27 @@ bool FolderDialog::Execute(const Control* owner) {
   CoTaskMemFree(pidl);
   if (!ok) return false;
   Directory = Narrow(path);
+  return true;
+}
+
+IconDialog::IconDialog(Component* owner, std::string name) : Component(owner, std::move(name)) {}
+
+bool IconDialog::Execute(const Control* owner) {
+  if (Hook()) return Hook()(*this);
+  using PickIcon = int(WINAPI*)(HWND, wchar_t*, UINT, int*);
+  HMODULE shell = GetModuleHandleW(L"shell32.dll");
+  if (!shell) shell = LoadLibraryW(L"shell32.dll");
+  auto pick = shell ? reinterpret_cast<PickIcon>(reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(62))))
+                    : nullptr;
+  if (!pick) return false;
+  std::vector<wchar_t> buffer(1024, L'\0');
+  const std::wstring file = Widen(FileName);
+  std::copy_n(file.begin(), std::min<size_t>(file.size(), buffer.size() - 1), buffer.begin());
+  int index = IconIndex;
+  // Only 1 is a choice: 0 is Cancel, and some systems answer -1 at once.
+  if (pick(OwnerWindow(owner), buffer.data(), static_cast<UINT>(buffer.size()), &index) != 1) return false;
+  FileName = Narrow(buffer.data());
+  IconIndex = index;
   return true;
 }
 

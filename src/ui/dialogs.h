@@ -2,8 +2,8 @@
 // dialog modally and returns true when the user chose something.
 //
 // Tests and drivers answer dialogs through SetDialogHook: the hook gets the
-// dialog component (an OpenDialog, SaveDialog or FolderDialog), fills in the
-// answer (FileName / Files / Directory) and returns what Execute returns.
+// dialog component (an OpenDialog, SaveDialog, FolderDialog or IconDialog),
+// fills in the answer (FileName / Files / Directory / IconIndex) and returns what Execute returns.
 #pragma once
 
 #include <functional>
@@ -51,6 +51,20 @@ class FolderDialog : public Component {
   std::string Title;      // text above the folder tree
   std::string Directory;  // in: the folder shown first; out: the chosen folder
   bool NewFolderButton = true;
+
+  bool Execute(const Control* owner = nullptr);
+};
+
+// The shell's icon picker (shell32, ordinal 62, wide) on FileName and
+// IconIndex, with a 1024-character buffer. Execute is true only when the
+// user chose an icon (the dialog returned 1); FileName and IconIndex are then
+// the choice, else they stay as they were.
+class IconDialog : public Component {
+ public:
+  explicit IconDialog(Component* owner = nullptr, std::string name = {});
+
+  std::string FileName;
+  int IconIndex = 0;
 
   bool Execute(const Control* owner = nullptr);
 };

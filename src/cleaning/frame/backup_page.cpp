@@ -4,6 +4,7 @@
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/reg_backup.h"
+#include "core/reg_undo_reader.h"
 #include "core/text.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
@@ -87,8 +88,14 @@ UndoFileRow* BackupPage::Selected() {
 void BackupPage::Button_RestoreClick() {
   UndoFileRow* row = Selected();
   if (!row) return;
-  // The registry editor asks and reports itself.
-  Restore(row->Path);
+  // The registry editor asks the user itself; a restore that the registry
+  // holds afterwards is silent, any other names the first key that differs.
+  if (Restore(row->Path)) return;
+  const std::optional<UndoDifference> d = VerifyRegistryBackup(row->Path);
+  window_->Message(ReplaceAll(window_->Tr("MESSAGE_RestoreIncomplete",
+                                          "Das Backup wurde nicht vollständig zurückgespielt. Abweichend: %1"),
+                              "%1", d ? d->key : row->Path),
+                   MsgKind::Error);
 }
 
 void BackupPage::Button_DeleteClick() {

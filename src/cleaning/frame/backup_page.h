@@ -11,7 +11,9 @@
 // Rows show the file's name less its last 4 characters (the extension) with
 // every "_" shown as ":" (the undo-file names replaced the date's colons).
 // Restore hands the file to the registry editor (RestoreRegistryBackup; the
-// editor asks the user itself; nothing is shown afterwards). Delete asks the
+// editor asks the user itself), which is checked against the registry: a
+// restore that holds shows nothing, any other "MESSAGE_RestoreIncomplete"
+// with the first key that differs. Delete asks the
 // window's "MESSAGE_DeleteBackup" (Yes/No) and sends the file to the Recycle
 // Bin without any dialog of the shell; the row goes only when the file is
 // gone, otherwise "MESSAGE_BackupNotDeleted" says so. Either button without a

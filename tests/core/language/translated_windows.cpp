@@ -7,6 +7,9 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "filetools/assoc/fa_form.h"
+#include "filetools/assoc/fa_result.h"
+#include "filetools/assoc/fa_select_exe.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 #include "tuning/startup/st_form.h"
@@ -40,6 +43,9 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
          static cleaning::ResultTotals totals;
          return std::unique_ptr<ui::Component>(new dll::TForm_DLL_Result(nullptr, totals));
        }},
+      {"TForm_FA", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA(nullptr)); }},
+      {"TForm_FA_Result", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_Result(nullptr)); }},
+      {"TForm_FA_SelectEXE", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_SelectEXE(nullptr)); }},
       {"TForm_ST", [] { return std::unique_ptr<ui::Component>(new st::TForm_ST(nullptr)); }},
       {"TForm_ST_Result",
        [] {

@@ -213,9 +213,11 @@ Settings
   echo TEXT...  |  sleep MS  |  elapsed LABEL (prints "TIME LABEL <ms since start>")
 Registry (keys like HKLM\Software\...)
   reg-delete KEY [VALUE]           removes the value, or without VALUE the key tree
-  reg-set KEY VALUE dword|sz DATA
-  reg-expect KEY VALUE dword|sz DATA  |  reg-expect KEY VALUE missing|present
-                                   (timeout=S: waits until it holds)
+  reg-set KEY VALUE dword|sz|expand DATA
+  reg-expect KEY VALUE dword|sz|expand DATA  |  reg-expect KEY VALUE missing|present
+                                   (timeout=S: waits until it holds; VALUE ""
+                                   is the default value; sz accepts either
+                                   string type, expand only REG_EXPAND_SZ)
 Process
   wait-mutex-free NAME [timeout=S] no program holds the named mutex
   start [ARG...]                   starts the program (its folder is the current one)
@@ -524,13 +526,13 @@ void Driver::CmdRegSet(const std::vector<std::string>& a) {
   if (type == "dword") {
     DWORD v = static_cast<DWORD>(ToInt(a[4], "the value"));
     st = RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
-  } else if (type == "sz") {
+  } else if (type == "sz" || type == "expand") {
     std::wstring v = Widen(a[4]);
-    st = RegSetValueExW(k, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                        static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+    st = RegSetValueExW(k, name.c_str(), 0, type == "sz" ? REG_SZ : REG_EXPAND_SZ,
+                        reinterpret_cast<const BYTE*>(v.c_str()), static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
   } else {
     RegCloseKey(k);
-    throw Failure("the type must be dword or sz");
+    throw Failure("the type must be dword, sz or expand");
   }
   RegCloseKey(k);
   if (st != ERROR_SUCCESS) throw Failure("cannot set the value (error " + std::to_string(st) + ")");
@@ -542,16 +544,16 @@ void Driver::CmdRegExpect(const std::vector<std::string>& all) {
   SplitArgs s = SplitOptions(all, 1, {"timeout"});
   std::vector<std::string> a = {all[0]};
   a.insert(a.end(), s.positional.begin(), s.positional.end());
-  if (a.size() < 4) throw Failure("reg-expect KEY VALUE dword|sz DATA | missing|present [timeout=S]");
+  if (a.size() < 4) throw Failure("reg-expect KEY VALUE dword|sz|expand DATA | missing|present [timeout=S]");
   std::wstring sub;
   HKEY root = ParseKey(a[1], sub);
   std::string type = Lower(a[3]);
   if (type == "missing" || type == "present") {
     if (a.size() != 4) throw Failure("reg-expect ... missing|present takes no data");
   } else if (a.size() != 5) {
-    throw Failure("reg-expect KEY VALUE dword|sz DATA");
-  } else if (type != "dword" && type != "sz") {
-    throw Failure("the type must be dword, sz, missing or present");
+    throw Failure("reg-expect KEY VALUE dword|sz|expand DATA");
+  } else if (type != "dword" && type != "sz" && type != "expand") {
+    throw Failure("the type must be dword, sz, expand, missing or present");
   }
   // "" when the value is as expected, else what is wrong.
   auto check = [&]() -> std::string {
@@ -575,6 +577,8 @@ void Driver::CmdRegExpect(const std::vector<std::string>& all) {
       return {};
     }
     if (kind != REG_SZ && kind != REG_EXPAND_SZ) return "the value " + a[2] + " is not a string";
+    if (type == "expand" && kind != REG_EXPAND_SZ)
+      return "the value " + a[2] + " is not a REG_EXPAND_SZ (type " + std::to_string(kind) + ")";
     std::wstring w(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
     while (!w.empty() && w.back() == 0) w.pop_back();
     if (Narrow(w) != a[4]) return "the value " + a[2] + " is " + Quoted(Narrow(w)) + ", expected " + Quoted(a[4]);
