@@ -126,22 +126,10 @@ void TForm_DLL::CreateModuleWindows() {
 // ---- the wizard's steps --------------------------------------------------
 
 void TForm_DLL::NextClick() {
-  switch (State()) {
-    case cleaning::WizardState::Start:
-      if (RadioButton_Start->Checked()) {
-        StartDllSearch();
-      } else if (RadioButton_Options->Checked()) {
-        cleaning::ShowModalWindow(*options_);
-      } else if (RadioButton_Update->Checked()) {
-        SetState(cleaning::WizardState::LastPage);
-      }
-      break;
-    case cleaning::WizardState::Results:
-      DeleteMarkedDlls();
-      break;
-    default:
-      break;
-  }
+  if (State() == cleaning::WizardState::Start)
+    ChooseOnStartPage(RadioButton_Start, RadioButton_Options, *options_, RadioButton_Update);
+  else if (State() == cleaning::WizardState::Results)
+    DeleteMarkedDlls();
 }
 
 void TForm_DLL::ProgressTimerEvent() {

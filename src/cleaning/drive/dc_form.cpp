@@ -144,22 +144,10 @@ void TForm_DC::ModuleCreate() { result_->FileTypeImages = options_->ImageList_Fi
 // ---- the wizard's steps --------------------------------------------------
 
 void TForm_DC::NextClick() {
-  switch (State()) {
-    case cleaning::WizardState::Start:
-      if (RadioButton_Start->Checked()) {
-        RunDriveSearch();
-      } else if (RadioButton_Options->Checked()) {
-        cleaning::ShowModalWindow(*options_);
-      } else if (RadioButton_Update->Checked()) {
-        SetState(cleaning::WizardState::LastPage);
-      }
-      break;
-    case cleaning::WizardState::Results:
-      DeleteMarkedFiles();
-      break;
-    default:
-      break;
-  }
+  if (State() == cleaning::WizardState::Start)
+    ChooseOnStartPage(RadioButton_Start, RadioButton_Options, *options_, RadioButton_Update);
+  else if (State() == cleaning::WizardState::Results)
+    DeleteMarkedFiles();
 }
 
 void TForm_DC::ProgressTimerEvent() {

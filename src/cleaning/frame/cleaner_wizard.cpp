@@ -46,6 +46,16 @@ void CleanerWizard::SetState(WizardState s) {
   ShowCancel(s == WizardState::Searching || s == WizardState::Deleting);
 }
 
+void CleanerWizard::ChooseOnStartPage(const ui::RadioButton* search, const ui::RadioButton* options,
+                                      ui::Form& optionsWindow, const ui::RadioButton* lastPage) {
+  if (search->Checked())
+    RunSearch();
+  else if (options->Checked())
+    ShowModalWindow(optionsWindow);
+  else if (lastPage->Checked())
+    SetState(WizardState::LastPage);
+}
+
 void CleanerWizard::BackClick() {
   if (state_ == WizardState::Results || state_ == WizardState::LastPage) ResetToStart();
 }

@@ -59,8 +59,9 @@
 #include "cleaning/frame/module_window.h"
 
 namespace qz::ui {
+class RadioButton;
 class ThreadTimer;
-}
+}  // namespace qz::ui
 
 namespace qz::cleaning {
 
@@ -95,6 +96,10 @@ class CleanerWizard : public ModuleWindow {
   void WorkFailed() override;
   // The page of a state (default 0, 1, 2, 3 and the last page).
   virtual int PageOf(WizardState s) const;
+  // Next on a start page with the usual choices: run the search, show the
+  // options window modally, or go to the last page (the list download).
+  void ChooseOnStartPage(const ui::RadioButton* search, const ui::RadioButton* options, ui::Form& optionsWindow,
+                         const ui::RadioButton* lastPage);
 
   // ---- module hooks of the search
   // Checks what the search needs (settings, drives...) and says why not in a
