@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "core/stringlist.h"
 
@@ -81,6 +82,13 @@ void ListSubfolders(const std::string& folder, StringList& list);
 void FindFiles(const std::string& folder, const std::string& mask, StringList& list);
 // FindFiles, then the same in every sub-folder (names not beginning with ".").
 void FindFilesRecursive(const std::string& folder, const std::string& mask, StringList& list);
+// A file a walk found, with its size from the directory entry (both halves).
+struct FoundFile {
+  std::string Path;
+  int64_t Size = 0;
+};
+// FindFilesRecursive with each file's size, in one pass (no query per file).
+void FindFilesRecursive(const std::string& folder, const std::string& mask, std::vector<FoundFile>& list);
 // Removes the sub-folders, then the folder itself, where empty; files are never
 // deleted; attributes cleared for the removal are restored when it fails.
 void RemoveFolderTree(const std::string& folder);

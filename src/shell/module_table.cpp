@@ -5,6 +5,8 @@
 
 #include "cleaning/dll/dll_form.h"
 #include "cleaning/drive/dc_form.h"
+#include "cleaning/internet/ic_form.h"
+#include "cleaning/registry/rc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
@@ -64,8 +66,10 @@ void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
   RegisterModule("DLL", dll::CreateDllCleanerWindow);
+  RegisterModule("RC", rc::CreateRegistryCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
+  RegisterModule("IC", ic::CreateInternetCleanerWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -15,12 +15,25 @@ foreach(script ${qz_e2e_scripts})
     SKIP_RETURN_CODE 77
     ENVIRONMENT "QZ_BUILD=${CMAKE_BINARY_DIR}")
 endforeach()
+# Scenarios that use the sandbox's URL cache share it with the Internet
+# Cleaner's tests.
+if(TEST e2e_internet_cleaner)
+  set_tests_properties(e2e_internet_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_urlcache")
+endif()
 # The driver's own checks of its script language.
 add_test(NAME e2e_driver_language COMMAND qzdriver --self-test)
 if(TEST test_core)
   set_tests_properties(test_core PROPERTIES RESOURCE_LOCK qz_single_instance)
 endif()
-# The DLL Cleaner's scenario plants registry values its tests plant too.
+# The Registry Cleaner's scenario and its views test plant orphans in the
+# real registry of the sandbox and count what a search finds there.
+if(TEST test_cleaning_registry_views)
+  set_tests_properties(test_cleaning_registry_views PROPERTIES RESOURCE_LOCK qz_real_registry)
+endif()
+if(TEST e2e_registry_cleaner)
+  set_tests_properties(e2e_registry_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
+endif()
+# The DLL Cleaner's scenario plants SharedDLLs, App Paths and KnownDLLs values.
 if(TEST e2e_dll_cleaner)
-  set_tests_properties(e2e_dll_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_dll_registry")
+  set_tests_properties(e2e_dll_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
 endif()

@@ -15,7 +15,7 @@ script="$QZ_ROOT/tests/e2e/$name.qzs"
 driver="$QZ_BUILD/qzdriver.exe"
 [ -f "$script" ] || qz_die "no script $script"
 # Not built or not installed: skipped (exit code 77), not failed.
-[ -f "$driver" ] || { echo "skipped: the driver is not built (QZ_TARGETS=\"qzdriver bench_shaped\" ./test.sh -R e2e)"; exit 77; }
+[ -f "$driver" ] || { echo "skipped: the driver is not built (QZ_TARGETS=\"qzdriver bench_shaped qzurlcache\" ./test.sh -R e2e)"; exit 77; }
 [ -f "$QZ_PROGDIR/QuenzalSuite2.exe" ] || { echo "skipped: the product is not installed in the sandbox (tools/sandbox.sh install)"; exit 77; }
 if [ -f "$QZ_BUILD/QuenzalSuite2.exe" ] && ! cmp -s "$QZ_BUILD/QuenzalSuite2.exe" "$QZ_PROGDIR/QuenzalSuite2.exe"; then
   echo "warning: the installed product differs from the build (tools/sandbox.sh install)" >&2
@@ -31,8 +31,13 @@ if compgen -G "$QZ_BUILD/dllfx/*.dll" >/dev/null; then
   mkdir -p "$QZ_TESTBIN/dllfx"
   cp -f "$QZ_BUILD"/dllfx/*.dll "$QZ_TESTBIN/dllfx/"
 fi
-# Helper programs the scripts start (the shaped-window floor).
-for exe in bench_shaped.exe; do
+# A script's companion files (<name>.plant.reg, <name>.files.cmd ...) lie beside it.
+for f in "$QZ_ROOT/tests/e2e/$name".*; do
+  case "$f" in "$script"|*.check.sh) ;; *) cp -f "$f" "$dir/" ;; esac
+done
+# Helper programs the scripts start (the shaped-window floor, registry
+# snapshots, the URL-cache tool).
+for exe in bench_shaped.exe regsnap.exe qzurlcache.exe; do
   [ -f "$QZ_BUILD/$exe" ] && { rm -f "$QZ_TESTBIN/$exe"; ln "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe" 2>/dev/null || cp "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe"; }
 done
 
@@ -42,6 +47,9 @@ done
   --define 'QZ_TESTBIN_WIN=C:\qztests\bin' \
   "$@" "C:\\qztests\\e2e\\$name.qzs" </dev/null
 rc=$?
+# A script's host-side check (<name>.check.sh) runs after the driver passed.
+check="$QZ_ROOT/tests/e2e/$name.check.sh"
+if [ $rc = 0 ] && [ -x "$check" ]; then "$check" || rc=1; fi
 if compgen -G "$out/*" >/dev/null; then
   mkdir -p "$QZ_BUILD/e2e"
   cp -f "$out"/* "$QZ_BUILD/e2e/"

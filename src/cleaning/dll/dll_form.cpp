@@ -55,25 +55,23 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
                                    "Bitte haben Sie einen Moment Geduld. Je nach Größe Ihrer Laufwerke kann die "
                                    "Suche einige Minuten dauern.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
   JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
-  Label_DLL_Search_Drive = AddPathLabel(TabSheet_Search, "Label_DLL_Search_Drive", 178);
-  Label_DLL_Search_Folder = AddPathLabel(TabSheet_Search, "Label_DLL_Search_Folder", 198);
-  Label_DLL_Search_File = AddPathLabel(TabSheet_Search, "Label_DLL_Search_File", 218);
+  Label_DLL_Search_Drive = AddLineLabel(TabSheet_Search, "Label_DLL_Search_Drive", 178);
+  Label_DLL_Search_Folder = AddLineLabel(TabSheet_Search, "Label_DLL_Search_Folder", 198);
+  Label_DLL_Search_File = AddLineLabel(TabSheet_Search, "Label_DLL_Search_File", 218);
 
   // Page 2: result
-  TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
-  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", "Die Suche ist abgeschlossen");
-  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
-  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
-  JvLinkLabel_ResultHint = AddPageText(
-      TabSheet_Result, "JvLinkLabel_ResultHint",
+  const ResultPage result = AddResultPage(
+      "Die Suche ist abgeschlossen",
       "Nach der Suche ist nichts markiert. Mit <b>Details anzeigen</b> sehen Sie jede gefundene Kopie mit dem "
       "Grund, aus dem sie aufgeführt ist, und markieren, was entfernt werden soll.<br>Mit <b>Weiter</b> werden "
-      "die markierten Dateien in den Papierkorb verschoben.",
-      130, 48);
-  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
+      "die markierten Dateien in den Papierkorb verschoben.");
+  TabSheet_Result = result.Sheet;
+  Label_Result_Header = result.Header;
+  JvLinkLabel_Result = result.Summary;
+  JvLinkLabel_ResultHint = result.Hint;
+  Button_Results = result.Details;
+  JvLinkLabel_ResultHint->SetBounds(16, 130, 600, 48);
   Button_Results->SetBounds(16, 190, 140, 25);
-  Button_Results->SetTabStop(true);
-  Button_Results->Tag = 1;
 
   // Page 3: delete
   TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
@@ -84,7 +82,7 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
   Label_DLL_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DLL_Delete_Fixed", "Lösche Datei:");
   Label_DLL_Delete_Fixed->SetBounds(16, 156, 200, 16);
   Label_DLL_Delete_Fixed->Tag = 1;
-  Label_DLL_Delete_File = AddPathLabel(TabSheet_Delete, "Label_DLL_Delete_File", 176);
+  Label_DLL_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DLL_Delete_File", 176);
 
   // Page 4: download of the exception lists
   TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");
@@ -106,7 +104,6 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
   ListDownload->OnStored = [this] { return ReloadLists(); };
   ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
 
-  Button_Results->OnClick = [this] { Button_ResultsClick(); };
   Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
 }
 
@@ -143,7 +140,7 @@ void TForm_DLL::ProgressTimerEvent() {
 bool TForm_DLL::PrepareSearch() {
   const TranslateFn tr = Translator(*this);
   const DllOptions o = options_->CurrentOptions();
-  const std::string letters = dc::CheckedDriveLetters(o.Drives);
+  const std::string letters = cleaning::CheckedDriveLetters(o.Drives);
   switch (CheckDllSearchStart(letters, engine_.Folders.WinDir)) {
     case DllSearchStart::NoDrives:
       Message(NoDrivesMessage(tr), MsgKind::Warning);

@@ -1,16 +1,13 @@
 #include "cleaning/dll/dll_options.h"
 
-#include <shellapi.h>
-
-#include "core/error_mode.h"
+#include "cleaning/frame/fixed_drives.h"
+#include "cleaning/frame/module_window.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "ui/dialogs.h"
 #include "ui/form_translation.h"
-#include "ui/help_router.h"
 #include "ui/listview.h"
 #include "ui/pagecontrol.h"
-#include "ui/picture.h"
 #include "ui/stdctrls.h"
 
 namespace qz::dll {
@@ -27,20 +24,11 @@ std::vector<size_t> SelectedIndices(const ui::ListBox& list) {
 }  // namespace
 
 TForm_DLL_Options::TForm_DLL_Options(ui::Component* owner) : Form(owner, "TForm_DLL_Options") {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(560, 420);
-  SetCaption("Einstellungen zum DLL-Cleaner");
-  Tag = 1;
-
-  PageControl1 = new ui::PageControl(this, "PageControl1");
-  PageControl1->SetBounds(8, 8, 544, 368);
-  TabSheet_Drives = new ui::TabSheet(PageControl1, "TabSheet_Drives", "Laufwerke");
-  TabSheet_Dirs = new ui::TabSheet(PageControl1, "TabSheet_Dirs", "Ausnahmen - Ordner");
-  TabSheet_Files = new ui::TabSheet(PageControl1, "TabSheet_Files", "Ausnahmen - Dateien");
-  TabSheet_Compare = new ui::TabSheet(PageControl1, "TabSheet_Compare", "Vergleichsmuster");
-  for (ui::TabSheet* t : {TabSheet_Drives, TabSheet_Dirs, TabSheet_Files, TabSheet_Compare}) t->Tag = 1;
+  PageControl1 = cleaning::BuildOptionsWindow(*this, "Einstellungen zum DLL-Cleaner");
+  TabSheet_Drives = cleaning::AddOptionsTab(PageControl1, "TabSheet_Drives", "Laufwerke");
+  TabSheet_Dirs = cleaning::AddOptionsTab(PageControl1, "TabSheet_Dirs", "Ausnahmen - Ordner");
+  TabSheet_Files = cleaning::AddOptionsTab(PageControl1, "TabSheet_Files", "Ausnahmen - Dateien");
+  TabSheet_Compare = cleaning::AddOptionsTab(PageControl1, "TabSheet_Compare", "Vergleichsmuster");
 
   // Tab 1: drives
   ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
@@ -103,15 +91,9 @@ TForm_DLL_Options::TForm_DLL_Options(ui::Component* owner) : Form(owner, "TForm_
   check(CheckBox_DLL_WriteProtected, "CheckBox_DLL_WriteProtected",
         "Auch schreibgeschützte DLLs finden (nicht empfohlen)", 140, false);
 
-  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
-  Button_Help->SetBounds(396, 386, 75, 25);
-  Button_Help->Tag = 1;
-  Button_Ok = new ui::Button(this, "Button_Ok", "&Ok");
-  Button_Ok->SetBounds(477, 386, 75, 25);
-  Button_Ok->ModalResult = ui::mrOk;
-  Button_Ok->SetDefault(true);
-  Button_Ok->SetCancel(true);
-  Button_Ok->Tag = 1;
+  const cleaning::OkHelpButtons okHelp = cleaning::AddOkHelpButtons(*this, 386, "DLL");
+  Button_Help = okHelp.Help;
+  Button_Ok = okHelp.Ok;
 
   const TranslationButtons tb = AddTranslationButtons(*this, [this] { Translate(); });
   Button_SaveTranslation = tb.save;
@@ -122,7 +104,6 @@ TForm_DLL_Options::TForm_DLL_Options(ui::Component* owner) : Form(owner, "TForm_
   Button_DLL_SelectFile->OnClick = [this] { Button_DLL_SelectFileClick(); };
   Button_DLL_AddFile->OnClick = [this] { Button_DLL_AddFileClick(); };
   Button_DLL_DeleteFile->OnClick = [this] { Button_DLL_DeleteFileClick(); };
-  Button_Help->OnClick = [] { ShowHelpTopic("DLL"); };
   // Every close stores the settings, whichever way the window was closed.
   OnClose = [this](ui::CloseAction&) { SaveDllOptions(); };
 }
@@ -139,31 +120,12 @@ void TForm_DLL_Options::FormCreate() {
   PageControl1->SetActivePageIndex(0);
   DllOptions o;
   dll::LoadDllOptions(Location, AppDir, o, Handle());
-  FillDriveList(o.Drives);
+  cleaning::FillDriveList(*ListView_Drives, *ImageList_Drives, o.Drives);
   ShowLists(o);
   CheckBox_DLL_SameSize->SetChecked(o.SameSize);
   CheckBox_DLL_SameVersion->SetChecked(o.SameVersion);
   CheckBox_DLL_Both->SetChecked(o.Both);
   CheckBox_DLL_WriteProtected->SetChecked(o.WriteProtected);
-}
-
-void TForm_DLL_Options::FillDriveList(const std::vector<DriveRow>& rows) {
-  ListView_Drives->Clear();
-  ImageList_Drives->Clear();
-  for (const DriveRow& r : rows) {
-    int image = -1;
-    {
-      QuietErrorMode quiet;
-      SHFILEINFOW info{};
-      if (SHGetFileInfoW(Widen(r.RootPath).c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
-          info.hIcon) {
-        image = ImageList_Drives->AddIcon(info.hIcon);
-        DestroyIcon(info.hIcon);
-      }
-    }
-    const int i = ListView_Drives->AddItem(r.Caption, {r.RootPath}, image);
-    ListView_Drives->SetChecked(i, r.Checked);
-  }
 }
 
 void TForm_DLL_Options::ShowLists(const DllOptions& o) {
@@ -177,8 +139,7 @@ DllOptions TForm_DLL_Options::CurrentOptions() const {
   o.SameVersion = CheckBox_DLL_SameVersion->Checked();
   o.Both = CheckBox_DLL_Both->Checked();
   o.WriteProtected = CheckBox_DLL_WriteProtected->Checked();
-  for (int i = 0; i < ListView_Drives->ItemCount(); ++i)
-    o.Drives.push_back({ListView_Drives->ItemText(i, 0), ListView_Drives->ItemText(i, 1), ListView_Drives->Checked(i)});
+  o.Drives = cleaning::ReadDriveList(*ListView_Drives);
   o.Folders = ListBox_DLL_Dirs->Items();
   o.Files = ListBox_DLL_Files->Items();
   return o;

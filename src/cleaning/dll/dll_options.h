@@ -89,7 +89,6 @@ class TForm_DLL_Options : public ui::Form {
 
  private:
   void Translate();
-  void FillDriveList(const std::vector<DriveRow>& rows);
   void ShowLists(const DllOptions& o);
 };
 

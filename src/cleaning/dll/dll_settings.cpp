@@ -122,9 +122,9 @@ void LoadDllChecks(const SettingsLocation& loc, DllOptions& o) {
 
 void LoadDllOptions(const SettingsLocation& loc, const std::string& appDir, DllOptions& o, HWND owner,
                     StringList* missing) {
-  o.Drives = dc::ListFixedDrives();
+  o.Drives = cleaning::ListFixedDrives();
   for (DriveRow& d : o.Drives) d.Checked = true;
-  dc::ApplyDriveChoice(loc, o.Drives);
+  cleaning::ApplyDriveChoice(loc.root, loc.key, o.Drives);
   LoadDllLists(loc, appDir, BuiltInDllFolders(WinTempDir, UserTempDir, o.Drives), o, owner, missing);
   LoadDllChecks(loc, o);
 }
@@ -135,10 +135,7 @@ bool SaveDllOptions(const SettingsLocation& loc, const DllOptions& o) {
   ok &= RegSetIntegerChecked(loc.root, loc.key, kOptSameVersion, o.SameVersion ? 1 : 0);
   ok &= RegSetIntegerChecked(loc.root, loc.key, kOptBoth, o.Both ? 1 : 0);
   ok &= RegSetIntegerChecked(loc.root, loc.key, kOptWriteProtected, o.WriteProtected ? 1 : 0);
-  for (const DriveRow& d : o.Drives) {
-    if (d.RootPath.empty()) continue;
-    ok &= RegSetStringChecked(loc.root, loc.key, UpperAscii(d.RootPath.substr(0, 1)), d.Checked ? "1" : "0");
-  }
+  ok &= cleaning::SaveDriveChoice(loc.root, loc.key, o.Drives);
   ok &= SyncNames(loc.root, loc.Sub("Folders"), o.Folders);
   ok &= SyncNames(loc.root, loc.Sub("Files"), o.Files);
   return ok;

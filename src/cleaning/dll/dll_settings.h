@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "cleaning/drive/dc_settings.h"
+#include "cleaning/frame/fixed_drives.h"
 #include "core/stringlist.h"
 #include "core/translation.h"
 
 namespace qz::dll {
 
-using dc::DriveRow;
+using cleaning::DriveRow;
 using dc::SettingsLocation;
 
 // HKLM\ProductRegKey\Options\DLL.

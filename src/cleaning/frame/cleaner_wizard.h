@@ -59,7 +59,11 @@
 #include "cleaning/frame/module_window.h"
 
 namespace qz::ui {
+class Button;
+class Label;
 class RadioButton;
+class RichLabel;
+class TabSheet;
 class ThreadTimer;
 }  // namespace qz::ui
 
@@ -100,6 +104,20 @@ class CleanerWizard : public ModuleWindow {
   // options window modally, or go to the last page (the list download).
   void ChooseOnStartPage(const ui::RadioButton* search, const ui::RadioButton* options, ui::Form& optionsWindow,
                          const ui::RadioButton* lastPage);
+
+  // The result page every cleaner shows (appended as the next page):
+  // TabSheet_Result "Ergebniss" with the title Label_Result_Header, the
+  // summary JvLinkLabel_Result (written by ShowSummary, not translated), the
+  // hint JvLinkLabel_ResultHint and Button_Results "Details anzeigen", which
+  // opens the result window (ShowResultWindow).
+  struct ResultPage {
+    ui::TabSheet* Sheet;
+    ui::Label* Header;
+    ui::RichLabel* Summary;
+    ui::RichLabel* Hint;
+    ui::Button* Details;
+  };
+  ResultPage AddResultPage(const std::string& title, const std::string& hint);
 
   // ---- module hooks of the search
   // Checks what the search needs (settings, drives...) and says why not in a

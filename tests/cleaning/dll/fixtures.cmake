@@ -61,10 +61,8 @@ foreach(t test_cleaning_dll test_cleaning_dll_ui bench_dll qzdriver)
   endif()
 endforeach()
 
-# The DLL Cleaner's tests and its end-to-end scenario plant values in the real
-# registry (SharedDLLs, App Paths, KnownDLLs): one at a time.
-foreach(t test_cleaning_dll test_cleaning_dll_ui)
-  if(TEST ${t})
-    set_tests_properties(${t} PROPERTIES RESOURCE_LOCK qz_dll_registry)
-  endif()
-endforeach()
+# The engine's tests plant SharedDLLs, App Paths and KnownDLLs values in the
+# real registry, where other cleaners' tests search: one at a time.
+if(TEST test_cleaning_dll)
+  set_tests_properties(test_cleaning_dll PROPERTIES RESOURCE_LOCK qz_real_registry)
+endif()

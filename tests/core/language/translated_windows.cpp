@@ -7,6 +7,12 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "cleaning/internet/ic_form.h"
+#include "cleaning/internet/ic_options.h"
+#include "cleaning/internet/ic_result.h"
+#include "cleaning/registry/rc_form.h"
+#include "cleaning/registry/rc_options.h"
+#include "cleaning/registry/rc_result.h"
 #include "filetools/assoc/fa_form.h"
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
@@ -42,6 +48,21 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        [] {
          static cleaning::ResultTotals totals;
          return std::unique_ptr<ui::Component>(new dll::TForm_DLL_Result(nullptr, totals));
+       }},
+      {"TForm_ZAMO2_IC", [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC(nullptr)); }},
+      {"TForm_ZAMO2_IC_Options",
+       [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC_Options(nullptr, ic::BrowserEnvironment{})); }},
+      {"TForm_InternetCleanerResult",
+       [] {
+         static ic::InternetCleaner engine;
+         return std::unique_ptr<ui::Component>(new ic::TForm_InternetCleanerResult(nullptr, engine, nullptr));
+       }},
+      {"TForm_RC", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC(nullptr)); }},
+      {"TForm_RC_Options", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC_Options(nullptr)); }},
+      {"TForm_RC_Result",
+       [] {
+         static rc::RegistryCleaner engine;
+         return std::unique_ptr<ui::Component>(new rc::TForm_RC_Result(nullptr, engine));
        }},
       {"TForm_FA", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA(nullptr)); }},
       {"TForm_FA_Result", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_Result(nullptr)); }},
