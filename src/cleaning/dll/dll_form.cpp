@@ -85,26 +85,17 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
   Label_DLL_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DLL_Delete_File", 176);
 
   // Page 4: download of the exception lists
-  TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");
-  Label_Download_Header = AddPageTitle(TabSheet_Download, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
-  JvLinkLabel_Download = AddPageText(
-      TabSheet_Download, "JvLinkLabel_Download",
+  const DownloadPage download = AddDownloadPage(
       "DLL-Dateien in den Ordnern und mit den Namen der Ausnahme-Listen bietet der DLL Cleaner nie an. Mit "
       "<b>Downloaden</b> holen Sie die aktuellen Listen vom Server des Herstellers; Ihre eigenen Ausnahmen "
       "bleiben erhalten.",
-      48, 60);
-  Button_CheckNewExceptions = new ui::Button(TabSheet_Download, "Button_CheckNewExceptions", "Downloaden");
-  Button_CheckNewExceptions->SetBounds(16, 130, 120, 25);
-  Button_CheckNewExceptions->SetTabStop(true);
-  Button_CheckNewExceptions->Tag = 1;
-
-  // Hidden
-  ListDownload = new cleaning::ExceptionListDownload(this, kDllCleanerLists);
+      kDllCleanerLists, [this] { return ReloadLists(); });
+  TabSheet_Download = download.Sheet;
+  Label_Download_Header = download.Header;
+  JvLinkLabel_Download = download.Text;
+  Button_CheckNewExceptions = download.Start;
+  ListDownload = download.Download;
   Timer_UpdateTimeOut = ListDownload->TimeOut;
-  ListDownload->OnStored = [this] { return ReloadLists(); };
-  ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
-
-  Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
 }
 
 TForm_DLL::~TForm_DLL() {
@@ -213,12 +204,6 @@ cleaning::ResultWindow* TForm_DLL::Results() { return result_; }
 
 // ---- download of the exception lists -----------------------------------
 
-void TForm_DLL::Button_CheckNewExceptionsClick() {
-  if (ListDownload->Running()) return;
-  Button_CheckNewExceptions->SetEnabled(false);
-  ListDownload->Start();
-}
-
 bool TForm_DLL::ReloadLists() {
   // The user's own entries go to the registry first, then the lists are
   // built anew from the new files merged with them.
@@ -226,6 +211,8 @@ bool TForm_DLL::ReloadLists() {
   options_->LoadDllOptions();
   return true;
 }
+
+void TForm_DLL::Button_CheckNewExceptionsClick() { Button_CheckNewExceptions->Click(); }
 
 // ---- the launch table's factory -------------------------------------------
 

@@ -86,28 +86,19 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   Label_DC_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
 
   // Page 4: download of the exception lists
-  TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");
-  Label_Download_Header =
-      AddPageTitle(TabSheet_Download, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
-  JvLinkLabel_Download = AddPageText(
-      TabSheet_Download, "JvLinkLabel_Download",
+  const DownloadPage download = AddDownloadPage(
       "Dateien in den Ordnern und mit den Namen der Ausnahme-Listen rührt der Drive Cleaner nie an. Mit "
       "<b>Downloaden</b> holen Sie die aktuellen Listen vom Server des Herstellers; Ihre eigenen Ausnahmen "
       "bleiben erhalten.",
-      48, 60);
-  Button_CheckNewExceptions = new ui::Button(TabSheet_Download, "Button_CheckNewExceptions", "Downloaden");
-  Button_CheckNewExceptions->SetBounds(16, 130, 120, 25);
-  Button_CheckNewExceptions->SetTabStop(true);
-  Button_CheckNewExceptions->Tag = 1;
-
-  // Hidden
-  ListDownload = new cleaning::ExceptionListDownload(this, kDriveCleanerLists);
+      kDriveCleanerLists, [this] { return ReloadLists(); });
+  TabSheet_Download = download.Sheet;
+  Label_Download_Header = download.Header;
+  JvLinkLabel_Download = download.Text;
+  Button_CheckNewExceptions = download.Start;
+  ListDownload = download.Download;
   Timer_UpdateTimeOut = ListDownload->TimeOut;
-  ListDownload->OnStored = [this] { return ReloadLists(); };
-  ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
 
   // ---- handlers
-  Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
   engine_.SearchEvents.OnPass = [this](const PassStart& p) { SearchPassStarted(p); };
   engine_.DeleteEvents.OnFile = [this](const std::string& path, int64_t position) {
     Label_DC_Delete_File->SetCaption(path);
@@ -250,12 +241,6 @@ cleaning::ResultWindow* TForm_DC::Results() { return result_; }
 
 // ---- download of the exception lists -----------------------------------
 
-void TForm_DC::Button_CheckNewExceptionsClick() {
-  if (ListDownload->Running()) return;
-  Button_CheckNewExceptions->SetEnabled(false);
-  ListDownload->Start();
-}
-
 bool TForm_DC::Downloading() const { return ListDownload->Running(); }
 
 bool TForm_DC::ReloadLists() {
@@ -267,6 +252,8 @@ bool TForm_DC::ReloadLists() {
   Close();
   return false;
 }
+
+void TForm_DC::Button_CheckNewExceptionsClick() { Button_CheckNewExceptions->Click(); }
 
 // ---- the launch table's factory -------------------------------------------
 

@@ -130,6 +130,29 @@ CleanerWizard::ResultPage CleanerWizard::AddResultPage(const std::string& title,
   return p;
 }
 
+CleanerWizard::DownloadPage CleanerWizard::AddDownloadPage(const std::string& text, const ExceptionLists& lists,
+                                                           std::function<bool()> reload) {
+  DownloadPage p;
+  p.Sheet = AddWizardPage("TabSheet_Download", "Download Exception");
+  p.Header = AddPageTitle(p.Sheet, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
+  p.Text = AddPageText(p.Sheet, "JvLinkLabel_Download", text, 48, 60);
+  p.Start = new ui::Button(p.Sheet, "Button_CheckNewExceptions", "Downloaden");
+  p.Start->SetBounds(16, 130, 120, 25);
+  p.Start->SetTabStop(true);
+  p.Start->Tag = 1;
+  p.Download = new ExceptionListDownload(this, lists);
+  p.Download->OnStored = std::move(reload);
+  ui::Button* start = p.Start;
+  ExceptionListDownload* download = p.Download;
+  download->OnFinished = [start] { start->SetEnabled(true); };
+  start->OnClick = [start, download] {
+    if (download->Running()) return;
+    start->SetEnabled(false);
+    download->Start();
+  };
+  return p;
+}
+
 void CleanerWizard::ShowResultWindow() {
   ResultWindow* r = Results();
   if (!r) return;

@@ -56,6 +56,7 @@
 #include <cstdint>
 #include <string>
 
+#include "cleaning/frame/list_download.h"
 #include "cleaning/frame/module_window.h"
 
 namespace qz::ui {
@@ -118,6 +119,21 @@ class CleanerWizard : public ModuleWindow {
     ui::Button* Details;
   };
   ResultPage AddResultPage(const std::string& title, const std::string& hint);
+
+  // The page that refreshes a cleaner's exception lists (appended as the next
+  // page, normally the last): TabSheet_Download "Download Exception" with the
+  // title Label_Download_Header "Ausnahme-Listen aktualisieren", the text
+  // JvLinkLabel_Download and Button_CheckNewExceptions "Downloaden", which
+  // starts the download of the module's two lists (disabled while it runs).
+  // Once both are stored, `reload` reloads them (false: the program ends).
+  struct DownloadPage {
+    ui::TabSheet* Sheet;
+    ui::Label* Header;
+    ui::RichLabel* Text;
+    ui::Button* Start;
+    ExceptionListDownload* Download;
+  };
+  DownloadPage AddDownloadPage(const std::string& text, const ExceptionLists& lists, std::function<bool()> reload);
 
   // ---- module hooks of the search
   // Checks what the search needs (settings, drives...) and says why not in a

@@ -28,36 +28,13 @@ using namespace qz::dll;
 
 namespace {
 
-using qz::bench::IsDots;
 using qz::bench::NowMs;
-
-// The floor: every entry of the tree seen once, in one pass per folder.
-void PlainWalk(const std::wstring& dir, long long& files, std::vector<std::wstring>* dlls = nullptr,
-               size_t wanted = 0) {
-  WIN32_FIND_DATAW fd;
-  std::vector<std::wstring> subs;
-  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    if (IsDots(fd.cFileName)) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) subs.push_back(fd.cFileName);
-    } else {
-      ++files;
-      const size_t n = wcslen(fd.cFileName);
-      if (dlls && dlls->size() < wanted && n > 4 && _wcsicmp(fd.cFileName + n - 4, L".dll") == 0)
-        dlls->push_back(dir + fd.cFileName);
-    }
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  for (const std::wstring& s : subs) PlainWalk(dir + s + L"\\", files, dlls, wanted);
-}
 
 int Scan(const std::string& folder, int runs) {
   for (int r = 0; r < runs; ++r) {
-    long long files = 0;
+    long long files = 0, bytes = 0;
     double t0 = NowMs();
-    PlainWalk(Widen(folder), files);
+    qz::bench::PlainWalk(Widen(folder), files, bytes);
     double t1 = NowMs();
     std::printf("walk %.2f %lld\n", t1 - t0, files);
 
@@ -84,9 +61,13 @@ int Scan(const std::string& folder, int runs) {
 }
 
 int Versions(const std::string& folder, size_t count) {
-  long long files = 0;
+  // The DLLs the engine collects, the first `count` of them.
+  DllEngine e;
+  e.Folders = {folder + "Windows", folder + "Windows\\System32", folder + "Windows\\SysWOW64"};
+  e.BeginSearch();
+  e.SearchDllFolder(folder);
   std::vector<std::wstring> dlls;
-  PlainWalk(Widen(folder), files, &dlls, count);
+  for (size_t i = 0; i < e.Files.size() && dlls.size() < count; ++i) dlls.push_back(Widen(e.Files[i].Path));
   if (dlls.empty()) return 1;
   double t0 = NowMs();
   int known = 0;
