@@ -31,15 +31,9 @@ TForm_DLL_Options::TForm_DLL_Options(ui::Component* owner) : Form(owner, "TForm_
   TabSheet_Compare = cleaning::AddOptionsTab(PageControl1, "TabSheet_Compare", "Vergleichsmuster");
 
   // Tab 1: drives
-  ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
-  ListView_Drives = new ui::ListView(TabSheet_Drives, "ListView_Drives");
-  ListView_Drives->SetBounds(8, 8, 520, 320);
-  ListView_Drives->AddColumn("Laufwerk", 480);
-  ListView_Drives->CheckBoxes = true;
-  ListView_Drives->RowSelect = true;
-  ListView_Drives->ReadOnly = true;
-  ListView_Drives->SetSmallImages(ImageList_Drives);
-  ListView_Drives->SetTabStop(true);
+  const cleaning::DriveListControls drives = cleaning::AddDriveList(this, TabSheet_Drives, 8, 320);
+  ListView_Drives = drives.List;
+  ImageList_Drives = drives.Images;
 
   auto button = [](ui::TabSheet* page, ui::Button*& b, const char* name, const char* caption, int left, int top,
                    int width = 75) {
