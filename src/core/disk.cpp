@@ -443,6 +443,14 @@ void FindFilesRecursive(const std::string& folder, const std::string& mask, std:
   });
 }
 
+void ListFolder(const std::string& folder, StringList& files, StringList& subfolders) {
+  PumpMessagesThrottled();
+  if (AbortFlag) return;
+  std::vector<std::wstring> subs;
+  ScanFolder(Widen(folder), folder, FileMask("*.*"), files, &subs);
+  for (const auto& name : subs) subfolders.push_back(Narrow(name));
+}
+
 void RemoveFolderTree(const std::string& folder) { RemoveEmptyFolders(folder, true); }
 
 void RemoveEmptySubfolders(const std::string& folder, int level) { RemoveEmptyFolders(folder, level > 0); }

@@ -89,6 +89,10 @@ struct FoundFile {
 };
 // FindFilesRecursive with each file's size, in one pass (no query per file).
 void FindFilesRecursive(const std::string& folder, const std::string& mask, std::vector<FoundFile>& list);
+// FindFiles with the mask "*.*" and ListSubfolders in one read of the folder:
+// appends folder + name of every file to `files` and the names of the
+// sub-folders to `subfolders`, by the same rules.
+void ListFolder(const std::string& folder, StringList& files, StringList& subfolders);
 // Removes the sub-folders, then the folder itself, where empty; files are never
 // deleted; attributes cleared for the removal are restored when it fails.
 void RemoveFolderTree(const std::string& folder);

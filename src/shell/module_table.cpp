@@ -11,6 +11,9 @@
 #include "core/text.h"
 #include "core/translation.h"
 #include "filetools/assoc/fa_form.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
 #include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
@@ -70,6 +73,10 @@ void RegisterBuiltInModules() {
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
   RegisterModule("IC", ic::CreateInternetCleanerWindow);
+  // File tools
+  RegisterModule("FW", fw::CreateFileWiperWindow);
+  RegisterModule("FSJ", fsj::CreateSplitterWindow);
+  RegisterModule("FED", fed::CreateCryptorWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

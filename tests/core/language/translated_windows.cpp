@@ -16,6 +16,10 @@
 #include "filetools/assoc/fa_form.h"
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
+#include "filetools/wipe/fw_options.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 #include "tuning/startup/st_form.h"
@@ -78,6 +82,11 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
          static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
          return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
        }},
+      // File tools
+      {"TForm_FW", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW(nullptr)); }},
+      {"TForm_FW_Options", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW_Options(nullptr)); }},
+      {"TForm_Splitter", [] { return std::unique_ptr<ui::Component>(new fsj::TForm_Splitter(nullptr)); }},
+      {"TForm_Cryptor", [] { return std::unique_ptr<ui::Component>(new fed::TForm_Cryptor(nullptr)); }},
   };
   return windows;
 }
