@@ -447,7 +447,9 @@ void ListFolder(const std::string& folder, StringList& files, StringList& subfol
   PumpMessagesThrottled();
   if (AbortFlag) return;
   std::vector<std::wstring> subs;
-  ScanFolder(Widen(folder), folder, FileMask("*.*"), files, &subs);
+  ScanFolder(
+      Widen(folder), folder, FileMask("*.*"),
+      [&](const std::string& f, const WIN32_FIND_DATAW& fd) { AddPath(files, f, fd); }, &subs);
   for (const auto& name : subs) subfolders.push_back(Narrow(name));
 }
 
