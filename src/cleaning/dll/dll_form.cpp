@@ -41,12 +41,12 @@ TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", k
       "tun möchten, und klicken Sie dann auf <b>Weiter</b>.",
       48, 90);
   RadioButton_Start =
-      AddChoice(TabSheet_Start, "RadioButton_Start", "Suche nach unnötigen, doppelten DLL-Dateien", 160);
+      cleaning::AddChoice(TabSheet_Start, "RadioButton_Start", "Suche nach unnötigen, doppelten DLL-Dateien", 40, 160);
   RadioButton_Start->SetChecked(true);
-  RadioButton_Options =
-      AddChoice(TabSheet_Start, "RadioButton_Options", "Einstellungen für diesen Programmteil jetzt bearbeiten", 188);
-  RadioButton_Update =
-      AddChoice(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren", 216);
+  RadioButton_Options = cleaning::AddChoice(TabSheet_Start, "RadioButton_Options",
+                                            "Einstellungen für diesen Programmteil jetzt bearbeiten", 40, 188);
+  RadioButton_Update = cleaning::AddChoice(TabSheet_Start, "RadioButton_Update",
+                                           "Ausnahme-Liste per Internet aktualisieren", 40, 216);
 
   // Page 1: search
   TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");

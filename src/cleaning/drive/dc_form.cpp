@@ -37,12 +37,13 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
       "selbst, welche in den Papierkorb verschoben wird.<br><br>Bitte wählen Sie, was Sie tun möchten, und "
       "klicken Sie dann auf <b>Weiter</b>.",
       48, 90);
-  RadioButton_Start = AddChoice(TabSheet_Start, "RadioButton_Start", "Überflüssige Dateien jetzt suchen", 160);
+  RadioButton_Start =
+      cleaning::AddChoice(TabSheet_Start, "RadioButton_Start", "Überflüssige Dateien jetzt suchen", 40, 160);
   RadioButton_Start->SetChecked(true);
-  RadioButton_Options =
-      AddChoice(TabSheet_Start, "RadioButton_Options", "Einstellungen für diesen Programmteil jetzt bearbeiten", 188);
-  RadioButton_Update =
-      AddChoice(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren", 216);
+  RadioButton_Options = cleaning::AddChoice(TabSheet_Start, "RadioButton_Options",
+                                            "Einstellungen für diesen Programmteil jetzt bearbeiten", 40, 188);
+  RadioButton_Update = cleaning::AddChoice(TabSheet_Start, "RadioButton_Update",
+                                           "Ausnahme-Liste per Internet aktualisieren", 40, 216);
 
   // Page 1: search
   TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");

@@ -130,10 +130,10 @@ ui::Label* ModuleWindow::AddLineLabel(ui::TabSheet* page, const std::string& nam
   return l;
 }
 
-ui::RadioButton* ModuleWindow::AddChoice(ui::TabSheet* page, const std::string& name, const std::string& caption,
-                                         int top) {
-  auto* r = new ui::RadioButton(page, name, caption);
-  r->SetBounds(40, top, 560, 20);
+ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
+                           int width) {
+  auto* r = new ui::RadioButton(parent, name, caption);
+  r->SetBounds(left, top, width, 22);
   r->SetTabStop(true);
   r->Tag = 1;
   return r;

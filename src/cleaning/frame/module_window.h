@@ -66,6 +66,7 @@ class PageControl;
 class RadioButton;
 class RichLabel;
 class TabSheet;
+class WinControl;
 }  // namespace qz::ui
 
 namespace qz::cleaning {
@@ -125,9 +126,6 @@ class ModuleWindow : public ui::Form {
   // A one-line label across the page at `top` for what the work shows (a
   // path, a key): cut with an ellipsis, no accelerator, not translated.
   ui::Label* AddLineLabel(ui::TabSheet* page, const std::string& name, int top);
-  // One of the start page's choices: a radio button across the page
-  // (translated, Tag 1, reached with Tab).
-  ui::RadioButton* AddChoice(ui::TabSheet* page, const std::string& name, const std::string& caption, int top);
 
   // While work runs: Close hidden and Cancel shown (modules with a Cancel
   // button); afterwards the other way round.
@@ -158,6 +156,11 @@ class ModuleWindow : public ui::Form {
   bool running_ = false;
   bool closeAfterRun_ = false;
 };
+
+// A translated radio button of one line (Tag 1, reached with Tab): a start
+// page's choices and the like.
+ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
+                           int width = 560);
 
 // The build every options window shares: a 560 x 420 dialog centred on the
 // screen with the caption (translated), and the page control "PageControl1"
