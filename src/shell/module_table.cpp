@@ -14,7 +14,10 @@
 #include "filetools/crypt/fed_form.h"
 #include "filetools/split/fsj_form.h"
 #include "filetools/wipe/fw_form.h"
+#include "tuning/internet/it_form.h"
+#include "tuning/netquiet/nq_form.h"
 #include "tuning/startup/st_form.h"
+#include "tuning/wintools/win_progis.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -72,6 +75,9 @@ void RegisterBuiltInModules() {
   RegisterModule("RC", rc::CreateRegistryCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
+  RegisterModule("IT", it::CreateInternetTunerWindow);
+  RegisterModule("NQ", nq::CreateNetquietWindow);
+  RegisterModule("WIN", win::CreateWindowsToolsWindow);
   RegisterModule("IC", ic::CreateInternetCleanerWindow);
   // File tools
   RegisterModule("FW", fw::CreateFileWiperWindow);

@@ -6,7 +6,8 @@
 # installed and started the display and the Wine server by then. Captures the
 # script writes to ${QZ_E2E_OUT} are copied to $QZ_BUILD/e2e/.
 # Variables for the scripts: QZ_KEY (the product's settings key), QZ_E2E_OUT
-# (a Windows folder for captures), QZ_TESTBIN_WIN (where the helper programs lie).
+# (a Windows folder for captures), QZ_TESTBIN_WIN (where the helper programs lie),
+# QZ_HTTP_PORT (the port of the local test server).
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
 name=${1:?usage: run.sh <script name> [driver options]}
@@ -36,15 +37,21 @@ for f in "$QZ_ROOT/tests/e2e/$name".*; do
   case "$f" in "$script"|*.check.sh) ;; *) cp -f "$f" "$dir/" ;; esac
 done
 # Helper programs the scripts start (the shaped-window floor, registry
-# snapshots, the URL-cache tool).
-for exe in bench_shaped.exe regsnap.exe qzurlcache.exe; do
+# snapshots, the URL-cache tool, the stand-in for missing Windows tools).
+for exe in bench_shaped.exe regsnap.exe qzurlcache.exe fake_tool.exe; do
   [ -f "$QZ_BUILD/$exe" ] && { rm -f "$QZ_TESTBIN/$exe"; ln "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe" 2>/dev/null || cp "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe"; }
 done
+
+# The local test HTTP server (started by test.sh; a single run starts a shared one).
+source "$QZ_ROOT/tests/support/http_server.sh"
+qz_http_server_alive || qz_ensure_http_server || qz_die "the test HTTP server did not start"
+http_port=$(tr -d '\r\n ' <"$QZ_HTTP_PORTFILE")
 
 "$QZ_ROOT/tools/wine-run" "$driver" \
   --define 'QZ_KEY=HKLM\Software\Brinvale\Brinvale Sysvantor Quenzal Suite 2' \
   --define "QZ_E2E_OUT=C:\\qztests\\e2e\\out-$name" \
   --define 'QZ_TESTBIN_WIN=C:\qztests\bin' \
+  --define "QZ_HTTP_PORT=$http_port" \
   "$@" "C:\\qztests\\e2e\\$name.qzs" </dev/null
 rc=$?
 # A script's host-side check (<name>.check.sh) runs after the driver passed.

@@ -22,9 +22,13 @@
 #include "filetools/wipe/fw_options.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "tuning/internet/it_form.h"
+#include "tuning/internet/it_manual.h"
+#include "tuning/netquiet/nq_form.h"
 #include "tuning/startup/st_form.h"
 #include "tuning/startup/st_new.h"
 #include "tuning/startup/st_result.h"
+#include "tuning/wintools/win_progis.h"
 
 namespace qz::test {
 
@@ -82,6 +86,10 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
          static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
          return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
        }},
+      {"TForm_IT", [] { return std::unique_ptr<ui::Component>(new it::TForm_IT(nullptr)); }},
+      {"TForm_IT_Manual", [] { return std::unique_ptr<ui::Component>(new it::TForm_IT_Manual(nullptr)); }},
+      {"TForm_Netquiet", [] { return std::unique_ptr<ui::Component>(new nq::TForm_Netquiet(nullptr)); }},
+      {"TForm_WinProgis", [] { return std::unique_ptr<ui::Component>(new win::TForm_WinProgis(nullptr)); }},
       // File tools
       {"TForm_FW", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW(nullptr)); }},
       {"TForm_FW_Options", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW_Options(nullptr)); }},
