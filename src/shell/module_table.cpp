@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 
+#include "cleaning/dll/dll_form.h"
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/internet/ic_form.h"
 #include "cleaning/registry/rc_form.h"
@@ -70,6 +71,7 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("DLL", dll::CreateDllCleanerWindow);
   RegisterModule("RC", rc::CreateRegistryCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);

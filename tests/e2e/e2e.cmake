@@ -43,3 +43,7 @@ endif()
 if(TEST e2e_registry_cleaner)
   set_tests_properties(e2e_registry_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
 endif()
+# The DLL Cleaner's scenario plants SharedDLLs, App Paths and KnownDLLs values.
+if(TEST e2e_dll_cleaner)
+  set_tests_properties(e2e_dll_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
+endif()

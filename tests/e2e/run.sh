@@ -42,6 +42,11 @@ out="$dir/out-$name"
 rm -rf "$out"
 mkdir -p "$out" "$QZ_TESTBIN"
 cp -f "$script" "$dir/$name.qzs"
+# The DLL Cleaner's fixture libraries, which its scenario plants.
+if compgen -G "$QZ_BUILD/dllfx/*.dll" >/dev/null; then
+  mkdir -p "$QZ_TESTBIN/dllfx"
+  cp -f "$QZ_BUILD"/dllfx/*.dll "$QZ_TESTBIN/dllfx/"
+fi
 # A script's companion files (<name>.plant.reg, <name>.files.cmd ...) lie beside it.
 for f in "$QZ_ROOT/tests/e2e/$name".*; do
   case "$f" in "$script"|*.check.sh) ;; *) cp -f "$f" "$dir/" ;; esac

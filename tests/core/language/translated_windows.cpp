@@ -1,5 +1,8 @@
 #include "core/language/translated_windows.h"
 
+#include "cleaning/dll/dll_form.h"
+#include "cleaning/dll/dll_options.h"
+#include "cleaning/dll/dll_result.h"
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
@@ -47,6 +50,13 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_DLL", [] { return std::unique_ptr<ui::Component>(new dll::TForm_DLL(nullptr)); }},
+      {"TForm_DLL_Options", [] { return std::unique_ptr<ui::Component>(new dll::TForm_DLL_Options(nullptr)); }},
+      {"TForm_DLL_Result",
+       [] {
+         static cleaning::ResultTotals totals;
+         return std::unique_ptr<ui::Component>(new dll::TForm_DLL_Result(nullptr, totals));
+       }},
       {"TForm_ZAMO2_IC", [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC(nullptr)); }},
       {"TForm_ZAMO2_IC_Options",
        [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC_Options(nullptr, ic::BrowserEnvironment{})); }},
