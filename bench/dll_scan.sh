@@ -86,6 +86,7 @@ print(f"\nMedians of {sys.argv[2]} runs (milliseconds):")
 print(f"  (B) plain FindFirstFileW walk   {walk:9.1f} ms  {int(col('walk', 2)[-1]):>6d} files")
 print(f"  (E) engine search, rows built   {search:9.1f} ms  {int(s[4]):>6d} DLLs seen, {int(s[2])} groups, {int(s[3])} rows")
 print(f"      of which the walk           {statistics.median(col('search', 5)):9.1f} ms")
+print(f"      the grouped copies read     {statistics.median(col('search', 6)):9.1f} ms")
 print(f"  E / B = {search / walk:.2f}  (goal <= 1.5: {'met' if search / walk <= 1.5 else 'MISSED'})")
 r, a = col("reader"), col("api")
 if r and a:

@@ -1,8 +1,12 @@
 #include "cleaning/dll/dll_engine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
+#include <string_view>
+#include <unordered_set>
 
+#include "cleaning/dll/dll_copy_reader.h"
 #include "cleaning/dll/pe_version.h"
 #include "core/disk.h"
 #include "core/error_mode.h"
@@ -115,11 +119,16 @@ std::string FormatFileDate(const FILETIME& utc) {
 
 // ---- engine ---------------------------------------------------------------------
 
+DllEngine::DllEngine() = default;
+DllEngine::~DllEngine() = default;
+
 void DllEngine::Pump() const { PumpMessagesThrottled(PumpIntervalMs); }
 
 void DllEngine::ClearFileLists() {
+  reader_.reset();
   Files.clear();
   Files.shrink_to_fit();
+  folders_.clear();
   DllGroups.clear();
   DllReasons.clear();
 }
@@ -134,7 +143,19 @@ void DllEngine::BeginSearch() {
   references_ = DllReferences::Read(places_);
   exceptionFiles_.clear();
   exceptionFolders_.clear();
+  folders_.clear();
   dates_.clear();
+  // The names directly in the Windows folders: a copy of such a name is
+  // read as soon as the walk meets it (the walk itself decides what is
+  // grouped; a name missed here is only read later).
+  referenceNames_.clear();
+  for (const std::string* dir : {&places_.WinDir(), &places_.SysDir(), &places_.Wow64Dir()}) {
+    if (dir->empty()) continue;
+    ForEachDirEntry(Widen(*dir) + L"\\", L"*.dll", [&](const WIN32_FIND_DATAW& fd) {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDllExtension(fd.cFileName))
+        referenceNames_.insert(UpperName(fd.cFileName));
+    });
+  }
   for (const std::string& e : ExceptionFiles) {
     const std::string t = Trim(e);
     if (t.empty()) continue;
@@ -152,27 +173,59 @@ void DllEngine::BeginSearch() {
 
 void DllEngine::AnalyzeDlls() {
   BeginSearch();
+  // With no Windows folder on a chosen drive no group can form: then no copy
+  // is opened while the walk goes on (the places are in normal form).
+  bool windowsSearched = false;
+  for (const std::string* dir : {&places_.WinDir(), &places_.SysDir(), &places_.Wow64Dir()})
+    if (dir->size() > 1 && (*dir)[1] == ':' && DriveLetters.find((*dir)[0]) != std::string::npos)
+      windowsSearched = true;
+  if (!windowsSearched) referenceNames_.clear();
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     if (DriveLetters.find(letter) == std::string::npos || !DriveHasMedium(letter)) continue;
     CurrentDrive = std::string(1, letter) + ":\\";
     SearchDllFolder(CurrentDrive);
-    if (AbortFlag == 1) return;
+    if (AbortFlag == 1) {
+      reader_.reset();
+      return;
+    }
   }
   FormGroups();
 }
 
 void DllEngine::FormGroups() {
+  // The copies read meanwhile must all be in.
+  if (reader_ && (AbortFlag == 1 || !reader_->Finish([this] {
+                   Pump();
+                   return AbortFlag != 1;
+                 }))) {
+    reader_.reset();
+    return;
+  }
   if (Files.empty() || AbortFlag == 1) return;
   Pump();
+  // Only a name with a copy directly in a Windows folder can form a group.
+  std::unordered_set<std::string_view> referenceNames;
+  for (const DllFile& f : Files)
+    if (IsReferencePlace(f.Place)) referenceNames.insert(f.Name);
+  if (referenceNames.empty()) return;
   // Groups keyed by the upper-case name, in the order of its character codes.
-  std::map<std::string, std::vector<size_t>> byName;
-  for (size_t i = 0; i < Files.size(); ++i) byName[Files[i].Name].push_back(i);
+  std::map<std::string_view, std::vector<size_t>> byName;
+  for (size_t i = 0; i < Files.size(); ++i)
+    if (referenceNames.count(Files[i].Name)) byName[Files[i].Name].push_back(i);
   for (auto& [name, members] : byName) {
     Pump();
     if (AbortFlag == 1) return;
     if (members.size() < 2 || !Qualifies(members)) continue;
-    AnalyzeGroup(name, members);
+    AnalyzeGroup(std::string(name), members);
   }
+}
+
+std::string DllEngine::PathOf(const DllFile& f) const {
+  return f.Folder < folders_.size() ? folders_[f.Folder].path + "\\" + f.FileName : std::string();
+}
+
+std::string DllEngine::UpperPathOf(const DllFile& f) const {
+  return f.Folder < folders_.size() ? folders_[f.Folder].upper + "\\" + f.Name : std::string();
 }
 
 void DllEngine::SearchDllFolder(const std::string& start) {
@@ -189,8 +242,7 @@ void DllEngine::SearchDllFolder(const std::string& start) {
     CurrentFolder = Narrow(f.path) + "\\";
     Pump();
     if (AbortFlag == 1) return;
-    const DllPlace place = places_.PlaceOf(f.upper);
-    const std::string folderText = CurrentFolder;
+    FolderScan scan{f, places_.PlaceOf(f.upper), references_.IsReferencedFolder(f.upper)};
 
     subs.clear();
     ForEachDirEntry(f.path + L"\\", L"*", [&](const WIN32_FIND_DATAW& fd) {
@@ -211,7 +263,7 @@ void DllEngine::SearchDllFolder(const std::string& start) {
         CurrentFile = Narrow(n);
         Pump();
         if (AbortFlag == 1) return false;
-        OnDllFound(f, folderText, place, fd);
+        OnDllFound(scan, fd);
       }
       return true;
     });
@@ -220,23 +272,32 @@ void DllEngine::SearchDllFolder(const std::string& start) {
   }
 }
 
-void DllEngine::OnDllFound(const Folder& folder, const std::string& folderText, DllPlace place,
-                           const WIN32_FIND_DATAW& fd) {
+void DllEngine::OnDllFound(FolderScan& scan, const WIN32_FIND_DATAW& fd) {
+  // Nothing here allocates for a short name: the walk meets every DLL of
+  // the drive, and only the few whose names lie in a Windows folder matter.
   std::string upperName = UpperName(fd.cFileName);
-  std::string upperPath = folder.upper + "\\" + upperName;
-  if (!exceptionFiles_.empty() && (exceptionFiles_.count(upperName) || exceptionFiles_.count(upperPath))) return;
-  if (!IsReferencePlace(place)) {
+  const bool needPath = !exceptionFiles_.empty() || references_.HasSharedPaths();
+  if (needPath) scratchPath_.assign(scan.folder.upper).append("\\").append(upperName);
+  if (!exceptionFiles_.empty() && (exceptionFiles_.count(upperName) || exceptionFiles_.count(scratchPath_))) return;
+  if (!IsReferencePlace(scan.place)) {
     if (!Options.WriteProtected && (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) return;
-    if (references_.IsReferenced(folder.upper, upperName, upperPath)) return;
+    if (scan.referenced || references_.IsReferencedFile(upperName, scratchPath_)) return;
   }
-  DllFile f;
-  f.Path = folderText + CurrentFile;
-  f.UpperPath = std::move(upperPath);
+  if (scan.index == SIZE_MAX) {
+    scan.index = folders_.size();
+    folders_.push_back({Narrow(scan.folder.path), scan.folder.upper});
+  }
+  DllFile& f = Files.emplace_back();
+  f.Folder = scan.index;
+  f.FileName = CurrentFile;
   f.Name = std::move(upperName);
-  f.Place = place;
+  f.Place = scan.place;
   f.Size = static_cast<int64_t>((static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
   f.LastWrite = fd.ftLastWriteTime;
-  Files.push_back(std::move(f));
+  if (referenceNames_.count(f.Name)) {
+    if (!reader_) reader_ = std::make_unique<CopyReader>();
+    reader_->Add(Files.size() - 1, PathOf(f), f.Size, IsReferencePlace(f.Place));
+  }
 }
 
 bool DllEngine::Qualifies(const std::vector<size_t>& members) const {
@@ -245,20 +306,14 @@ bool DllEngine::Qualifies(const std::vector<size_t>& members) const {
   return reference && other;
 }
 
-bool DllEngine::ReadDetails(DllFile& f) {
-  PeVersionInfo info;
-  if (IsReferencePlace(f.Place)) {
-    info = ReadPeVersion(f.Path);
-  } else {
-    // The in-use test and the version read share one open.
-    HANDLE h = OpenExclusive(f.Path, true);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    info = ReadPeVersion(h);
-    CloseHandle(h);
-  }
-  f.Machine = info.Machine;
-  f.VersionText = info.FileVersion;
-  f.Number = VersionOf(info);
+bool DllEngine::ReadDetails(size_t file) {
+  DllFile& f = Files[file];
+  const CopyDetails* read = reader_ ? reader_->Find(file) : nullptr;
+  const CopyDetails details = read ? *read : ReadCopyDetails(f.Path, f.Size, IsReferencePlace(f.Place));
+  if (!details.Listed) return false;
+  f.Machine = details.Machine;
+  f.VersionText = details.VersionText;
+  f.Number = details.Number;
   // Copies installed together share their times: each second is formatted once.
   const uint64_t second = ((uint64_t{f.LastWrite.dwHighDateTime} << 32) | f.LastWrite.dwLowDateTime) / 10000000;
   auto it = dates_.find(second);
@@ -268,15 +323,20 @@ bool DllEngine::ReadDetails(DllFile& f) {
 }
 
 void DllEngine::AnalyzeGroup(const std::string& name, std::vector<size_t>& members) {
+  for (size_t m : members) {
+    Files[m].Path = PathOf(Files[m]);
+    Files[m].UpperPath = UpperPathOf(Files[m]);
+  }
   // Members in the order of their paths, the same on every file system.
   std::sort(members.begin(), members.end(), [this](size_t a, size_t b) {
     const int c = Files[a].UpperPath.compare(Files[b].UpperPath);
     return c != 0 ? c < 0 : Files[a].Path < Files[b].Path;
   });
-  // Copies in use are dropped now; the group may no longer qualify then.
+  // Copies in use, and any that is not itself, are dropped now; the group
+  // may no longer qualify then.
   std::vector<size_t> kept;
   for (size_t m : members)
-    if (ReadDetails(Files[m])) kept.push_back(m);
+    if (ReadDetails(m)) kept.push_back(m);
   if (kept.size() < 2 || !Qualifies(kept)) return;
 
   std::vector<DllCopy> copies;

@@ -20,6 +20,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -33,13 +34,15 @@ namespace qz::dll {
 
 // One collected copy; its index in DllEngine::Files is its number.
 struct DllFile {
-  std::string Path;       // as the file system spells it
-  std::string UpperPath;  // normal form (upper case)
+  size_t Folder = 0;      // the folder it lies in (see DllEngine::PathOf)
+  std::string FileName;   // its name as the file system spells it
   std::string Name;       // upper-case file name
   DllPlace Place = DllPlace::Elsewhere;
   int64_t Size = 0;
   FILETIME LastWrite{};
-  // Read only once the copy's group qualifies:
+  // Filled only once the copy's group qualifies (and the copy is itself):
+  std::string Path;         // full path as the file system spells it
+  std::string UpperPath;    // full path in normal form (upper case)
   std::string Date;         // last write, local time, short date and long time
   std::string VersionText;  // "FileVersion" as stored; "" when none
   DllVersion Number;
@@ -69,8 +72,15 @@ bool IsFileInUse(const std::string& path);
 // Last-write time as shown: local time, short date and long time of the user's locale.
 std::string FormatFileDate(const FILETIME& utc);
 
+class CopyReader;
+
 class DllEngine {
  public:
+  DllEngine();
+  ~DllEngine();
+  DllEngine(const DllEngine&) = delete;
+  DllEngine& operator=(const DllEngine&) = delete;
+
   // ---- inputs, set before AnalyzeDlls
   std::string DriveLetters;     // upper-case letters ("CD")
   StringList ExceptionFiles;    // bare file names or full paths
@@ -105,6 +115,11 @@ class DllEngine {
   // Drops the per-file lists and the groups (the caller has built its list).
   void ClearFileLists();
 
+  // The paths of a collected copy: as the file system spells them, and in
+  // normal form.
+  std::string PathOf(const DllFile& f) const;
+  std::string UpperPathOf(const DllFile& f) const;
+
   // The places and references of the last search.
   const DllPlaces& Places() const { return places_; }
   const DllReferences& References() const { return references_; }
@@ -114,17 +129,33 @@ class DllEngine {
     std::wstring path;  // as the file system spells it, no trailing backslash ("C:" for a root)
     std::string upper;  // normal form
   };
-  void OnDllFound(const Folder& folder, const std::string& folderText, DllPlace place, const WIN32_FIND_DATAW& fd);
+  // A folder that holds collected copies, in UTF-8.
+  struct FolderNames {
+    std::string path;   // as the file system spells it, no trailing backslash
+    std::string upper;  // normal form
+  };
+  // What the walk knows of the folder it is reading.
+  struct FolderScan {
+    const Folder& folder;
+    DllPlace place;
+    bool referenced;          // an App Paths program lives here
+    size_t index = SIZE_MAX;  // in folders_, once a copy was collected
+  };
+  void OnDllFound(FolderScan& scan, const WIN32_FIND_DATAW& fd);
   bool Qualifies(const std::vector<size_t>& members) const;
   void AnalyzeGroup(const std::string& name, std::vector<size_t>& members);
-  // Reads the copy's version and date; false for a copy outside the Windows
-  // folders that is in use (or gone).
-  bool ReadDetails(DllFile& f);
+  // Fills in the version and date of copy number `file` (read meanwhile, or
+  // now); false for a copy that is not to be listed (see ReadCopyDetails).
+  bool ReadDetails(size_t file);
   void Pump() const;
 
   DllPlaces places_;
   DllReferences references_;
   std::unordered_set<std::string> exceptionFiles_, exceptionFolders_;
+  std::vector<FolderNames> folders_;
+  std::string scratchPath_;  // reused for the per-copy path lookups
+  std::unordered_set<std::string> referenceNames_;  // DLL names directly in the Windows folders
+  std::unique_ptr<CopyReader> reader_;              // reads those copies while the walk goes on
   std::unordered_map<uint64_t, std::string> dates_;  // formatted last-write times by second
 };
 

@@ -145,9 +145,7 @@ bool DllReferences::IsReferenced(const std::string& upperFolder, const std::stri
 
 bool DllReferences::IsReferenced(const std::string& upperFolder, const std::string& upperName,
                                  const std::string& upperPath) const {
-  return (!known_.empty() && known_.count(upperName) != 0) ||
-         (!folders_.empty() && folders_.count(upperFolder) != 0) ||
-         (!shared_.empty() && shared_.count(upperPath) != 0);
+  return IsReferencedFolder(upperFolder) || IsReferencedFile(upperName, upperPath);
 }
 
 }  // namespace qz::dll

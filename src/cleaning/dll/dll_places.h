@@ -67,6 +67,16 @@ class DllReferences {
   bool IsReferenced(const std::string& upperFolder, const std::string& upperName) const;
   bool IsReferenced(const std::string& upperFolder, const std::string& upperName,
                     const std::string& upperPath) const;
+  // The two halves of that test, for a walk that asks once per folder: the
+  // folder is a program's folder; the name or path is named (the path is
+  // needed only when HasSharedPaths).
+  bool IsReferencedFolder(const std::string& upperFolder) const {
+    return !folders_.empty() && folders_.count(upperFolder) != 0;
+  }
+  bool IsReferencedFile(const std::string& upperName, const std::string& upperPath) const {
+    return (!known_.empty() && known_.count(upperName) != 0) || (!shared_.empty() && shared_.count(upperPath) != 0);
+  }
+  bool HasSharedPaths() const { return !shared_.empty(); }
   size_t Count() const { return shared_.size() + folders_.size() + known_.size(); }
 
  private:

@@ -302,51 +302,71 @@ class MemorySource : public ByteSource {
   std::string_view bytes_;
 };
 
-// A file read in blocks: the reader's accesses cluster (the headers, then the
-// resource directories), so most of them are served from one of two blocks.
+// A file read through few calls: every read under Wine costs a system call,
+// the first one on a handle a round trip to the server as well. The first
+// 64 KiB, which hold the headers and, in most libraries, the resources too,
+// come in one read; what lies beyond (the resource section of a large
+// library) is read in blocks, the last block kept.
 class FileSource : public ByteSource {
  public:
-  FileSource(HANDLE h, uint64_t size) : h_(h), size_(size) {}
+  FileSource(HANDLE h, uint64_t size) : h_(h), size_(size), head_(HeadBuffer()) {
+    // A file shorter than the size it was listed with ends where the read ends.
+    const size_t want = static_cast<size_t>(size_ < kHead ? size_ : kHead);
+    DWORD got = 0;
+    if (!ReadAt(0, head_.data(), want, got)) got = 0;
+    headBytes_ = got;
+    if (got < want) size_ = got;
+  }
   uint64_t Size() const override { return size_; }
   bool Read(uint64_t offset, void* out, size_t n) override {
     if (offset > size_ || n > size_ - offset) return false;
-    for (Cache* c : {&head_, &last_}) {
-      if (offset >= c->offset && offset + n <= c->offset + c->bytes.size()) {
-        std::memcpy(out, c->bytes.data() + (offset - c->offset), n);
-        return true;
-      }
+    if (offset + n <= headBytes_) {
+      std::memcpy(out, head_.data() + offset, n);
+      return true;
     }
-    Cache& c = head_.bytes.empty() ? head_ : last_;
+    if (offset >= lastOffset_ && offset + n <= lastOffset_ + last_.size()) {
+      std::memcpy(out, last_.data() + (offset - lastOffset_), n);
+      return true;
+    }
     const uint64_t want = n > kBlock ? n : kBlock;
     const size_t len = static_cast<size_t>(want < size_ - offset ? want : size_ - offset);
-    c.offset = offset;
-    c.bytes.resize(len);
-    if (!ReadAt(offset, c.bytes.data(), len)) {
-      c.bytes.clear();
+    lastOffset_ = offset;
+    last_.resize(len);
+    DWORD got = 0;
+    if (!ReadAt(offset, last_.data(), len, got) || got < n) {
+      last_.clear();
       return false;
     }
-    std::memcpy(out, c.bytes.data(), n);
+    last_.resize(got);
+    std::memcpy(out, last_.data(), n);
     return true;
   }
 
  private:
+  static constexpr uint64_t kHead = 64 * 1024;
   static constexpr uint64_t kBlock = 8192;
-  struct Cache {
-    uint64_t offset = 0;
-    std::vector<uint8_t> bytes;
-  };
 
-  bool ReadAt(uint64_t offset, void* out, size_t n) {
+  // One head buffer per thread, kept: a fresh 64 KiB per file would be
+  // cleared and, under Wine, mapped and unmapped each time.
+  static std::vector<uint8_t>& HeadBuffer() {
+    thread_local std::vector<uint8_t> buffer(kHead);
+    return buffer;
+  }
+
+  bool ReadAt(uint64_t offset, void* out, size_t n, DWORD& got) {
     OVERLAPPED ov{};
     ov.Offset = static_cast<DWORD>(offset);
     ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD got = 0;
-    return ReadFile(h_, out, static_cast<DWORD>(n), &got, &ov) && got == n;
+    got = 0;
+    return n == 0 || ReadFile(h_, out, static_cast<DWORD>(n), &got, &ov);
   }
 
   HANDLE h_;
   uint64_t size_;
-  Cache head_, last_;
+  std::vector<uint8_t>& head_;
+  size_t headBytes_ = 0;
+  uint64_t lastOffset_ = 0;
+  std::vector<uint8_t> last_;
 };
 
 }  // namespace
@@ -358,10 +378,14 @@ PeVersionInfo ParsePeVersion(std::string_view bytes) {
   return ParsePeVersion(src);
 }
 
-PeVersionInfo ReadPeVersion(HANDLE file) {
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0) return {};
-  FileSource src(file, static_cast<uint64_t>(size.QuadPart));
+PeVersionInfo ReadPeVersion(HANDLE file, int64_t size) {
+  if (size < 0) {
+    LARGE_INTEGER asked{};
+    if (!GetFileSizeEx(file, &asked)) return {};
+    size = asked.QuadPart;
+  }
+  if (size <= 0) return {};
+  FileSource src(file, static_cast<uint64_t>(size));
   return ParsePeVersion(src);
 }
 

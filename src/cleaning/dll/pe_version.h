@@ -51,7 +51,9 @@ PeVersionInfo ParsePeVersion(std::string_view bytes);
 // Opens the file for reading, sharing everything with other users of it, and
 // parses it. A file that cannot be opened gives an empty result.
 PeVersionInfo ReadPeVersion(const std::string& path);
-// Parses a file the caller has opened with read access.
-PeVersionInfo ReadPeVersion(HANDLE file);
+// Parses a file the caller has opened with read access. `size` is its size
+// as a listing gave it (no call to ask the file); -1 asks the file. A file
+// found shorter than that is read as far as it goes.
+PeVersionInfo ReadPeVersion(HANDLE file, int64_t size = -1);
 
 }  // namespace qz::dll

@@ -52,7 +52,7 @@ class DllEngineTest : public ::testing::Test {
   }
   static bool Collected(const DllEngine& e, const std::string& path) {
     const std::string u = NormalisePath(path);
-    return std::any_of(e.Files.begin(), e.Files.end(), [&](const DllFile& f) { return f.UpperPath == u; });
+    return std::any_of(e.Files.begin(), e.Files.end(), [&](const DllFile& f) { return e.UpperPathOf(f) == u; });
   }
 };
 
@@ -200,6 +200,22 @@ TEST_F(DllEngineTest, ReadOnlyAndInUseCopies) {
   SetFileAttributesW(Widen(hiddenRef).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// Hard links of one file are one file to the system's sharing rules: each is
+// opened alone, so none makes another look in use.
+TEST_F(DllEngineTest, HardLinksAreNotInUse) {
+  DllTree t("hard");
+  const std::string ref = t.Plant("qzfx64_2", "win\\System32\\QZHL.DLL");
+  const std::string copy = t.Plant("qzfx64_1", "a\\QZHL.DLL");
+  MakeDirs(t / "b");
+  MakeDirs(t / "same");
+  ASSERT_TRUE(CreateHardLinkW(Widen(t / "b\\QZHL.DLL").c_str(), Widen(copy).c_str(), nullptr));
+  ASSERT_TRUE(CreateHardLinkW(Widen(t / "same\\QZHL.DLL").c_str(), Widen(ref).c_str(), nullptr));
+  DllEngine e;
+  Search(e, t);
+  EXPECT_EQ(Lines(e, t), (std::vector<std::string>{"QZHL.DLL", "A\\QZHL.DLL 4", "B\\QZHL.DLL 4", "SAME\\QZHL.DLL 1",
+                                                    "WIN\\SYSTEM32\\QZHL.DLL 6"}));
+}
+
 // Copies that SharedDLLs (either view), an App Paths program (its folder or
 // its Path) or the KnownDLLs name are not collected; the reference copies in
 // the system folder are, whatever the registry says.
@@ -265,7 +281,8 @@ TEST(DllPlaces, NormalFormAndProtectedFolders) {
 
 // Links made on the host by fixtures.sh: a loop back to its own folder, a
 // link into the canary and one to a folder outside the drive with a DLL of
-// a grouped name. None is entered.
+// a grouped name. None is entered. Two file links of the grouped name, one
+// out of the drives and one to the real copy beside them, are never listed.
 TEST_F(DllEngineTest, LinksAreNotFollowed) {
   const std::string fx = "D:\\qzdlllink\\";
   ASSERT_TRUE(Exists(fx + "tree\\loop")) << "host fixture missing (tests/cleaning/dll/fixtures.sh)";
@@ -279,12 +296,21 @@ TEST_F(DllEngineTest, LinksAreNotFollowed) {
   e.BeginSearch();
   e.SearchDllFolder(fx);
   e.FormGroups();
-  EXPECT_EQ(e.FoldersEntered, 5);  // qzdlllink, tree, tree\real, win, System32
-  ASSERT_EQ(e.DllGroups.size(), 3u);
+  EXPECT_EQ(e.FoldersEntered, 7);  // qzdlllink, tree, tree\real, tree\out, tree\twin, win, System32
   for (const DllFile& f : e.Files) {
-    EXPECT_EQ(f.UpperPath.find("-LINK"), std::string::npos) << f.UpperPath;
-    EXPECT_EQ(f.UpperPath.find("\\LOOP"), std::string::npos) << f.UpperPath;
+    EXPECT_EQ(e.UpperPathOf(f).find("-LINK"), std::string::npos) << e.UpperPathOf(f);
+    EXPECT_EQ(e.UpperPathOf(f).find("\\LOOP"), std::string::npos) << e.UpperPathOf(f);
   }
+  // The file links look like plain files to the walk; no row lists one.
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < e.DllGroups.size(); ++i) {
+    std::string name;
+    int64_t n = 0;
+    ASSERT_TRUE(ParseGroupLine(e.DllGroups[i], name, n));
+    rows.push_back(n < 0 ? name : e.Files.at(static_cast<size_t>(n)).UpperPath + " " + e.DllReasons[i]);
+  }
+  EXPECT_EQ(rows, (std::vector<std::string>{"QZLNK.DLL", "D:\\QZDLLLINK\\TREE\\REAL\\QZLNK.DLL 4",
+                                            "D:\\QZDLLLINK\\WIN\\SYSTEM32\\QZLNK.DLL 6"}));
 }
 
 // Sizes beyond 4 GiB come from both halves of the find data (a sparse file).

@@ -12,6 +12,8 @@
 #   tree\loop -> tree            a loop
 #   tree\canary-link -> the canary
 #   tree\outside-link -> a folder outside the drives holding QZLNK.DLL
+#   tree\out\QZLNK.DLL -> that file outside the drives (a file link)
+#   tree\twin\QZLNK.DLL -> ..\real\QZLNK.DLL (a file link)
 #   tests/cleaning/dll/fixtures.sh create|check|remove
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/env.sh"
@@ -43,6 +45,9 @@ create() {
   ln -s ../tree "$fx/tree/loop"
   ln -s "$QZ_CANARY" "$fx/tree/canary-link"
   ln -s "$outside" "$fx/tree/outside-link"
+  mkdir -p "$fx/tree/out" "$fx/tree/twin"
+  ln -s "$outside/QZLNK.DLL" "$fx/tree/out/QZLNK.DLL"
+  ln -s ../real/QZLNK.DLL "$fx/tree/twin/QZLNK.DLL"
 }
 
 check() { qz_check_expected_trash "$expect" "host-fixture (dll)"; }

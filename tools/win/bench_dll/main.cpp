@@ -2,10 +2,12 @@
 //   bench_dll scan <folder with trailing backslash> <runs>
 //       per run, in turn: "walk <ms> <files>" (a plain FindFirstFileW walk of
 //       the folder tree in one pass, not entering reparse points) and
-//       "search <ms> <groups> <rows> <DLLs seen> <walk ms>" (the engine's whole
-//       search of the same tree with the default options, the Windows folders
-//       being the tree's own Windows\System32 and Windows\SysWOW64, and the
-//       result rows built; the last figure is its walk alone)
+//       "search <ms> <groups> <rows> <DLLs seen> <walk ms> <groups ms>" (the
+//       engine's whole search of the same tree with the default options, the
+//       Windows folders being the tree's own Windows\System32 and
+//       Windows\SysWOW64, and the result rows built; the last two figures
+//       are its walk alone and the grouping with the reads of the grouped
+//       copies)
 //   bench_dll versions <folder with trailing backslash> <files>
 //       the version of the first <files> DLLs of the folder tree read by the
 //       engine's reader and by GetFileVersionInfoW: "reader <ms per file>" and
@@ -47,14 +49,15 @@ int Scan(const std::string& folder, int runs) {
     e.SearchDllFolder(folder);
     const double walkEnd = NowMs();
     e.FormGroups();
+    const double groupsEnd = NowMs();
     BuildDllRows(e, tree);
     e.ClearFileLists();
     t1 = NowMs();
     long long groups = 0, rows = 0;
     for (ui::VNode* n = tree.GetFirst(); n; n = tree.GetNextSibling(n))
       (tree.Data<DllNode>(n).IsGroup ? groups : rows) += 1;
-    std::printf("search %.2f %lld %lld %lld %.2f\n", t1 - t0, groups, rows, static_cast<long long>(e.DllFilesSeen),
-                walkEnd - walkStart);
+    std::printf("search %.2f %lld %lld %lld %.2f %.2f\n", t1 - t0, groups, rows,
+                static_cast<long long>(e.DllFilesSeen), walkEnd - walkStart, groupsEnd - walkEnd);
     std::fflush(stdout);
   }
   return 0;
@@ -67,7 +70,7 @@ int Versions(const std::string& folder, size_t count) {
   e.BeginSearch();
   e.SearchDllFolder(folder);
   std::vector<std::wstring> dlls;
-  for (size_t i = 0; i < e.Files.size() && dlls.size() < count; ++i) dlls.push_back(Widen(e.Files[i].Path));
+  for (size_t i = 0; i < e.Files.size() && dlls.size() < count; ++i) dlls.push_back(Widen(e.PathOf(e.Files[i])));
   if (dlls.empty()) return 1;
   double t0 = NowMs();
   int known = 0;
