@@ -175,21 +175,10 @@ TEST_F(FrameTest, CloseDuringASearchWaitsForIt) {
 TEST_F(FrameTest, CloseFromCodeDuringASearchWaitsForIt) {
   base.Write("junk\\a.qzui");
   auto w = MakeWindow();
-  int closes = 0;
-  bool runningAtClose = true;
-  w->OnClose = [&](ui::CloseAction&) {
-    ++closes;
-    runningAtClose = w->Running();
-  };
-  int closesDuringRun = -1;
-  ui::App().Post([&] {
-    w->Close();
-    closesDuringRun = closes;
-  });
-  w->RunDriveSearch();
-  EXPECT_EQ(closesDuringRun, 0);
-  EXPECT_EQ(closes, 1);
-  EXPECT_FALSE(runningAtClose);
+  const cleaning::test::CloseDuringRun c = cleaning::test::CloseWhileRunning(*w, [&] { w->RunDriveSearch(); });
+  EXPECT_EQ(c.closesDuringRun, 0);
+  EXPECT_EQ(c.closes, 1);
+  EXPECT_FALSE(c.runningAtClose);
   EXPECT_EQ(w->LastSearch(), SearchOutcome::Cancelled);
 }
 
