@@ -17,6 +17,7 @@
 #include "support/globals_guard.h"
 #include "support/sandbox.h"
 #include "ui/application.h"
+#include "ui/stdctrls.h"
 
 namespace qz::test {
 
@@ -46,6 +47,20 @@ class ModuleWindowTest : public ::testing::Test {
   }
   // The texts of every box so far, for failure messages.
   std::string BoxTexts() const { return boxes.Texts(); }
+  // Checks `choice` on the start page and clicks Next: how many times the
+  // window `expected` came up modally (each closed with OK).
+  static int ShownOnNext(cleaning::ModuleWindow& w, ui::RadioButton* choice, const ui::Form* expected) {
+    int shown = 0;
+    cleaning::SetModalHook([&](ui::Form& f) {
+      EXPECT_EQ(&f, expected);
+      ++shown;
+      return ui::mrOk;
+    });
+    choice->SetChecked(true);
+    w.Button_Weiter->Click();
+    cleaning::SetModalHook(nullptr);
+    return shown;
+  }
   // The module's options key with its stored choice of drives C: and D:.
   static std::string StoreDriveChoice(const std::string& code, bool c, bool d) {
     const std::string options = OptionsKey(code);

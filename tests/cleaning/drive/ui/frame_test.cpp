@@ -54,15 +54,7 @@ TEST_F(FrameTest, CreationAndTheStateTable) {
 
 TEST_F(FrameTest, NextAndBackBetweenStartOptionsAndDownloadPage) {
   auto w = MakeWindow();
-  int shown = 0;
-  cleaning::SetModalHook([&](ui::Form& f) {
-    EXPECT_EQ(&f, w->Options());
-    ++shown;
-    return ui::mrOk;
-  });
-  w->RadioButton_Options->SetChecked(true);
-  w->Button_Weiter->Click();
-  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(ShownOnNext(*w, w->RadioButton_Options, w->Options()), 1);
   ExpectRow(*w, kStart);
 
   w->RadioButton_Update->SetChecked(true);
