@@ -11,6 +11,7 @@
 #include "core/translation.h"
 #include "shell/module_table.h"
 #include "shell/startup_trace.h"
+#include "shell/update_check.h"
 #include "skin/skin.h"
 #include "skin/smooth_text.h"
 #include "ui/application.h"
@@ -166,7 +167,7 @@ void TForm_ZAMO_Splash::SetStatus(const std::string& text) {
 // ---- the main window ------------------------------------------------------------------
 
 std::function<void(TForm_ZAMO2&)>& TForm_ZAMO2::UpdateCheckHook() {
-  static std::function<void(TForm_ZAMO2&)> hook;
+  static std::function<void(TForm_ZAMO2&)> hook = StartUpdateCheck;
   return hook;
 }
 
@@ -867,7 +868,7 @@ class SkinPrefetch {
 
 }  // namespace
 
-TForm_ZAMO2* CreateMainWindowWithSplash() {
+TForm_ZAMO2* CreateMainWindowWithSplash(bool showMainWindow) {
   TForm_ZAMO2* main = nullptr;
   std::unique_ptr<TForm_ZAMO_Splash> splash;
   auto fail = [&](const std::string& text) {
@@ -892,8 +893,10 @@ TForm_ZAMO2* CreateMainWindowWithSplash() {
     TraceStep("skin-built");
     splash.reset();
     TraceStep("splash-freed");
-    main->Show();
-    TraceStep("main-shown");
+    if (showMainWindow) {
+      main->Show();
+      TraceStep("main-shown");
+    }
     return main;
   } catch (const skin::SkinPictureError& e) {
     std::string text = GetTranslation("TForm_ZAMO2", "MESSAGE_SkinPictureError", kGermanSkinPictureError);

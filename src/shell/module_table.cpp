@@ -4,10 +4,12 @@
 #include <memory>
 
 #include "cleaning/drive/dc_form.h"
+#include "cleaning/oco/oco_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
 #include "filetools/assoc/fa_form.h"
+#include "shell/options_window.h"
 #include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
@@ -64,6 +66,8 @@ void RegisterBuiltInModules() {
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
+  RegisterModule("OCO", oco::CreateOneClickWindow);
+  RegisterModule("OPTIONS", CreateOptionsWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -297,6 +297,29 @@ TEST(MainWindow, TheOcoSwitchRunsTheOptimiserOnceAndLaterClicksShowItsStartPage)
   EXPECT_EQ(OcoRunning, 0);
 }
 
+// The "OCO" start builds the main window without showing it; the optimiser
+// runs and shows its result first, the main window comes after it.
+TEST(MainWindow, TheOcoStartShowsTheMainWindowOnlyAfterTheOptimiser) {
+  ShellGlobals g("shell_oco_start");
+  test::ModuleProbe probe;
+  OptimizerRun run;
+  TForm_ZAMO2* w = CreateMainWindowWithSplash(false);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->Built());
+  EXPECT_FALSE(IsWindowVisible(w->Handle()));
+  {
+    test::ModuleOverride fake("OCO", FakeOptimizerFactory(probe, run, w->Handle()));
+    w->RunOneClickFromCommandLine();
+  }
+  EXPECT_EQ(run.weiterClicks, 1);
+  EXPECT_FALSE(run.mainVisible);
+  EXPECT_EQ(probe.modalShows, 1);
+  EXPECT_TRUE(IsWindowVisible(w->Handle()));
+  ui::App().SetMainForm(nullptr);
+  AppHelpRouter = nullptr;
+  delete w;
+}
+
 TEST(MainWindow, AFailedCommandLineRunShowsTheMainWindowAgainAndResetsTheFlag) {
   ShellGlobals g("shell_oco_fail");
   test::MessageBoxRecorder boxes;
@@ -387,12 +410,13 @@ TEST(MainWindow, HeaderButtonsModulesAndLinksReachTheirTargets) {
   EXPECT_EQ(opened[1], kDefaultLinkAddress);
 
   int updates = 0;
+  const auto updateCheck = TForm_ZAMO2::UpdateCheckHook();
   TForm_ZAMO2::UpdateCheckHook() = [&](TForm_ZAMO2& form) {
     EXPECT_EQ(&form, w.get());
     ++updates;
   };
   w->MorvekMouseImage3State_IM_Update->Click();
-  TForm_ZAMO2::UpdateCheckHook() = nullptr;
+  TForm_ZAMO2::UpdateCheckHook() = updateCheck;
   EXPECT_EQ(updates, 1);
 }
 

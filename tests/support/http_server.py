@@ -16,6 +16,9 @@ paths only:
   /truncated.bin   200, announces 100000 bytes, sends 1000 and closes
   /redirect        302 to /small.txt
   /headers         200, with the extra header "X-Qz-Test: yes"
+  /update/<name>   update notices (UPDATE_REPLIES): newer, same, older,
+                   nostar, badaddress, 404 (status 404 with a "*" body),
+                   slow (the newer notice after SLOW_UPDATE_SECONDS)
 
 Usage: http_server.py --port-file PATH [--pid-file PATH] [--idle-exit SECONDS]
 Ends on SIGTERM, or after SECONDS without a request or open connection.
@@ -34,6 +37,18 @@ SMALL_TEXT = b"Hello from the test server.\r\nSecond line.\r\n"
 BIG_SIZE = 3 * 1024 * 1024 + 12345
 SLOW_SIZE = 1024 * 1024
 HANG_SECONDS = 300
+
+# The update check's replies: path name -> (status, body).
+UPDATE_REPLIES = {
+    "newer": (200, b"2.11*http://www.brinvale.example/download/quenzal2.exe\r\n"),
+    "same": (200, b"2.10*http://www.brinvale.example/download/quenzal2.exe"),
+    "older": (200, b"2.9*http://www.brinvale.example/download/quenzal2.exe"),
+    "nostar": (200, b"2.11\r\n"),
+    "badaddress": (200, b"2.11*file:///C:/windows/system32/calc.exe"),
+    "404": (404, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
+    "slow": (200, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
+}
+SLOW_UPDATE_SECONDS = 1.5
 
 
 def big_body(size):
@@ -142,6 +157,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
         elif path == "/headers":
             self.send_body(200, b"ok", "text/plain", {"X-Qz-Test": "yes"})
+        elif path.startswith("/update/") and path[len("/update/"):] in UPDATE_REPLIES:
+            name = path[len("/update/"):]
+            if name == "slow":
+                time.sleep(SLOW_UPDATE_SECONDS)
+            status, body = UPDATE_REPLIES[name]
+            self.send_body(status, body, "text/plain")
         else:
             self.send_body(404, b"unknown path", "text/plain")
 

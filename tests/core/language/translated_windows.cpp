@@ -4,11 +4,13 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "cleaning/oco/oco_form.h"
 #include "filetools/assoc/fa_form.h"
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "shell/options_window.h"
 #include "tuning/startup/st_form.h"
 #include "tuning/startup/st_new.h"
 #include "tuning/startup/st_result.h"
@@ -47,6 +49,9 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
          static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
          return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
        }},
+      {"TForm_OCO", [] { return std::unique_ptr<ui::Component>(new oco::TForm_OCO(nullptr)); }},
+      {"TForm_ZAMO2_Options",
+       [] { return std::unique_ptr<ui::Component>(new shell::TForm_ZAMO2_Options(nullptr)); }},
   };
   return windows;
 }
