@@ -7,8 +7,10 @@
 
 namespace qz {
 
+std::string ExpandUpper(const std::string& text) { return ExpandEnvVars(UpperLocale(text)); }
+
 std::string ExpandAndUnquote(const std::string& text) {
-  std::string s = ExpandEnvVars(UpperLocale(text));
+  std::string s = ExpandUpper(text);
   s.erase(std::remove(s.begin(), s.end(), '"'), s.end());
   return s;
 }
@@ -16,6 +18,14 @@ std::string ExpandAndUnquote(const std::string& text) {
 bool IsInstallerReference(const std::string& text) {
   return text.find('{') != std::string::npos && text.find("INSTALLER") != std::string::npos;
 }
+
+namespace {
+
+void DropTrailingBlanks(std::wstring& s) {
+  while (!s.empty() && s.back() == L' ') s.pop_back();
+}
+
+}  // namespace
 
 void CommandLineToFilePath(std::string& text) {
   if (text.empty()) return;
@@ -26,27 +36,26 @@ void CommandLineToFilePath(std::string& text) {
     return;
   }
 
-  // A second drive reference after "X:\": only the stretch up to and
-  // including its colon is kept, behind ":\" (the first drive letter drops
-  // out). The callers test the result for existence.
-  if (s[1] == L':' && s[2] == L'\\') {
-    std::wstring rest = s.substr(3);
-    size_t p = rest.find(L":\\");
-    if (p != std::wstring::npos) s = L":\\" + rest.substr(0, p + 1);
-  }
+  // Whatever follows a line break, NUL or DEL is not part of the command.
+  size_t cut = s.find_first_of(std::wstring(L"\n\r\0\x7f", 4));
+  if (cut != std::wstring::npos) s.resize(cut);
 
-  // Cut before the first line feed, carriage return, NUL and DEL.
-  for (wchar_t cut : {L'\n', L'\r', L'\0', L'\x7f'}) {
-    size_t p = s.find(cut);
-    if (p != std::wstring::npos) s.resize(p);
+  // A second drive reference starts an argument: the program path lies
+  // before it ("C:\APP\APP.EXE /CONFIG=D:\X.INI", "C:\A.EXE D:\B.TXT").
+  if (s.size() >= 3 && s[1] == L':' && s[2] == L'\\') {
+    size_t p = s.find(L":\\", 3);
+    if (p != std::wstring::npos) {
+      s.resize(p - 1);
+      DropTrailingBlanks(s);
+    }
   }
 
   // The first blank, comma or slash right after a three-letter extension
   // (the four characters before it start with "." and hold no backslash)
-  // ends the program path. The last character is never examined.
+  // ends the program path; the last character counts too.
   std::wstring candidate;
   bool found = false;
-  for (size_t i = 4; i + 1 < s.size(); ++i) {
+  for (size_t i = 4; i < s.size(); ++i) {
     wchar_t c = s[i];
     if (c != L' ' && c != L',' && c != L'/') continue;
     std::wstring_view before = std::wstring_view(s).substr(i - 4, 4);
@@ -62,7 +71,50 @@ void CommandLineToFilePath(std::string& text) {
   };
   if (hasSwitch(s)) s.clear();
   if (found && hasSwitch(candidate)) candidate.clear();
-  text = Narrow(found ? candidate : s);
+  std::wstring result = found ? candidate : s;
+  DropTrailingBlanks(result);
+  text = Narrow(result);
+}
+
+ReferenceCandidates ParseReference(const std::string& reference, const StringList& extras) {
+  ReferenceCandidates r;
+  auto add = [&r](const std::string& p) {
+    if (!p.empty() && std::find(r.Paths.begin(), r.Paths.end(), p) == r.Paths.end()) r.Paths.push_back(p);
+  };
+  size_t start = reference.find_first_not_of(' ');
+  if (start == std::string::npos) return r;
+  if (reference[start] == '"') {
+    size_t close = reference.find('"', start + 1);
+    add(reference.substr(start + 1, close == std::string::npos ? std::string::npos : close - start - 1));
+    return r;
+  }
+  std::string whole = reference.substr(start);
+  whole.erase(std::remove(whole.begin(), whole.end(), '"'), whole.end());
+  r.CommandPath = whole;
+  CommandLineToFilePath(r.CommandPath);
+  add(r.CommandPath);
+  add(whole);
+  for (const std::string& e : extras) add(e);
+  return r;
+}
+
+bool PassesDriveRule(const std::string& path, const std::string& drives) {
+  return path.size() >= 3 && path[1] == ':' && path[2] == '\\' && drives.find(path[0]) != std::string::npos;
+}
+
+bool IsTestablePath(const std::string& path, const std::string& drives) {
+  if (!PassesDriveRule(path, drives)) return false;
+  for (size_t i = 2; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c < 32 || c == 127) return false;
+    switch (c) {
+      case ':': case '/': case '*': case '?': case '<': case '>': case '|':
+        return false;
+      default:
+        break;
+    }
+  }
+  return true;
 }
 
 }  // namespace qz

@@ -26,24 +26,23 @@ int KindOf(DWORD type) {
 }
 
 // Reads the type and bytes of a value on an open key; false when it is missing.
+// The first try reads into a small buffer, so most values take one call.
 bool QueryRaw(HKEY h, const std::wstring& name, RegRawValue& out) {
-  DWORD type = 0, size = 0;
-  LONG rc = RegQueryValueExW(h, name.c_str(), nullptr, &type, nullptr, &size);
-  if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return false;
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    out.data.resize(size);
-    DWORD got = size;
-    rc = RegQueryValueExW(h, name.c_str(), nullptr, &type, size ? out.data.data() : nullptr, &got);
-    if (rc == ERROR_SUCCESS) {
-      out.type = type;
-      out.data.resize(got);
-      return true;
-    }
-    if (rc != ERROR_MORE_DATA) return false;
-    // The value grew between the two calls: try again with the new size.
-    size = got > size ? got : size * 2 + 16;
+  DWORD type = 0;
+  DWORD size = 512;
+  out.data.resize(size);
+  LONG rc = RegQueryValueExW(h, name.c_str(), nullptr, &type, out.data.data(), &size);
+  for (int attempt = 0; rc == ERROR_MORE_DATA && attempt < 8; ++attempt) {
+    // Too small, or the value grew between two calls: take the size given.
+    DWORD want = size > out.data.size() ? size : static_cast<DWORD>(out.data.size() * 2 + 16);
+    out.data.resize(want);
+    size = want;
+    rc = RegQueryValueExW(h, name.c_str(), nullptr, &type, out.data.data(), &size);
   }
-  return false;
+  if (rc != ERROR_SUCCESS) return false;
+  out.type = type;
+  out.data.resize(size);
+  return true;
 }
 
 std::optional<RegRawValue> ReadValue(HKEY root, const std::string& key, const std::string& name) {
@@ -95,19 +94,17 @@ bool WriteValue(HKEY root, const std::string& key, const std::string& name, DWOR
          ERROR_SUCCESS;
 }
 
-StringList EnumNames(HKEY root, const std::string& key, bool values) {
+StringList EnumNames(HKEY h, bool values) {
   StringList out;
-  RegKey k;
-  if (!k.Open(root, key, KEY_READ)) return out;
   DWORD maxSubKey = 0, maxValueName = 0;
-  if (RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, nullptr, &maxSubKey, nullptr, nullptr, &maxValueName,
+  if (RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, &maxSubKey, nullptr, nullptr, &maxValueName,
                        nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return out;
   std::wstring buf((values ? maxValueName : maxSubKey) + 1, L'\0');
   for (DWORD i = 0;; ++i) {
     DWORD len = static_cast<DWORD>(buf.size());
-    LONG rc = values ? RegEnumValueW(k.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
-                     : RegEnumKeyExW(k.get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    LONG rc = values ? RegEnumValueW(h, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr)
+                     : RegEnumKeyExW(h, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_MORE_DATA) {
       // A longer name appeared since the key was queried.
       buf.assign(buf.size() * 2 + 256, L'\0');
@@ -118,6 +115,12 @@ StringList EnumNames(HKEY root, const std::string& key, bool values) {
     out.push_back(Narrow(std::wstring_view(buf.data(), len)));
   }
   return out;
+}
+
+StringList EnumNames(HKEY root, const std::string& key, bool values) {
+  RegKey k;
+  if (!k.Open(root, key, KEY_READ)) return {};
+  return EnumNames(k.get(), values);
 }
 
 }  // namespace
@@ -367,6 +370,18 @@ std::vector<RegNamedValue> RegListValues(HKEY root, const std::string& key) {
   }
   return out;
 }
+
+// ---- an open key -------------------------------------------------------------
+
+std::string RegReadString(HKEY key, const std::string& name) {
+  RegRawValue v;
+  if (!key || !QueryRaw(key, Widen(name), v)) return {};
+  return RegValueText(v);
+}
+
+StringList RegEnumSubKeys(HKEY key) { return key ? EnumNames(key, false) : StringList(); }
+
+StringList RegEnumValueNames(HKEY key) { return key ? EnumNames(key, true) : StringList(); }
 
 // ---- views --------------------------------------------------------------------
 

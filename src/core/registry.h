@@ -119,6 +119,15 @@ struct RegNamedValue {
 // the registry's order. Empty when the key does not exist.
 std::vector<RegNamedValue> RegListValues(HKEY root, const std::string& key);
 
+// ---- reading a key that is already open (RegKey::get(), or a location the
+// caller opened once): no further open or close, so a walk over many items
+// costs one registry call per read.
+// The value as text by RegGetString's rules; "" when missing.
+std::string RegReadString(HKEY key, const std::string& name);
+// Names of the sub-keys / values, in the registry's order.
+StringList RegEnumSubKeys(HKEY key);
+StringList RegEnumValueNames(HKEY key);
+
 // ---- the two registry views of a 64-bit program ------------------------------
 //
 // A location as a root and a stored path below it. A path that a 32-bit

@@ -5,6 +5,7 @@
 
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/oco/oco_form.h"
+#include "cleaning/registry/rc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
@@ -64,6 +65,7 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("RC", rc::CreateRegistryCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
   RegisterModule("OCO", oco::CreateOneClickWindow);

@@ -20,3 +20,11 @@ add_test(NAME e2e_driver_language COMMAND qzdriver --self-test)
 if(TEST test_core)
   set_tests_properties(test_core PROPERTIES RESOURCE_LOCK qz_single_instance)
 endif()
+# The Registry Cleaner's scenario and its views test plant orphans in the
+# real registry of the sandbox and count what a search finds there.
+if(TEST test_cleaning_registry_views)
+  set_tests_properties(test_cleaning_registry_views PROPERTIES RESOURCE_LOCK qz_real_registry)
+endif()
+if(TEST e2e_registry_cleaner)
+  set_tests_properties(e2e_registry_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
+endif()

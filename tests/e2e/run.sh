@@ -26,8 +26,12 @@ out="$dir/out-$name"
 rm -rf "$out"
 mkdir -p "$out" "$QZ_TESTBIN"
 cp -f "$script" "$dir/$name.qzs"
-# Helper programs the scripts start (the shaped-window floor).
-for exe in bench_shaped.exe; do
+# A script's companion files (<name>.plant.reg, <name>.files.cmd ...) lie beside it.
+for f in "$QZ_ROOT/tests/e2e/$name".*; do
+  case "$f" in "$script"|*.check.sh) ;; *) cp -f "$f" "$dir/" ;; esac
+done
+# Helper programs the scripts start (the shaped-window floor, registry snapshots).
+for exe in bench_shaped.exe regsnap.exe; do
   [ -f "$QZ_BUILD/$exe" ] && { rm -f "$QZ_TESTBIN/$exe"; ln "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe" 2>/dev/null || cp "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe"; }
 done
 
@@ -37,6 +41,9 @@ done
   --define 'QZ_TESTBIN_WIN=C:\qztests\bin' \
   "$@" "C:\\qztests\\e2e\\$name.qzs" </dev/null
 rc=$?
+# A script's host-side check (<name>.check.sh) runs after the driver passed.
+check="$QZ_ROOT/tests/e2e/$name.check.sh"
+if [ $rc = 0 ] && [ -x "$check" ]; then "$check" || rc=1; fi
 if compgen -G "$out/*" >/dev/null; then
   mkdir -p "$QZ_BUILD/e2e"
   cp -f "$out"/* "$QZ_BUILD/e2e/"

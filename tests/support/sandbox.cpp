@@ -120,4 +120,16 @@ MessageBoxRecorder::MessageBoxRecorder() {
 
 MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHook(nullptr); }
 
+int MessageBoxRecorder::Count(MsgKind kind) const {
+  int n = 0;
+  for (const MessageBoxRequest& r : boxes) n += r.kind == kind ? 1 : 0;
+  return n;
+}
+
+std::string MessageBoxRecorder::Texts() const {
+  std::string s;
+  for (const MessageBoxRequest& r : boxes) s += "[" + r.text + "] ";
+  return s;
+}
+
 }  // namespace qz::test

@@ -62,6 +62,9 @@ class MessageBoxRecorder {
   std::vector<MessageBoxRequest> boxes;
   std::deque<int> answers;
   int defaultAnswer = IDOK;
+  // How many boxes of a kind were shown; every text so far, for messages.
+  int Count(MsgKind kind) const;
+  std::string Texts() const;
 };
 
 }  // namespace qz::test

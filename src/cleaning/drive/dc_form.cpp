@@ -24,15 +24,6 @@ const cleaning::ModuleInfo kDriveCleanerInfo{
 const cleaning::ExceptionLists kDriveCleanerLists{
     .FolderKey = "DC_Folders", .FileKey = "DC_Files", .FolderFile = "DC-Folders.txt", .FileFile = "DC-Files.txt"};
 
-ui::Label* PathLabel(ui::TabSheet* page, const char* name, int top) {
-  auto* l = new ui::Label(page, name);
-  l->SetAutoSize(false);
-  l->SetEndEllipsis(true);
-  l->SetShowAccelChar(false);
-  l->SetBounds(16, top, 608, 16);
-  return l;
-}
-
 }  // namespace
 
 TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDriveCleanerInfo) {
@@ -70,30 +61,26 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   ProgressBar_DC_Search->SetBounds(16, 120, 608, 18);
   ProgressBar_DC_Search->SetRange(0, 100);
   JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
-  Label_DC_Laufwerk = PathLabel(TabSheet_Search, "Label_DC_Laufwerk", 178);
-  Label_DC_Folder = PathLabel(TabSheet_Search, "Label_DC_Folder", 198);
-  Label_DC_Datei = PathLabel(TabSheet_Search, "Label_DC_Datei", 218);
-  Label_DC_FoldersScanned = PathLabel(TabSheet_Search, "Label_DC_FoldersScanned", 250);
-  Label_DC_FilesExamined = PathLabel(TabSheet_Search, "Label_DC_FilesExamined", 268);
-  Label_DC_FilesFound = PathLabel(TabSheet_Search, "Label_DC_FilesFound", 286);
-  Label_DC_BytesFound = PathLabel(TabSheet_Search, "Label_DC_BytesFound", 304);
+  Label_DC_Laufwerk = AddLineLabel(TabSheet_Search, "Label_DC_Laufwerk", 178);
+  Label_DC_Folder = AddLineLabel(TabSheet_Search, "Label_DC_Folder", 198);
+  Label_DC_Datei = AddLineLabel(TabSheet_Search, "Label_DC_Datei", 218);
+  Label_DC_FoldersScanned = AddLineLabel(TabSheet_Search, "Label_DC_FoldersScanned", 250);
+  Label_DC_FilesExamined = AddLineLabel(TabSheet_Search, "Label_DC_FilesExamined", 268);
+  Label_DC_FilesFound = AddLineLabel(TabSheet_Search, "Label_DC_FilesFound", 286);
+  Label_DC_BytesFound = AddLineLabel(TabSheet_Search, "Label_DC_BytesFound", 304);
   for (ui::Label* l : {Label_DC_FoldersScanned, Label_DC_FilesExamined, Label_DC_FilesFound, Label_DC_BytesFound})
     l->SetVisible(false);
 
   // Page 2: result
-  TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
-  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", "Die Suche ist abgeschlossen");
-  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
-  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
-  JvLinkLabel_ResultHint = AddPageText(
-      TabSheet_Result, "JvLinkLabel_ResultHint",
+  const ResultPage result = AddResultPage(
+      "Die Suche ist abgeschlossen",
       "Mit <b>Details anzeigen</b> sehen Sie jede gefundene Datei und können die Auswahl ändern.<br>"
-      "Mit <b>Weiter</b> werden die markierten Dateien in den Papierkorb verschoben.",
-      130, 40);
-  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
-  Button_Results->SetBounds(16, 184, 140, 25);
-  Button_Results->SetTabStop(true);
-  Button_Results->Tag = 1;
+      "Mit <b>Weiter</b> werden die markierten Dateien in den Papierkorb verschoben.");
+  TabSheet_Result = result.Sheet;
+  Label_Result_Header = result.Header;
+  JvLinkLabel_Result = result.Summary;
+  JvLinkLabel_ResultHint = result.Hint;
+  Button_Results = result.Details;
 
   // Page 3: delete
   TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
@@ -103,7 +90,7 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   Label_DC_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DC_Delete_Fixed", "Lösche Datei:");
   Label_DC_Delete_Fixed->SetBounds(16, 156, 200, 16);
   Label_DC_Delete_Fixed->Tag = 1;
-  Label_DC_Delete_File = PathLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
+  Label_DC_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
 
   // Page 4: download of the exception lists
   TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");
@@ -127,7 +114,6 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
 
   // ---- handlers
-  Button_Results->OnClick = [this] { Button_ResultsClick(); };
   Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
   engine_.SearchEvents.OnPass = [this](const PassStart& p) { SearchPassStarted(p); };
   engine_.DeleteEvents.OnFile = [this](const std::string& path, int64_t position) {

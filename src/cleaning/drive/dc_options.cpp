@@ -1,22 +1,19 @@
 #include "cleaning/drive/dc_options.h"
 
-#include <shellapi.h>
-
 #include <memory>
 
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_search.h"
 #include "cleaning/drive/drive_cleaner.h"
 #include "cleaning/frame/module_window.h"
+#include "cleaning/frame/shell_icons.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
 #include "ui/application.h"
 #include "ui/form_translation.h"
-#include "ui/help_router.h"
 #include "ui/listview.h"
 #include "ui/pagecontrol.h"
-#include "ui/picture.h"
 #include "ui/stdctrls.h"
 #include "ui/vtree_view.h"
 
@@ -26,49 +23,6 @@ using ui::CheckState;
 using ui::CheckType;
 using ui::VNode;
 
-namespace {
-
-// The system's error boxes for drives without a medium stay off while the
-// shell is asked about drives.
-class QuietErrorMode {
- public:
-  QuietErrorMode() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
-  ~QuietErrorMode() { SetErrorMode(old_); }
-  QuietErrorMode(const QuietErrorMode&) = delete;
-  QuietErrorMode& operator=(const QuietErrorMode&) = delete;
-
- private:
-  UINT old_;
-};
-
-HICON ShellIconFor(const wchar_t* name, DWORD attributes, bool small) {
-  SHFILEINFOW info{};
-  UINT flags = SHGFI_ICON | SHGFI_USEFILEATTRIBUTES | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON);
-  if (!SHGetFileInfoW(name, attributes, &info, sizeof info, flags)) return nullptr;
-  return info.hIcon;
-}
-
-// Adds an icon, or a plain page picture when there is none, so the indices
-// stay as designed.
-void AddIconOrBlank(ui::ImageList& list, HICON icon) {
-  if (icon && list.AddIcon(icon) >= 0) {
-    DestroyIcon(icon);
-    return;
-  }
-  if (icon) DestroyIcon(icon);
-  ui::Picture p(list.Width(), list.Height(), 0x00000000);
-  const int w = list.Width(), h = list.Height();
-  for (int y = 1; y < h - 1; ++y)
-    for (int x = w / 5; x < w - w / 5; ++x) {
-      const bool edge = y == 1 || y == h - 2 || x == w / 5 || x == w - w / 5 - 1;
-      p.SetPixel(x, y, edge ? 0xFF606060 : 0xFFFFFFFF);
-    }
-  p.SetTransparent(true);
-  list.Add(p);
-}
-
-}  // namespace
-
 void FillFileTypeImages(ui::ImageList& list) {
   list.Clear();
   // One typical file name per picture: 0 temporary files, 5 help index,
@@ -76,24 +30,15 @@ void FillFileTypeImages(ui::ImageList& list) {
   static const wchar_t* const kNames[kFileTypeImageCount] = {
       L"x.tmp", L"x.txt", L"x.exe", L"x.dll", L"x.ini", L"x.hlp",
       L"x.log", L"x.bmp", L"x.lnk", L"x.zip", L"x.chk", L"x.bak"};
-  for (const wchar_t* n : kNames) AddIconOrBlank(list, ShellIconFor(n, FILE_ATTRIBUTE_NORMAL, false));
+  for (const wchar_t* n : kNames) cleaning::AddShellIcon(list, n);
 }
 
 TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC_Options") {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(560, 420);
-  SetCaption("Einstellungen zum Drive Cleaner");
-  Tag = 1;
-
-  PageControl1 = new ui::PageControl(this, "PageControl1");
-  PageControl1->SetBounds(8, 8, 544, 368);
-  TabSheet_Drives = new ui::TabSheet(PageControl1, "TabSheet_Drives", "Laufwerke");
-  TabSheet_Elements = new ui::TabSheet(PageControl1, "TabSheet_Elements", "Elemente");
-  TabSheet_Options = new ui::TabSheet(PageControl1, "TabSheet_Options", "Optionen");
-  TabSheet_Exceptions = new ui::TabSheet(PageControl1, "TabSheet_Exceptions", "Ausnahmen");
-  for (ui::TabSheet* t : {TabSheet_Drives, TabSheet_Elements, TabSheet_Options, TabSheet_Exceptions}) t->Tag = 1;
+  PageControl1 = cleaning::BuildOptionsWindow(*this, "Einstellungen zum Drive Cleaner");
+  TabSheet_Drives = cleaning::AddOptionsTab(PageControl1, "TabSheet_Drives", "Laufwerke");
+  TabSheet_Elements = cleaning::AddOptionsTab(PageControl1, "TabSheet_Elements", "Elemente");
+  TabSheet_Options = cleaning::AddOptionsTab(PageControl1, "TabSheet_Options", "Optionen");
+  TabSheet_Exceptions = cleaning::AddOptionsTab(PageControl1, "TabSheet_Exceptions", "Ausnahmen");
 
   // Tab 1: drives
   ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
@@ -175,15 +120,9 @@ TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC
   Button_Ausnahme_Add->SetBounds(453, 302, 75, 25);
   Button_Ausnahme_Add->Tag = 1;
 
-  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
-  Button_Help->SetBounds(396, 386, 75, 25);
-  Button_Help->Tag = 1;
-  Button_Ok = new ui::Button(this, "Button_Ok", "&Ok");
-  Button_Ok->SetBounds(477, 386, 75, 25);
-  Button_Ok->ModalResult = ui::mrOk;
-  Button_Ok->SetDefault(true);
-  Button_Ok->SetCancel(true);
-  Button_Ok->Tag = 1;
+  const cleaning::OkHelpButtons buttons = cleaning::AddOkHelpButtons(*this, 386, "DC");
+  Button_Help = buttons.Help;
+  Button_Ok = buttons.Ok;
 
   const TranslationButtons tb = AddTranslationButtons(*this, [this] { Translate(); });
   Button_SaveTranslation = tb.save;
@@ -212,7 +151,6 @@ TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC
   Button_DC_Filetyp_ADD->OnClick = [this] { Button_DC_Filetyp_ADDClick(); };
   Button_Ausnahme_Delete->OnClick = [this] { Button_Ausnahme_DeleteClick(); };
   Button_Ausnahme_Add->OnClick = [this] { Button_Ausnahme_AddClick(); };
-  Button_Help->OnClick = [] { ShowHelpTopic("DC"); };
   // Every close stores the settings, whichever way the window was closed.
   OnClose = [this](ui::CloseAction&) { SaveDriveCleanerOptions(); };
 }
@@ -230,8 +168,8 @@ void TForm_DC_Options::FormCreate() {
   PageControl1->SetActivePageIndex(0);
   FillFileTypeImages(*ImageList_Filetypes);
   ImageList_Ausnahme->Clear();
-  AddIconOrBlank(*ImageList_Ausnahme, ShellIconFor(L"x.txt", FILE_ATTRIBUTE_NORMAL, false));
-  AddIconOrBlank(*ImageList_Ausnahme, ShellIconFor(L"folder", FILE_ATTRIBUTE_DIRECTORY, false));
+  cleaning::AddShellIcon(*ImageList_Ausnahme, L"x.txt");
+  cleaning::AddShellIcon(*ImageList_Ausnahme, L"folder", FILE_ATTRIBUTE_DIRECTORY);
 
   if (!LoadMaskGroups()) QuitForMissingListFile();
   DriveCleanerOptions o;
@@ -258,17 +196,7 @@ DriveCleanerOptions TForm_DC_Options::CurrentOptions() const {
   return o;
 }
 
-std::vector<DriveRow> TForm_DC_Options::CurrentDrives() const {
-  std::vector<DriveRow> rows;
-  for (int i = 0; i < ListView_Drives->ItemCount(); ++i) {
-    DriveRow r;
-    r.Caption = ListView_Drives->ItemText(i, 0);
-    r.RootPath = ListView_Drives->ItemText(i, 1);
-    r.Checked = ListView_Drives->Checked(i);
-    rows.push_back(std::move(r));
-  }
-  return rows;
-}
+std::vector<DriveRow> TForm_DC_Options::CurrentDrives() const { return cleaning::ReadDriveList(*ListView_Drives); }
 
 std::vector<MaskGroup> TForm_DC_Options::CurrentGroups() {
   std::vector<MaskGroup> out;
@@ -346,24 +274,9 @@ bool TForm_DC_Options::LoadDriveExceptions() {
 }
 
 void TForm_DC_Options::FillDriveList() {
-  ListView_Drives->Clear();
-  ImageList_Drives->Clear();
-  std::vector<DriveRow> rows = ListFixedDrives();
-  ApplyDriveChoice(Location, rows);
-  for (const DriveRow& r : rows) {
-    int image = -1;
-    {
-      QuietErrorMode quiet;
-      SHFILEINFOW info{};
-      if (SHGetFileInfoW(Widen(r.RootPath).c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) &&
-          info.hIcon) {
-        image = ImageList_Drives->AddIcon(info.hIcon);
-        DestroyIcon(info.hIcon);
-      }
-    }
-    int i = ListView_Drives->AddItem(r.Caption, {r.RootPath}, image);
-    ListView_Drives->SetChecked(i, r.Checked);
-  }
+  std::vector<DriveRow> rows = cleaning::ListFixedDrives();
+  cleaning::ApplyDriveChoice(Location.root, Location.key, rows);
+  cleaning::FillDriveList(*ListView_Drives, *ImageList_Drives, rows);
 }
 
 bool TForm_DC_Options::SaveDriveCleanerOptions() {

@@ -23,7 +23,7 @@ using ui::VTreeModel;
 SearchSettings MakeSearchSettings(const DriveCleanerSettings& s, bool hideEmpty) {
   SearchSettings r;
   r.Options = s.Options;
-  r.Drives = CheckedDriveLetters(s.Drives);
+  r.Drives = cleaning::CheckedDriveLetters(s.Drives);
   r.Groups = s.Groups;
   r.Exceptions = s.Exceptions;
   r.HideEmpty = hideEmpty;

@@ -52,46 +52,6 @@ void LoadOptions(const SettingsLocation& loc, DriveCleanerOptions& o) {
   LoadCheckValue(loc.root, loc.key, kOptWriteProtected, o.WriteProtected);
 }
 
-// ---- drives --------------------------------------------------------------
-
-std::vector<DriveRow> ListFixedDrives() {
-  std::vector<DriveRow> rows;
-  UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  for (char letter = 'C'; letter <= 'Z'; ++letter) {
-    std::wstring root = {static_cast<wchar_t>(letter), L':', L'\\'};
-    if (GetDriveTypeW(root.c_str()) != DRIVE_FIXED) continue;
-    DriveRow row;
-    row.RootPath = std::string(1, letter) + ":\\";
-    row.Caption = row.RootPath;
-    SHFILEINFOW info{};
-    if (SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME)) {
-      std::string name = Trim(Narrow(info.szDisplayName));
-      if (!name.empty()) {
-        row.Caption = name;
-        row.Checked = true;
-      }
-    }
-    rows.push_back(std::move(row));
-  }
-  SetErrorMode(oldMode);
-  return rows;
-}
-
-void ApplyDriveChoice(const SettingsLocation& loc, std::vector<DriveRow>& rows) {
-  for (DriveRow& r : rows) {
-    if (r.RootPath.empty()) continue;
-    std::string letter = UpperAscii(r.RootPath.substr(0, 1));
-    if (RegHasValue(loc.root, loc.key, letter)) r.Checked = RegGetString(loc.root, loc.key, letter) == "1";
-  }
-}
-
-std::string CheckedDriveLetters(const std::vector<DriveRow>& rows) {
-  std::string s;
-  for (const DriveRow& r : rows)
-    if (r.Checked && !r.RootPath.empty()) s += UpperAscii(r.RootPath.substr(0, 1));
-  return s;
-}
-
 // ---- file-type groups ----------------------------------------------------
 
 StringList SplitMasks(const std::string& text) {
@@ -313,8 +273,8 @@ ExceptionLoad LoadDriveCleanerSettings(const SettingsLocation& loc, const std::s
     return ExceptionLoad::MissingListFile;
   s.Options = DriveCleanerOptions{};
   LoadOptions(loc, s.Options);
-  s.Drives = ListFixedDrives();
-  ApplyDriveChoice(loc, s.Drives);
+  s.Drives = cleaning::ListFixedDrives();
+  cleaning::ApplyDriveChoice(loc.root, loc.key, s.Drives);
   return ExceptionLoad::Ok;
 }
 
@@ -344,10 +304,7 @@ bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSett
   ok &= RegSetIntegerChecked(root, loc.key, kOptLnk, o.LNK ? 1 : 0);
   ok &= RegSetIntegerChecked(root, loc.key, kOptPif, o.PIF ? 1 : 0);
   ok &= RegSetIntegerChecked(root, loc.key, kOptWriteProtected, o.WriteProtected ? 1 : 0);
-  for (const DriveRow& r : s.Drives) {
-    if (r.RootPath.empty()) continue;
-    ok &= RegSetStringChecked(root, loc.key, UpperAscii(r.RootPath.substr(0, 1)), r.Checked ? "1" : "0");
-  }
+  ok &= cleaning::SaveDriveChoice(root, loc.key, s.Drives);
 
   StringList folders, files;
   for (const ExceptionEntry& e : s.Exceptions) {

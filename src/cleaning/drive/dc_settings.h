@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "cleaning/frame/fixed_drives.h"
 #include "core/stringlist.h"
 #include "core/translation.h"
 
 namespace qz::dc {
+
+using cleaning::DriveRow;
 
 // Where the settings live. The program uses the default; tests point it at a
 // scratch key.
@@ -34,13 +37,6 @@ struct DriveCleanerOptions {
   bool LNK = false;            // list shortcuts whose target is missing
   bool PIF = false;            // the same for DOS shortcuts
   bool WriteProtected = true;  // leave out read-only and in-use files
-};
-
-// One row of the drive list.
-struct DriveRow {
-  std::string Caption;   // the shell's display name, or the root path
-  std::string RootPath;  // "C:\" (upper case)
-  bool Checked = false;
 };
 
 // A file-type group: a caption and its masks (upper case).
@@ -80,18 +76,6 @@ inline constexpr const char* kOptWriteProtected = "WriteProtected";
 // 0 or 1 changes `state`; anything else keeps it.
 void LoadCheckValue(HKEY root, const std::string& key, const std::string& name, bool& state);
 void LoadOptions(const SettingsLocation& loc, DriveCleanerOptions& options);
-
-// ---- drives --------------------------------------------------------------
-
-// The fixed drives C to Z in order, checked when the shell gives them a
-// display name (which becomes the caption).
-std::vector<DriveRow> ListFixedDrives();
-// A row is checked exactly when a value named by its letter (exact name, not a
-// prefix: L, M, P, T and W begin option names) reads "1"; rows without such a
-// value keep their state.
-void ApplyDriveChoice(const SettingsLocation& loc, std::vector<DriveRow>& rows);
-// Upper-case letters of the checked rows, in list order ("CD").
-std::string CheckedDriveLetters(const std::vector<DriveRow>& rows);
 
 // ---- file-type groups ----------------------------------------------------
 

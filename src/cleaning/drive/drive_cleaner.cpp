@@ -8,8 +8,8 @@
 
 namespace qz::dc {
 
-DriveCleaner::DriveCleaner() : ownTree_(std::make_unique<ui::VTreeModel>()), tree_(ownTree_.get()) {
-  tree_->SetRecordType<DriveScanNode>();
+DriveCleaner::DriveCleaner() {
+  Tree().SetRecordType<DriveScanNode>();
 }
 
 DriveCleaner::~DriveCleaner() = default;
@@ -25,7 +25,7 @@ SearchOutcome DriveCleaner::RunSearch(const SearchSettings& settings) {
   };
   lastOptions_ = settings.Options;
   const ScanEnvironment env = Environment ? *Environment : ScanEnvironment::FromSystem();
-  last_ = RunDriveSearchCore(Scan, *tree_, settings, hooks, env);
+  last_ = RunDriveSearchCore(Scan, Tree(), settings, hooks, env);
   return last_;
 }
 
@@ -46,7 +46,7 @@ void DriveCleaner::RunDelete(const DriveCleanerOptions& options) {
     deletePosition_ = 0;
     if (DeleteEvents.OnTempCleanup) DeleteEvents.OnTempCleanup(label);
   };
-  DeleteMarkedFilesCore(Scan, *tree_, options, hooks);
+  DeleteMarkedFilesCore(Scan, Tree(), options, hooks);
 }
 
 SearchSettings DriveCleaner::StoredSettings() const {
@@ -64,7 +64,7 @@ SearchSettings DriveCleaner::StoredSettings() const {
 void DriveCleaner::Search() { RunSearch(StoredSettings()); }
 
 void DriveCleaner::DeleteMarked() {
-  RecomputeTotals(Scan, *tree_);
+  RecomputeTotals(Scan, Tree());
   if (Scan.Totals.Marked <= 0) {  // nothing marked: nothing happens
     Scan.FilesDeleted = Scan.BytesDeleted = Scan.DeleteErrors = 0;
     return;

@@ -21,7 +21,7 @@
 
 namespace qz::dc {
 
-class DriveCleaner : public cleaning::UnattendedCleaner {
+class DriveCleaner : public cleaning::UnattendedCleaner, public cleaning::BoundResultTree {
  public:
   DriveCleaner();
   ~DriveCleaner() override;
@@ -40,10 +40,6 @@ class DriveCleaner : public cleaning::UnattendedCleaner {
   // progress either way. Recycle is the delete's test seam.
   SearchHooks SearchEvents;
   DeleteHooks DeleteEvents;
-
-  // The result tree: the window's once bound, the engine's own until then.
-  void BindTree(ui::VTreeModel& tree) { tree_ = &tree; }
-  ui::VTreeModel& Tree() { return *tree_; }
 
   // The search with the given settings (no drive: NoDrives, nothing else
   // happens) and the delete of what is marked, with the given options.
@@ -67,8 +63,6 @@ class DriveCleaner : public cleaning::UnattendedCleaner {
   cleaning::CleanerCounters Counters() const override;
 
  private:
-  std::unique_ptr<ui::VTreeModel> ownTree_;
-  ui::VTreeModel* tree_;
   SearchOutcome last_ = SearchOutcome::NoDrives;
   DriveCleanerOptions lastOptions_;
   // The pass shown now and the delete in hand.

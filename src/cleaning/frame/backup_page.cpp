@@ -22,25 +22,42 @@ std::string UndoFileDisplayName(const std::string& fileName) {
   return ReplaceAll(Narrow(w), "_", ":");
 }
 
+int32_t UndoFileCount(const std::string& undoFile) {
+  StringList lines;
+  if (!FileExists(undoFile + ".txt") || !LoadLines(undoFile + ".txt", lines) || lines.empty()) return 0;
+  return StrToIntDef(lines[0], 0);
+}
+
 std::vector<UndoFileRow> ListUndoFiles(const std::string& folder) {
   StringList files;
   FindFiles(IncludeTrailingBackslash(folder), "*.reg", files);
   std::vector<UndoFileRow> rows;
   rows.reserve(files.size());
-  for (std::string& f : files) rows.push_back({UndoFileDisplayName(ExtractFileName(f)), std::move(f)});
+  for (std::string& f : files) {
+    const int32_t count = UndoFileCount(f);
+    rows.push_back({UndoFileDisplayName(ExtractFileName(f)), std::move(f), count});
+  }
   return rows;
 }
 
-BackupPage::BackupPage(ModuleWindow* window, ui::TabSheet* page, std::string code)
-    : Component(window, "BackupPage_" + code), window_(window), code_(std::move(code)) {
+BackupPage::BackupPage(ModuleWindow* window, ui::TabSheet* page, std::string code, bool counts)
+    : Component(window, "BackupPage_" + code), window_(window), code_(std::move(code)), counts_(counts) {
   VirtualDrawTree_Backups = new ui::VTreeView(page, "VirtualDrawTree_Backups");
   VirtualDrawTree_Backups->SetBounds(16, 64, 608, 232);
-  VirtualDrawTree_Backups->SetHeaderVisible(false);
+  if (counts_) {
+    VirtualDrawTree_Backups->AddColumn("Datum", 348);
+    VirtualDrawTree_Backups->AddColumn("Gelöschte Einträge", 128);
+    VirtualDrawTree_Backups->SetShowRoot(false);
+    VirtualDrawTree_Backups->SetMultiSelect(true);
+  } else {
+    VirtualDrawTree_Backups->SetHeaderVisible(false);
+  }
   VirtualDrawTree_Backups->SetDefaultNodeHeight(18);
   VirtualDrawTree_Backups->SetTabStop(true);
   VirtualDrawTree_Backups->Tree().SetRecordType<UndoFileRow>();
   VirtualDrawTree_Backups->OnDrawNode = [](const ui::TreeCell& c) {
-    c.Text(0, 2, c.view->Tree().Data<UndoFileRow>(c.node).DisplayName);
+    const UndoFileRow& r = c.view->Tree().Data<UndoFileRow>(c.node);
+    c.Text(0, 2, c.column == 1 ? std::to_string(r.Count) : r.DisplayName);
   };
 
   Button_Restore = new ui::Button(page, "Button_Restore", "&Wiederherstellen");
@@ -80,6 +97,7 @@ UndoFileRow* BackupPage::Selected() {
   ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
   ui::VNode* n = t.FocusedNode();
   if (n && t.Selected(n)) return &t.Data<UndoFileRow>(n);
+  if (counts_ && (n = t.GetFirstSelected())) return &t.Data<UndoFileRow>(n);
   window_->Message(window_->Tr("MESSAGE_NoBackupSelected", "Sie müssen ein Backup aus der Liste auswählen!"),
                    MsgKind::Warning);
   return nullptr;
@@ -99,25 +117,37 @@ void BackupPage::Button_RestoreClick() {
 }
 
 void BackupPage::Button_DeleteClick() {
-  UndoFileRow* row = Selected();
-  if (!row) return;
+  if (!Selected()) return;
   if (window_->Message(window_->Tr("MESSAGE_DeleteBackup",
                                    "Sind Sie ganz sicher, dass Sie das ausgewählte Backup löschen wollen?"),
                        MsgKind::Question, MsgButtons::YesNo) != IDYES)
     return;
-  const std::string path = row->Path;
-  const std::string name = row->DisplayName;
-  Recycle(path);
-  if (PathExists(path)) {
+  // The focused row, or with counts every selected one; a row goes only
+  // when its file is gone.
+  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
+  std::vector<ui::VNode*> rows;
+  if (counts_) {
+    for (ui::VNode* n : t.SelectedNodes()) rows.push_back(n);
+  } else {
+    rows.push_back(t.FocusedNode());
+  }
+  std::string stayed;
+  for (ui::VNode* n : rows) {
+    const UndoFileRow row = t.Data<UndoFileRow>(n);
+    Recycle(row.Path);
+    if (PathExists(row.Path)) {
+      stayed += (stayed.empty() ? "" : "\r") + row.DisplayName;
+      continue;
+    }
+    if (counts_ && FileExists(row.Path + ".txt")) Recycle(row.Path + ".txt");
+    t.DeleteNode(n);
+  }
+  VirtualDrawTree_Backups->Invalidate();
+  if (!stayed.empty())
     window_->Message(ReplaceAll(window_->Tr("MESSAGE_BackupNotDeleted",
                                             "Das Backup\r%1\rließ sich nicht in den Papierkorb verschieben."),
-                                "%1", name),
+                                "%1", stayed),
                      MsgKind::Error);
-    return;
-  }
-  ui::VTreeModel& t = VirtualDrawTree_Backups->Tree();
-  t.DeleteNode(t.FocusedNode());
-  VirtualDrawTree_Backups->Invalidate();
 }
 
 }  // namespace qz::cleaning

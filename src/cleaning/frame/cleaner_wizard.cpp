@@ -3,6 +3,7 @@
 #include "cleaning/frame/result_rules.h"
 #include "cleaning/frame/result_window.h"
 #include "core/globals.h"
+#include "ui/graphics.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 #include "ui/timer.h"
@@ -102,6 +103,21 @@ void CleanerWizard::RunDelete() {
       ResetToStart();
     }
   });
+}
+
+CleanerWizard::ResultPage CleanerWizard::AddResultPage(const std::string& title, const std::string& hint) {
+  ResultPage p;
+  p.Sheet = AddWizardPage("TabSheet_Result", "Ergebniss");
+  p.Header = AddPageTitle(p.Sheet, "Label_Result_Header", title);
+  p.Summary = AddPageText(p.Sheet, "JvLinkLabel_Result", "", 48, 70);
+  p.Summary->Tag = 0;  // the summary is written by the search
+  p.Hint = AddPageText(p.Sheet, "JvLinkLabel_ResultHint", hint, 130, 40);
+  p.Details = new ui::Button(p.Sheet, "Button_Results", "Details anzeigen");
+  p.Details->SetBounds(16, 184, 140, 25);
+  p.Details->SetTabStop(true);
+  p.Details->Tag = 1;
+  p.Details->OnClick = [this] { ShowResultWindow(); };
+  return p;
 }
 
 void CleanerWizard::ShowResultWindow() {

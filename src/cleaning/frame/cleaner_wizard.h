@@ -59,8 +59,12 @@
 #include "cleaning/frame/module_window.h"
 
 namespace qz::ui {
+class Button;
+class Label;
+class RichLabel;
+class TabSheet;
 class ThreadTimer;
-}
+}  // namespace qz::ui
 
 namespace qz::cleaning {
 
@@ -95,6 +99,20 @@ class CleanerWizard : public ModuleWindow {
   void WorkFailed() override;
   // The page of a state (default 0, 1, 2, 3 and the last page).
   virtual int PageOf(WizardState s) const;
+
+  // The result page every cleaner shows (appended as the next page):
+  // TabSheet_Result "Ergebniss" with the title Label_Result_Header, the
+  // summary JvLinkLabel_Result (written by ShowSummary, not translated), the
+  // hint JvLinkLabel_ResultHint and Button_Results "Details anzeigen", which
+  // opens the result window (ShowResultWindow).
+  struct ResultPage {
+    ui::TabSheet* Sheet;
+    ui::Label* Header;
+    ui::RichLabel* Summary;
+    ui::RichLabel* Hint;
+    ui::Button* Details;
+  };
+  ResultPage AddResultPage(const std::string& title, const std::string& hint);
 
   // ---- module hooks of the search
   // Checks what the search needs (settings, drives...) and says why not in a

@@ -121,6 +121,49 @@ ui::RichLabel* ModuleWindow::AddPageText(ui::TabSheet* page, const std::string& 
   return l;
 }
 
+ui::Label* ModuleWindow::AddLineLabel(ui::TabSheet* page, const std::string& name, int top) {
+  auto* l = new ui::Label(page, name);
+  l->SetAutoSize(false);
+  l->SetEndEllipsis(true);
+  l->SetShowAccelChar(false);
+  l->SetBounds(16, top, 608, 16);
+  return l;
+}
+
+ui::PageControl* BuildOptionsWindow(ui::Form& window, const std::string& caption) {
+  window.SetBorderStyle(ui::FormBorder::Dialog);
+  window.SetBorderIcons(ui::IconSystemMenu);
+  window.SetPosition(ui::FormPosition::ScreenCenter);
+  window.SetClientSize(560, 420);
+  window.SetCaption(caption);
+  window.Tag = 1;
+  auto* pages = new ui::PageControl(&window, "PageControl1");
+  pages->SetBounds(8, 8, 544, 368);
+  return pages;
+}
+
+ui::TabSheet* AddOptionsTab(ui::PageControl* pages, const std::string& name, const std::string& caption) {
+  auto* tab = new ui::TabSheet(pages, name, caption);
+  tab->Tag = 1;
+  return tab;
+}
+
+OkHelpButtons AddOkHelpButtons(ui::Form& window, int top, const std::string& helpTopic) {
+  const int okLeft = window.ClientWidth() - 8 - kButtonWidth;
+  OkHelpButtons b;
+  b.Help = new ui::Button(&window, "Button_Help", "&Hilfe");
+  b.Help->SetBounds(okLeft - 6 - kButtonWidth, top, kButtonWidth, kButtonHeight);
+  b.Help->Tag = 1;
+  b.Help->OnClick = [helpTopic] { ShowHelpTopic(helpTopic); };
+  b.Ok = new ui::Button(&window, "Button_Ok", "&Ok");
+  b.Ok->SetBounds(okLeft, top, kButtonWidth, kButtonHeight);
+  b.Ok->ModalResult = ui::mrOk;
+  b.Ok->SetDefault(true);
+  b.Ok->SetCancel(true);
+  b.Ok->Tag = 1;
+  return b;
+}
+
 void ModuleWindow::FormCreate() {
   CreateModuleWindows();
   SetCaption(ProductTitle);

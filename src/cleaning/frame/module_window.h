@@ -121,6 +121,9 @@ class ModuleWindow : public ui::Form {
   // An explanatory rich label below the title (translated, Tag 1).
   ui::RichLabel* AddPageText(ui::TabSheet* page, const std::string& name, const std::string& caption,
                              int top = 48, int height = 60);
+  // A one-line label across the page at `top` for what the work shows (a
+  // path, a key): cut with an ellipsis, no accelerator, not translated.
+  ui::Label* AddLineLabel(ui::TabSheet* page, const std::string& name, int top);
 
   // While work runs: Close hidden and Cancel shown (modules with a Cancel
   // button); afterwards the other way round.
@@ -151,6 +154,21 @@ class ModuleWindow : public ui::Form {
   bool running_ = false;
   bool closeAfterRun_ = false;
 };
+
+// The build every options window shares: a 560 x 420 dialog centred on the
+// screen with the caption (translated), and the page control "PageControl1"
+// (8, 8, 544 x 368) for the window's tabs, which AddOptionsTab adds.
+ui::PageControl* BuildOptionsWindow(ui::Form& window, const std::string& caption);
+ui::TabSheet* AddOptionsTab(ui::PageControl* pages, const std::string& name, const std::string& caption);
+
+// The "&Hilfe" and "&Ok" buttons in the bottom right corner of an options
+// window: OK closes it (modal result mrOk) and answers Enter and Escape, Help
+// shows the module's help topic. Both translated.
+struct OkHelpButtons {
+  ui::Button* Help;
+  ui::Button* Ok;
+};
+OkHelpButtons AddOkHelpButtons(ui::Form& window, int top, const std::string& helpTopic);
 
 // Shows a module's window (options, result, dialogs) modally and returns its
 // modal result. Tests replace the showing: the hook gets the window (created,

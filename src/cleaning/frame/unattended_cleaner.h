@@ -26,7 +26,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "ui/vtree_model.h"
 
 namespace qz::cleaning {
 
@@ -53,6 +56,19 @@ class UnattendedCleaner {
   virtual void DeleteMarked() = 0;
   virtual CleanerProgress Progress() const = 0;
   virtual CleanerCounters Counters() const = 0;
+};
+
+// The result tree a cleaner's engine fills: the window's once the window
+// binds its result tree, the engine's own until then (and for the optimizer).
+class BoundResultTree {
+ public:
+  BoundResultTree() : own_(std::make_unique<ui::VTreeModel>()), tree_(own_.get()) {}
+  void BindTree(ui::VTreeModel& tree) { tree_ = &tree; }
+  ui::VTreeModel& Tree() { return *tree_; }
+
+ private:
+  std::unique_ptr<ui::VTreeModel> own_;
+  ui::VTreeModel* tree_;
 };
 
 }  // namespace qz::cleaning

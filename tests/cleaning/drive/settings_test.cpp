@@ -63,36 +63,6 @@ TEST(DcSettings, CheckValuesOnlyZeroAndOneChangeTheDefault) {
   }
 }
 
-TEST(DcSettings, DriveLettersNeedTheExactValueName) {
-  ScratchKey k("dc_drives");
-  SettingsLocation l = Loc(k);
-  // The option names begin with L, M, P, T and W; they must not count as drives.
-  RegSetIntegerChecked(l.root, l.key, "LNK", 1);
-  RegSetIntegerChecked(l.root, l.key, "Minidump", 0);
-  RegSetIntegerChecked(l.root, l.key, "PIF", 0);
-  RegSetIntegerChecked(l.root, l.key, "TMPDir_ALL", 0);
-  RegSetIntegerChecked(l.root, l.key, "WriteProtected", 0);
-  RegSetStringChecked(l.root, l.key, "D", "0");
-  RegSetStringChecked(l.root, l.key, "E", "1");
-  std::vector<DriveRow> rows = {{"C", "C:\\", true},  {"D", "D:\\", true}, {"E", "E:\\", false},
-                                {"L", "L:\\", true},  {"M", "M:\\", false}, {"P", "P:\\", true},
-                                {"T", "T:\\", true},  {"W", "W:\\", false}};
-  ApplyDriveChoice(l, rows);
-  EXPECT_EQ(CheckedDriveLetters(rows), "CELPT");
-}
-
-TEST(DcSettings, FixedDrivesOnlyAndCheckedByDefault) {
-  std::vector<DriveRow> rows = ListFixedDrives();
-  std::string letters;
-  for (const DriveRow& r : rows) letters += r.RootPath.substr(0, 1);
-  // Test mode: C: and D: are hard disks, E: a CD drive, F: a network drive.
-  EXPECT_EQ(letters, "CD");
-  for (const DriveRow& r : rows) {
-    EXPECT_TRUE(r.Checked) << r.RootPath;
-    EXPECT_FALSE(r.Caption.empty());
-  }
-}
-
 TEST(DcSettings, MaskTextSplitsUpperCasedAndTrimmed) {
   EXPECT_EQ(SplitMasks("*.tmp ; *.bak"), (StringList{"*.TMP", "*.BAK"}));
   EXPECT_EQ(SplitMasks("*.TMP;*._MP;*.~MP;"), (StringList{"*.TMP", "*._MP", "*.~MP"}));

@@ -5,6 +5,9 @@
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
 #include "cleaning/oco/oco_form.h"
+#include "cleaning/registry/rc_form.h"
+#include "cleaning/registry/rc_options.h"
+#include "cleaning/registry/rc_result.h"
 #include "filetools/assoc/fa_form.h"
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
@@ -35,6 +38,13 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_RC", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC(nullptr)); }},
+      {"TForm_RC_Options", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC_Options(nullptr)); }},
+      {"TForm_RC_Result",
+       [] {
+         static rc::RegistryCleaner engine;
+         return std::unique_ptr<ui::Component>(new rc::TForm_RC_Result(nullptr, engine));
+       }},
       {"TForm_FA", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA(nullptr)); }},
       {"TForm_FA_Result", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_Result(nullptr)); }},
       {"TForm_FA_SelectEXE", [] { return std::unique_ptr<ui::Component>(new fa::TForm_FA_SelectEXE(nullptr)); }},

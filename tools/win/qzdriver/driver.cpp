@@ -32,6 +32,7 @@ const CommandSpec kCommands[] = {
     {"terminate", 0, 0},        {"expect-no-window", 0, -1}, {"expect-window", 2, -1},
     {"restore", 1, 1},          {"wait-painted", 1, 2},  {"move-mouse", 2, 2},
     {"set-text", 3, 4},
+    {"run", 1, -1},
 };
 
 const CommandSpec* FindSpec(const std::string& name) {
@@ -226,6 +227,10 @@ Process
                                    and never shows a window
   wait-exit [CODE|any] [timeout=S] the program ends (with CODE, default 0)
   terminate                        ends the program at once
+  run PATH [ARG...] [exit=CODE|any] [timeout=S]
+                                   runs a helper (a fixture, a registry import or
+                                   check) to its end while the program keeps
+                                   running; its exit code must be CODE (default 0)
 Windows (visible top-level windows of the program)
   wait-window ALIAS [title=T] [class=C] [name=N] [painted] [new] [timeout=S]
                                    binds ALIAS; name is the window layer's component
@@ -485,6 +490,8 @@ void Driver::Execute(const ScriptLine& line) {
     CmdWaitExit(a);
   } else if (cmd == "terminate") {
     EndProcess();
+  } else if (cmd == "run") {
+    CmdRun(a);
   } else {
     throw Failure("unknown command");
   }
@@ -605,21 +612,55 @@ void Driver::CmdWaitMutexFree(const std::vector<std::string>& a) {
   if (!ok) throw Failure("the mutex \"" + s.positional[0] + "\" still exists (another copy runs?)");
 }
 
-Driver::Process Driver::Launch(const std::vector<std::string>& args) {
-  if (program_.empty()) throw Failure("no program set");
-  if (GetFileAttributesW(program_.c_str()) == INVALID_FILE_ATTRIBUTES)
-    throw Failure("the program " + Narrow(program_) + " does not exist (is it installed?)");
-  std::wstring cmdline = QuoteArg(program_);
+namespace {
+
+// Closes the handle of a process that ended (returns its exit code) or did
+// not (terminates it first; returns 99).
+DWORD CloseProcess(HANDLE h, bool ended) {
+  DWORD code = 99;
+  if (!ended) {
+    TerminateProcess(h, 99);
+    WaitForSingleObject(h, 5000);
+  } else {
+    GetExitCodeProcess(h, &code);
+  }
+  CloseHandle(h);
+  return code;
+}
+
+}  // namespace
+
+Driver::Process Driver::Launch(const std::vector<std::string>& args) { return LaunchPath(program_, args); }
+
+Driver::Process Driver::LaunchPath(const std::wstring& program, const std::vector<std::string>& args) {
+  if (program.empty()) throw Failure("no program set");
+  if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+    throw Failure("the program " + Narrow(program) + " does not exist (is it installed?)");
+  std::wstring cmdline = QuoteArg(program);
   for (const std::string& arg : args) cmdline += L" " + QuoteArg(Widen(arg));
-  std::wstring dir = program_.substr(0, program_.find_last_of(L"\\/"));
+  std::wstring dir = program.substr(0, program.find_last_of(L"\\/"));
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program_.c_str(), cmdline.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(program.c_str(), cmdline.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       dir.empty() ? nullptr : dir.c_str(), &si, &pi))
-    throw Failure("cannot start " + Narrow(program_) + " (error " + std::to_string(GetLastError()) + ")");
+    throw Failure("cannot start " + Narrow(program) + " (error " + std::to_string(GetLastError()) + ")");
   CloseHandle(pi.hThread);
   return Process{pi.hProcess, pi.dwProcessId};
+}
+
+void Driver::CmdRun(const std::vector<std::string>& a) {
+  SplitArgs s = SplitOptions(a, 2, {"exit", "timeout"});
+  const Option* exit = s.Find("exit");
+  const bool any = exit && Lower(exit->value) == "any";
+  const int expected = exit && !any ? ToInt(exit->value, "the exit code") : 0;
+  Process helper = LaunchPath(Widen(a[1]), s.positional);
+  const double t = TimeoutOf(s);
+  const bool ended = WaitForSingleObject(helper.handle, static_cast<DWORD>(t * 1000)) == WAIT_OBJECT_0;
+  const DWORD code = CloseProcess(helper.handle, ended);
+  if (!ended) throw Failure(a[1] + " still ran after " + std::to_string(static_cast<int>(t)) + " s (terminated)");
+  if (!any && static_cast<int>(code) != expected)
+    throw Failure(a[1] + " ended with exit code " + std::to_string(code) + ", expected " + std::to_string(expected));
 }
 
 void Driver::CmdStart(const std::vector<std::string>& a) {
@@ -643,14 +684,7 @@ void Driver::CmdExpectSilentStart(const std::vector<std::string>& a) {
   });
   for (HWND h : VisibleTopWindows(second.pid))  // a last look after the end
     if (shown.empty()) shown = ClassOf(h) + " " + Quoted(WindowText(h));
-  DWORD code = 0;
-  if (!ended) {
-    TerminateProcess(second.handle, 99);
-    WaitForSingleObject(second.handle, 5000);
-  } else {
-    GetExitCodeProcess(second.handle, &code);
-  }
-  CloseHandle(second.handle);
+  const DWORD code = CloseProcess(second.handle, ended);
   if (!ended) throw Failure("the second copy still ran after " + a[1] + " s (terminated)");
   if (!shown.empty()) throw Failure("the second copy showed a window: " + shown);
   if (code != 0) throw Failure("the second copy ended with exit code " + std::to_string(code));

@@ -73,6 +73,7 @@ class Driver {
   void CmdExpectSize(const std::vector<std::string>& a);
   void CmdExpectTitle(const std::vector<std::string>& a);
   void CmdWaitExit(const std::vector<std::string>& a);
+  void CmdRun(const std::vector<std::string>& a);
 
   // Helpers.
   HWND Window(const std::string& alias) const;
@@ -82,6 +83,7 @@ class Driver {
   std::vector<HWND> MessageBoxes() const;
   std::string DescribeProcessWindows() const;
   Process Launch(const std::vector<std::string>& args);
+  Process LaunchPath(const std::wstring& program, const std::vector<std::string>& args);
   void ClickPoint(HWND target, int x, int y, bool asButton);
   void EndProcess();
 

@@ -110,6 +110,8 @@ int RunSelfTest() {
       {"set-text new Edit_Name \"QzE2E Link\"", true},
       {"set-text new Edit_Name \"\" timeout=5", true},
       {"set-text new Edit_Name", false},
+      {"run C:\\windows\\regedit.exe /s C:\\x.reg exit=0 timeout=30", true},
+      {"run", false},
       {"reg-expect K \"\" expand \"%SystemRoot%\\x\"", true},
       {"reg-expect HKCU\\X V sz data timeout=5", true},
       {"reg-expect HKCU\\X V missing timeout=5", true},

@@ -122,16 +122,9 @@ class DcUiTest : public ::testing::Test {
     return nullptr;
   }
   // The boxes with a given kind.
-  int CountBoxes(MsgKind kind) const {
-    return static_cast<int>(std::count_if(boxes.boxes.begin(), boxes.boxes.end(),
-                                          [kind](const MessageBoxRequest& r) { return r.kind == kind; }));
-  }
+  int CountBoxes(MsgKind kind) const { return boxes.Count(kind); }
   // The texts of every box shown so far, for failure messages.
-  std::string BoxTexts() const {
-    std::string s;
-    for (const MessageBoxRequest& r : boxes.boxes) s += "[" + r.text + "] ";
-    return s;
-  }
+  std::string BoxTexts() const { return boxes.Texts(); }
 
   qz::test::ScratchKey key{"dcui", HKEY_LOCAL_MACHINE};
   qz::test::ScratchDir app{"dcui-app"};

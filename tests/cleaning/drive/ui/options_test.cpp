@@ -55,7 +55,7 @@ TEST_F(OptionsTest, DriveListShowsFixedDrivesOnly) {
   EXPECT_FALSE(list->Checked(0));  // "C" = "0"
   EXPECT_TRUE(list->Checked(1));   // "D" = "1"
   EXPECT_FALSE(Trim(list->ItemText(1, 0)).empty());
-  EXPECT_EQ(CheckedDriveLetters(w->Options()->CurrentDrives()), "D");
+  EXPECT_EQ(cleaning::CheckedDriveLetters(w->Options()->CurrentDrives()), "D");
 
   // Without stored values a drive with a display name is checked.
   RegRemoveValue(HKEY_LOCAL_MACHINE, optionsKey, "C");
