@@ -23,16 +23,6 @@ const cleaning::ModuleInfo kOneClickInfo{.Code = "OCO",
 // The settings value of each box.
 const char* const kBoxValues[kCleanerCount] = {"DC", "RC", "IC"};
 
-ui::Label* StatusLabel(ui::TabSheet* page, const char* name, const char* caption, int top) {
-  auto* l = new ui::Label(page, name, caption);
-  l->SetAutoSize(false);
-  l->SetEndEllipsis(true);
-  l->SetShowAccelChar(false);
-  l->SetBounds(16, top, 608, 16);
-  l->Tag = 1;
-  return l;
-}
-
 }  // namespace
 
 TForm_OCO::TForm_OCO(ui::Component* owner) : CleanerWizard(owner, "TForm_OCO", kOneClickInfo) {
@@ -76,9 +66,13 @@ TForm_OCO::TForm_OCO(ui::Component* owner) : CleanerWizard(owner, "TForm_OCO", k
   ProgressBar_OCO = new ui::ProgressBar(TabSheet_Work, "ProgressBar_OCO");
   ProgressBar_OCO->SetBounds(16, 120, 608, 18);
   ProgressBar_OCO->SetRange(0, 100);
-  Label_Status1 = StatusLabel(TabSheet_Work, "Label_Status1", "Laufwerk:", 160);
-  Label_Status2 = StatusLabel(TabSheet_Work, "Label_Status2", "Ordner:", 180);
-  Label_Status3 = StatusLabel(TabSheet_Work, "Label_Status3", "Datei:", 200);
+  Label_Status1 = AddLineLabel(TabSheet_Work, "Label_Status1", 160);
+  Label_Status2 = AddLineLabel(TabSheet_Work, "Label_Status2", 180);
+  Label_Status3 = AddLineLabel(TabSheet_Work, "Label_Status3", 200);
+  Label_Status1->SetCaption("Laufwerk:");
+  Label_Status2->SetCaption("Ordner:");
+  Label_Status3->SetCaption("Datei:");
+  for (ui::Label* l : {Label_Status1, Label_Status2, Label_Status3}) l->Tag = 1;
 
   // Page 2: result
   TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
@@ -142,7 +136,7 @@ void TForm_OCO::RunOneClick() {
     totals_ = Run.Run(checked);
     SetState(cleaning::WizardState::LastPage);
     ui::App().ProcessMessages();
-    JvLinkLabel_Result->SetCaption(ResultText(Tr("MESSAGE_Result", kGermanResultText), totals_));
+    JvLinkLabel_Result->SetCaption(ResultPageText(ResultText(Tr("MESSAGE_Result", kGermanResultText), totals_), totals_));
   });
 }
 

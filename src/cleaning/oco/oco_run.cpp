@@ -1,17 +1,12 @@
 #include "cleaning/oco/oco_run.h"
 
 #include "cleaning/drive/drive_cleaner.h"
+#include "cleaning/registry/rc_cleaner.h"
 #include "core/globals.h"
 #include "core/text.h"
 
 namespace qz::oco {
 
-namespace {
-
-// The engines the optimizer runs until the other cleaners' engines are there.
-std::unique_ptr<cleaning::UnattendedCleaner> MakeDriveCleaner() { return std::make_unique<dc::DriveCleaner>(); }
-
-}  // namespace
 
 const char* const kGermanResultText =
     "Es wurden insgesammt %1 Dateien gelöscht welche %2 MB belegten. Beim Löschen der Dateien kam es zu %3 "
@@ -19,7 +14,20 @@ const char* const kGermanResultText =
     "Backup wurde angelegt.<br>Es wurden %6 Internet-Elemente gelöscht welche %7 MB belegten. Dabei kam es zu "
     "%8 Fehlern.";
 
-OneClickRun::OneClickRun() { Factories[kDrive] = MakeDriveCleaner; }
+OneClickRun::OneClickRun() {
+  Factories[kDrive] = [] { return std::make_unique<dc::DriveCleaner>(); };
+  Factories[kRegistry] = [this] {
+    auto engine = std::make_unique<rc::RegistryCleaner>();
+    engine->UndoFileError = [this](const std::string& text) { AddNotice(kRegistry, text); };
+    return engine;
+  };
+}
+
+void OneClickRun::AddNotice(int cleaner, const std::string& text) {
+  if (cleaner < 0 || cleaner >= kCleanerCount) return;
+  ++noticeErrors_[cleaner];
+  notices_.push_back(text);
+}
 
 bool OneClickRun::StopRequested() const { return cancelRequested_ || AbortFlag == 1; }
 
@@ -46,6 +54,8 @@ bool OneClickRun::Step(int phase, const std::function<void()>& work) {
 OneClickTotals OneClickRun::Run(const std::array<bool, kCleanerCount>& checked) {
   OneClickTotals totals;
   cancelRequested_ = false;
+  noticeErrors_.fill(0);
+  notices_.clear();
   AbortFlag = 0;
   phase_ = 0;
   for (int i = 0; i < kCleanerCount && !totals.Cancelled; ++i) {
@@ -76,8 +86,10 @@ OneClickTotals OneClickRun::Run(const std::array<bool, kCleanerCount>& checked) 
     current_ = nullptr;
     cleaner.reset();
     phase_ = 0;
+    counts.Errors += noticeErrors_[i];
   }
   phase_ = 0;
+  totals.Notices = notices_;
   return totals;
 }
 
@@ -105,6 +117,12 @@ std::string ResultText(const std::string& text, const OneClickTotals& totals, co
       dc::FormatMBSummary(n.Bytes, nf), IntToStr(n.Errors)};
   std::string out = text;
   for (int i = 0; i < 8; ++i) out = ReplaceAllI(out, "%" + std::to_string(i + 1), values[i]);
+  return out;
+}
+
+std::string ResultPageText(const std::string& resultText, const OneClickTotals& totals) {
+  std::string out = resultText;
+  for (const std::string& n : totals.Notices) out += "<br><br>" + ReplaceAll(n, "\r", "<br>");
   return out;
 }
 

@@ -20,12 +20,16 @@
 //    its search) is skipped and counts one error; an engine that throws from
 //    its delete keeps what it counted and one error more. Nothing of this
 //    reaches the caller.
+//  - What a cleaner would tell in a box (the Registry Cleaner's undo-file
+//    dialogs) waits for nobody: it counts one error of that cleaner and its
+//    text is kept for the result page (AddNotice).
 #pragma once
 
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cleaning/drive/dc_search.h"
 #include "cleaning/frame/unattended_cleaner.h"
@@ -42,11 +46,15 @@ using CleanerFactory = std::function<std::unique_ptr<cleaning::UnattendedCleaner
 struct OneClickTotals {
   std::array<cleaning::CleanerCounters, kCleanerCount> Counts{};
   bool Cancelled = false;
+  // Texts the cleaners would have shown in a box (plain text, "\r" between lines).
+  std::vector<std::string> Notices;
 };
 
 class OneClickRun {
  public:
   OneClickRun();
+  OneClickRun(const OneClickRun&) = delete;
+  OneClickRun& operator=(const OneClickRun&) = delete;
 
   // The engines, one per cleaner (the real ones unless replaced).
   std::array<CleanerFactory, kCleanerCount> Factories;
@@ -57,6 +65,9 @@ class OneClickRun {
   OneClickTotals Run(const std::array<bool, kCleanerCount>& checked);
   // Ends the run after the step in hand (which AbortFlag stops).
   void Cancel() { cancelRequested_ = true; }
+  // A cleaner's message during the run: one error of that cleaner, and the
+  // text for the result page.
+  void AddNotice(int cleaner, const std::string& text);
 
   int Phase() const { return phase_; }
   // The running engine's progress; empty between steps.
@@ -68,6 +79,8 @@ class OneClickRun {
 
   int phase_ = 0;
   bool cancelRequested_ = false;
+  std::array<int64_t, kCleanerCount> noticeErrors_{};
+  std::vector<std::string> notices_;
   cleaning::UnattendedCleaner* current_ = nullptr;
 };
 
@@ -86,5 +99,8 @@ extern const char* const kGermanResultText;
 // decimals, exponent form from 10000 MB), in the given number format.
 std::string ResultText(const std::string& text, const OneClickTotals& totals,
                        const dc::NumberFormat& nf = dc::NumberFormat::User());
+// The result page's text: the result text, then each notice in a paragraph
+// of its own.
+std::string ResultPageText(const std::string& resultText, const OneClickTotals& totals);
 
 }  // namespace qz::oco

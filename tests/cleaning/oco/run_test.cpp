@@ -6,7 +6,9 @@
 
 #include "cleaning/oco/fake_cleaner.h"
 #include "cleaning/oco/oco_run.h"
+#include "cleaning/registry/rc_cleaner.h"
 #include "support/globals_guard.h"
+#include "support/sandbox.h"
 
 namespace qz::oco::test {
 namespace {
@@ -117,6 +119,30 @@ TEST_F(RunTest, CleanersThatFailAreCountedAndSkipped) {
   run.Factories[kDrive] = []() -> std::unique_ptr<cleaning::UnattendedCleaner> { throw std::runtime_error("no"); };
   ASSERT_NO_THROW(t = run.Run({true, false, false}));
   EXPECT_EQ(t.Counts[kDrive].Errors, 1);
+}
+
+// The Registry Cleaner's undo-file dialog under the optimizer: no box, one
+// error of the cleaner, and its text on the result page.
+TEST_F(RunTest, TheRegistryCleanersUndoFileDialogBecomesANoticeOfTheResult) {
+  qz::test::MessageBoxRecorder boxes;
+  OneClickRun real;
+  std::unique_ptr<cleaning::UnattendedCleaner> made = real.Factories[kRegistry]();  // never run here
+  auto* registry = dynamic_cast<rc::RegistryCleaner*>(made.get());
+  ASSERT_NE(registry, nullptr);
+  fakes.InstallInto(real);
+  fakes.specs[kRegistry].deletes = {5, 0, 1};
+  fakes.specs[kRegistry].duringDelete = [&] { registry->UndoFileError(rc::kBackupCreateError); };
+  const OneClickTotals t = real.Run({true, true, true});
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(t.Counts[kRegistry].Deleted, 5);
+  EXPECT_EQ(t.Counts[kRegistry].Errors, 2);
+  EXPECT_EQ(t.Counts[kDrive].Errors, 0);
+  ASSERT_EQ(t.Notices, (std::vector<std::string>{rc::kBackupCreateError}));
+  EXPECT_EQ(ResultPageText("Result.", t),
+            "Result.<br><br>Error creating Backup-File!<br>Disk full,corrupt or write-protected?");
+  // The next run starts without them.
+  fakes.specs[kRegistry].duringDelete = nullptr;
+  EXPECT_TRUE(real.Run({false, true, false}).Notices.empty());
 }
 
 TEST(MirrorTable, EachPhaseShowsItsBarAndItsLines) {
