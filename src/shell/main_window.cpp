@@ -785,14 +785,17 @@ void TForm_ZAMO2::OCOClick() {
     if (hidden) Show();
   };
   try {
+    bool closedDuringRun = false;
     if (startNow) {
       Hide();
       hidden = true;
       oco->Show();
       if (auto* weiter = dynamic_cast<ui::Control*>(FindDeep(*oco, "Button_Weiter"))) weiter->Click();
+      // Closed by the user while it ran: it is not shown again.
+      closedDuringRun = !oco->Visible();
       oco->Hide();
     }
-    oco->ShowModal();
+    if (!closedDuringRun) oco->ShowModal();
   } catch (...) {
     // A failed run must not leave the program without its window, nor the
     // cleaners believing the optimiser still drives them.

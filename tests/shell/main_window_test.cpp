@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "cleaning/oco/fake_cleaner.h"
+#include "cleaning/oco/oco_form.h"
 #include "core/help.h"
 #include "core/registry.h"
 #include "skin/skin.h"
@@ -318,6 +320,33 @@ TEST(MainWindow, TheOcoStartShowsTheMainWindowOnlyAfterTheOptimiser) {
   ui::App().SetMainForm(nullptr);
   AppHelpRouter = nullptr;
   delete w;
+}
+
+// Closing the optimiser while the command line's run works ends it: the
+// window is not shown again afterwards.
+TEST(MainWindow, ClosingTheOptimiserDuringTheCommandLineRunEndsIt) {
+  ShellGlobals g("shell_oco_close");
+  auto w = test::BuildMainWindow();
+  w->Show();
+  oco::test::FakeCleaners fakes;
+  int modalShows = 0;
+  test::ModuleOverride real("OCO", [&](ui::Component* owner) -> ui::Form* {
+    auto* f = new oco::TForm_OCO(owner);
+    f->DoCreate();
+    fakes.InstallInto(f->Run);
+    fakes.specs[oco::kDrive].duringSearch = [f] { f->Close(); };
+    f->OnShow = [f, &modalShows] {
+      if (!f->IsModal()) return;
+      ++modalShows;
+      ui::App().Post([f] { f->SetModalResult(ui::mrOk); });
+    };
+    return f;
+  });
+  w->RunOneClickFromCommandLine();
+  EXPECT_EQ(fakes.journal, (oco::test::Journal{"DC made", "DC search", "DC freed"}));
+  EXPECT_EQ(modalShows, 0);
+  EXPECT_EQ(OcoRunning, 0);
+  EXPECT_TRUE(IsWindowVisible(w->Handle()));
 }
 
 TEST(MainWindow, AFailedCommandLineRunShowsTheMainWindowAgainAndResetsTheFlag) {
