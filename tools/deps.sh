@@ -2,7 +2,8 @@
 # Installs what building, running and testing need (Debian 12). Quiet when all is there.
 set -euo pipefail
 pkgs=(cmake make g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
-      libgcrypt-mingw-w64-dev libz-mingw-w64-dev googletest fp-utils python3 fonts-wine)
+      libgcrypt-mingw-w64-dev libz-mingw-w64-dev googletest fp-utils python3 fonts-wine
+      libssl3)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -147,21 +147,52 @@ class FileMask {
   mutable std::vector<uint8_t> memo_;
 };
 
-// Lists the files of one folder whose long names match the mask, and
-// (optionally) the sub-folders to walk, in the order the file system returns
-// them. The mask is applied to the long name here, which also keeps out
-// entries that FindFirstFile returns through an 8.3 alias. A walk that needs
-// the sub-folders reads the folder once, with "*"; a single folder is read
-// with the mask itself (the file system then looks only at matching entries).
-void ScanFolder(const std::wstring& wfolder, const std::string& folder, const FileMask& mask, StringList& files,
+// Lists the files of one folder whose long names match the mask (onFile gets
+// the folder and the find data), and (optionally) the sub-folders to walk,
+// in the order the file system returns them. The mask is applied to the long
+// name here, which also keeps out entries that FindFirstFile returns through
+// an 8.3 alias. A walk that needs the sub-folders reads the folder once, with
+// "*"; a single folder is read with the mask itself (the file system then
+// looks only at matching entries).
+template <class OnFile>
+void ScanFolder(const std::wstring& wfolder, const std::string& folder, const FileMask& mask, OnFile&& onFile,
                 std::vector<std::wstring>* subfolders, const std::wstring& pattern = L"*") {
   ForEachDirEntry(wfolder, pattern, [&](const WIN32_FIND_DATAW& fd) {
     if (IsFolderEntry(fd)) {
       if (subfolders && IsWalkableFolder(fd)) subfolders->emplace_back(fd.cFileName);
     } else if (IsAddressableName(fd.cFileName) && mask.Matches(fd.cFileName)) {
-      files.push_back(folder + Narrow(fd.cFileName));
+      onFile(folder, fd);
     }
   });
+}
+
+void AddPath(StringList& files, const std::string& folder, const WIN32_FIND_DATAW& fd) {
+  files.push_back(folder + Narrow(fd.cFileName));
+}
+
+// The recursive walk of FindFilesRecursive: depth first with an explicit
+// stack, so a deep tree cannot exhaust the thread's stack; each folder's
+// files come before its sub-folders' files.
+template <class OnFile>
+void WalkFilesRecursive(const std::string& folder, const FileMask& mask, OnFile&& onFile) {
+  if (mask.MatchesNothing()) return;  // no tree walk for a mask that takes no file
+  struct Pending {
+    std::string folder;
+    std::wstring wfolder;
+  };
+  std::vector<Pending> stack;
+  stack.push_back({folder, Widen(folder)});
+  std::vector<std::wstring> subs;
+  while (!stack.empty()) {
+    Pending cur = std::move(stack.back());
+    stack.pop_back();
+    PumpMessagesThrottled();
+    if (AbortFlag) return;
+    subs.clear();
+    ScanFolder(cur.wfolder, cur.folder, mask, onFile, &subs);
+    for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+      stack.push_back({cur.folder + Narrow(*it) + "\\", cur.wfolder + *it + L"\\"});
+  }
 }
 
 // Removes one folder if it is empty: its attributes are cleared for the
@@ -395,31 +426,31 @@ void FindFiles(const std::string& folder, const std::string& mask, StringList& l
   if (AbortFlag) return;
   FileMask m(mask);
   if (m.MatchesNothing()) return;
-  ScanFolder(Widen(folder), folder, m, list, nullptr, Widen(mask));
+  ScanFolder(
+      Widen(folder), folder, m, [&](const std::string& f, const WIN32_FIND_DATAW& fd) { AddPath(list, f, fd); },
+      nullptr, Widen(mask));
 }
 
 void FindFilesRecursive(const std::string& folder, const std::string& mask, StringList& list) {
-  FileMask m(mask);
-  if (m.MatchesNothing()) return;  // no tree walk for a mask that takes no file
-  // Depth first with an explicit stack, so a deep tree cannot exhaust the
-  // thread's stack; each folder's files come before its sub-folders' files.
-  struct Pending {
-    std::string folder;
-    std::wstring wfolder;
-  };
-  std::vector<Pending> stack;
-  stack.push_back({folder, Widen(folder)});
+  WalkFilesRecursive(folder, FileMask(mask),
+                     [&](const std::string& f, const WIN32_FIND_DATAW& fd) { AddPath(list, f, fd); });
+}
+
+void FindFilesRecursive(const std::string& folder, const std::string& mask, std::vector<FoundFile>& list) {
+  WalkFilesRecursive(folder, FileMask(mask), [&](const std::string& f, const WIN32_FIND_DATAW& fd) {
+    list.push_back({f + Narrow(fd.cFileName),
+                    static_cast<int64_t>((static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow)});
+  });
+}
+
+void ListFolder(const std::string& folder, StringList& files, StringList& subfolders) {
+  PumpMessagesThrottled();
+  if (AbortFlag) return;
   std::vector<std::wstring> subs;
-  while (!stack.empty()) {
-    Pending cur = std::move(stack.back());
-    stack.pop_back();
-    PumpMessagesThrottled();
-    if (AbortFlag) return;
-    subs.clear();
-    ScanFolder(cur.wfolder, cur.folder, m, list, &subs);
-    for (auto it = subs.rbegin(); it != subs.rend(); ++it)
-      stack.push_back({cur.folder + Narrow(*it) + "\\", cur.wfolder + *it + L"\\"});
-  }
+  ScanFolder(
+      Widen(folder), folder, FileMask("*.*"),
+      [&](const std::string& f, const WIN32_FIND_DATAW& fd) { AddPath(files, f, fd); }, &subs);
+  for (const auto& name : subs) subfolders.push_back(Narrow(name));
 }
 
 void RemoveFolderTree(const std::string& folder) { RemoveEmptyFolders(folder, true); }

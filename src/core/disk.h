@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "core/stringlist.h"
 
@@ -81,6 +82,17 @@ void ListSubfolders(const std::string& folder, StringList& list);
 void FindFiles(const std::string& folder, const std::string& mask, StringList& list);
 // FindFiles, then the same in every sub-folder (names not beginning with ".").
 void FindFilesRecursive(const std::string& folder, const std::string& mask, StringList& list);
+// A file a walk found, with its size from the directory entry (both halves).
+struct FoundFile {
+  std::string Path;
+  int64_t Size = 0;
+};
+// FindFilesRecursive with each file's size, in one pass (no query per file).
+void FindFilesRecursive(const std::string& folder, const std::string& mask, std::vector<FoundFile>& list);
+// FindFiles with the mask "*.*" and ListSubfolders in one read of the folder:
+// appends folder + name of every file to `files` and the names of the
+// sub-folders to `subfolders`, by the same rules.
+void ListFolder(const std::string& folder, StringList& files, StringList& subfolders);
 // Removes the sub-folders, then the folder itself, where empty; files are never
 // deleted; attributes cleared for the removal are restored when it fails.
 void RemoveFolderTree(const std::string& folder);

@@ -7,38 +7,12 @@
 
 #include <vector>
 
+#include "core/com_ptr.h"
 #include "core/text.h"
 
 namespace qz {
 
 namespace {
-
-// Initialises COM on this thread when nobody has (the program's start does;
-// a tool or a test thread may not).
-void EnsureCom() {
-  thread_local bool done = false;
-  if (done) return;
-  done = true;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-}
-
-template <class T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() {
-    if (p_) p_->Release();
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  T** put() { return &p_; }
-  void** put_void() { return reinterpret_cast<void**>(&p_); }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
 
 // The shell-link header of a .lnk file: 76 bytes beginning with its size
 // and the shell-link class id. The show state is read from here: the shell

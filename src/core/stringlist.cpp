@@ -21,18 +21,17 @@ void AddUniqueI(StringList& list, std::string_view s) {
   if (!ContainsI(list, s)) list.emplace_back(s);
 }
 
-namespace {
-
-bool ReadAll(const std::string& path, std::string& bytes) {
-  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes) {
   bytes.clear();
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
   char buf[65536];
-  DWORD got = 0;
   bool ok = true;
-  for (;;) {
-    if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) {
+  while (bytes.size() < maxBytes) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(sizeof buf, maxBytes - bytes.size()));
+    if (!ReadFile(h, buf, want, &got, nullptr)) {
       ok = false;
       break;
     }
@@ -43,16 +42,9 @@ bool ReadAll(const std::string& path, std::string& bytes) {
   return ok;
 }
 
-bool IsValidUtf8(std::string_view s) {
-  return s.empty() ||
-         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()), nullptr, 0) > 0;
-}
-
-}  // namespace
-
 bool LoadTextFile(const std::string& path, std::string& utf8Text) {
   std::string b;
-  if (!ReadAll(path, b)) return false;
+  if (!ReadFileBytes(path, b)) return false;
   if (b.size() >= 3 && static_cast<unsigned char>(b[0]) == 0xEF && static_cast<unsigned char>(b[1]) == 0xBB &&
       static_cast<unsigned char>(b[2]) == 0xBF) {
     utf8Text = b.substr(3);
@@ -66,10 +58,8 @@ bool LoadTextFile(const std::string& path, std::string& utf8Text) {
       w[i] = static_cast<wchar_t>((static_cast<unsigned char>(b[2 + 2 * i]) << 8) |
                                   static_cast<unsigned char>(b[3 + 2 * i]));
     utf8Text = Narrow(w);
-  } else if (IsValidUtf8(b)) {
-    utf8Text = std::move(b);
   } else {
-    utf8Text = AnsiToUtf8(b);
+    utf8Text = DecodeUtf8OrAnsi(b);
   }
   return true;
 }
@@ -121,7 +111,5 @@ bool SaveLines(const std::string& path, const StringList& lines, TextEncoding en
   }
   return WriteFileBytes(path, bytes);
 }
-
-bool ReadFileBytes(const std::string& path, std::string& bytes) { return ReadAll(path, bytes); }
 
 }  // namespace qz

@@ -2,6 +2,7 @@
 // needs of them (unsorted, searched linearly without regard to case).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,10 @@ void AddUniqueI(StringList& list, std::string_view s);
 
 enum class TextEncoding { Ansi, Utf8, Utf8Bom, Utf16LE };
 
+// The bytes of a file (the whole file, or at most maxBytes of it), read
+// without disturbing whoever has it open (all sharing). False when it cannot
+// be opened or read.
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes = SIZE_MAX);
 // Reads a text file: UTF-8 with or without BOM, UTF-16 with BOM, and
 // otherwise the ANSI code page. Returns false when the file cannot be read.
 bool LoadTextFile(const std::string& path, std::string& utf8Text);
@@ -29,7 +34,5 @@ bool SaveLines(const std::string& path, const StringList& lines,
                TextEncoding encoding = TextEncoding::Ansi);
 // Writes bytes to a file, replacing it. False when it cannot be written.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
-// Reads a whole file's bytes. False when it cannot be read.
-bool ReadFileBytes(const std::string& path, std::string& bytes);
 
 }  // namespace qz

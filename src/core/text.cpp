@@ -33,6 +33,15 @@ std::string AnsiToUtf8(std::string_view ansi, unsigned codePage) {
   return Narrow(w);
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+  return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                              static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+std::string DecodeUtf8OrAnsi(std::string_view bytes) {
+  return IsValidUtf8(bytes) ? std::string(bytes) : AnsiToUtf8(bytes);
+}
+
 std::string Utf8ToAnsi(std::string_view utf8, bool* exact, unsigned codePage) {
   if (exact) *exact = true;
   if (utf8.empty()) return {};

@@ -20,6 +20,12 @@ std::string AnsiToUtf8(std::string_view ansi, unsigned codePage = 0);
 // form there (it was replaced by a best-fit or default character).
 std::string Utf8ToAnsi(std::string_view utf8, bool* exact = nullptr, unsigned codePage = 0);
 
+// True when the bytes are valid UTF-8 (an empty text is).
+bool IsValidUtf8(std::string_view bytes);
+// Bytes of unknown encoding as UTF-8: taken as they are when they are valid
+// UTF-8, else read in the ANSI code page.
+std::string DecodeUtf8OrAnsi(std::string_view bytes);
+
 // Upper case by the ASCII rule: only a-z change.
 std::string UpperAscii(std::string_view s);
 std::string LowerAscii(std::string_view s);

@@ -4,12 +4,16 @@
 #include <memory>
 
 #include "cleaning/drive/dc_form.h"
+#include "cleaning/internet/ic_form.h"
 #include "cleaning/oco/oco_form.h"
 #include "cleaning/registry/rc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "core/translation.h"
 #include "filetools/assoc/fa_form.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
 #include "shell/options_window.h"
 #include "tuning/startup/st_form.h"
 #include "ui/form_translation.h"
@@ -70,6 +74,11 @@ void RegisterBuiltInModules() {
   RegisterModule("ST", st::CreateStartupTunerWindow);
   RegisterModule("OCO", oco::CreateOneClickWindow);
   RegisterModule("OPTIONS", CreateOptionsWindow);
+  RegisterModule("IC", ic::CreateInternetCleanerWindow);
+  // File tools
+  RegisterModule("FW", fw::CreateFileWiperWindow);
+  RegisterModule("FSJ", fsj::CreateSplitterWindow);
+  RegisterModule("FED", fed::CreateCryptorWindow);
 }
 
 std::string ModuleTitle(const std::string& code) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/com_ptr.h"
 #include "core/disk.h"
 #include "core/text.h"
 #include "ui/gdi.h"
@@ -23,26 +24,8 @@ constexpr uint64_t kMaxPixels = 64ull * 1024 * 1024;
 // Files larger than this are not read.
 constexpr uint64_t kMaxFileBytes = 256ull * 1024 * 1024;
 
-// Owns one COM interface pointer.
 template <class T>
-class Com {
- public:
-  Com() = default;
-  ~Com() { Reset(); }
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-  T** put() { Reset(); return &p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
+using Com = ComPtr<T>;
 
 std::string HexResult(HRESULT hr) {
   char buf[16];
@@ -54,21 +37,12 @@ void SetError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
 }
 
-// COM on the calling thread, once per thread. The count is kept for the
-// thread's life: the shared factory outlives any single caller.
-void EnsureComOnThread() {
-  thread_local bool done = false;
-  if (done) return;
-  done = true;
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // S_FALSE / RPC_E_CHANGED_MODE: already set up
-}
-
 // The one WIC factory of the process. It is free-threaded and lives until
 // the process ends (released after COM is gone it would crash at exit).
 IWICImagingFactory* WicFactory(HRESULT* result) {
   static std::mutex mutex;
   static IWICImagingFactory* factory = nullptr;
-  EnsureComOnThread();
+  EnsureCom();
   std::lock_guard<std::mutex> lock(mutex);
   if (!factory) {
     HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,

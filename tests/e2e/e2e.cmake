@@ -15,6 +15,11 @@ foreach(script ${qz_e2e_scripts})
     SKIP_RETURN_CODE 77
     ENVIRONMENT "QZ_BUILD=${CMAKE_BINARY_DIR}")
 endforeach()
+# Scenarios that use the sandbox's URL cache share it with the Internet
+# Cleaner's tests.
+if(TEST e2e_internet_cleaner)
+  set_tests_properties(e2e_internet_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_urlcache")
+endif()
 # The driver's own checks of its script language.
 add_test(NAME e2e_driver_language COMMAND qzdriver --self-test)
 if(TEST test_core)

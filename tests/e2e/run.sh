@@ -15,7 +15,7 @@ script="$QZ_ROOT/tests/e2e/$name.qzs"
 driver="$QZ_BUILD/qzdriver.exe"
 [ -f "$script" ] || qz_die "no script $script"
 # Not built or not installed: skipped (exit code 77), not failed.
-[ -f "$driver" ] || { echo "skipped: the driver is not built (QZ_TARGETS=\"qzdriver bench_shaped\" ./test.sh -R e2e)"; exit 77; }
+[ -f "$driver" ] || { echo "skipped: the driver is not built (QZ_TARGETS=\"qzdriver bench_shaped qzurlcache\" ./test.sh -R e2e)"; exit 77; }
 [ -f "$QZ_PROGDIR/QuenzalSuite2.exe" ] || { echo "skipped: the product is not installed in the sandbox (tools/sandbox.sh install)"; exit 77; }
 if [ -f "$QZ_BUILD/QuenzalSuite2.exe" ] && ! cmp -s "$QZ_BUILD/QuenzalSuite2.exe" "$QZ_PROGDIR/QuenzalSuite2.exe"; then
   echo "warning: the installed product differs from the build (tools/sandbox.sh install)" >&2
@@ -30,8 +30,9 @@ cp -f "$script" "$dir/$name.qzs"
 for f in "$QZ_ROOT/tests/e2e/$name".*; do
   case "$f" in "$script"|*.check.sh) ;; *) cp -f "$f" "$dir/" ;; esac
 done
-# Helper programs the scripts start (the shaped-window floor, registry snapshots).
-for exe in bench_shaped.exe regsnap.exe; do
+# Helper programs the scripts start (the shaped-window floor, registry
+# snapshots, the URL-cache tool).
+for exe in bench_shaped.exe regsnap.exe qzurlcache.exe; do
   [ -f "$QZ_BUILD/$exe" ] && { rm -f "$QZ_TESTBIN/$exe"; ln "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe" 2>/dev/null || cp "$QZ_BUILD/$exe" "$QZ_TESTBIN/$exe"; }
 done
 

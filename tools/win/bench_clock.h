@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace qz::bench {
 
 // Milliseconds on the performance counter.
@@ -19,5 +22,26 @@ inline double NowMs() {
 
 // "." and "..", which a plain FindFirstFileW walk skips.
 inline bool IsDots(const wchar_t* n) { return n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0)); }
+
+// The floor of a folder walk: every entry of the tree (dir ends with a
+// backslash) seen once with FindFirstFileW, links not entered; counts the
+// files and sums their sizes from the find data.
+inline void PlainWalk(const std::wstring& dir, long long& files, long long& bytes) {
+  WIN32_FIND_DATAW fd;
+  std::vector<std::wstring> subs;
+  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (IsDots(fd.cFileName)) continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) subs.push_back(fd.cFileName);
+    } else {
+      ++files;
+      bytes += (static_cast<long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+    }
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  for (const std::wstring& s : subs) PlainWalk(dir + s + L"\\", files, bytes);
+}
 
 }  // namespace qz::bench

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <unordered_set>
 
 #include "core/disk.h"
 #include "core/globals.h"
@@ -165,70 +164,6 @@ cleaning::EntryFacts DriveEntry(const VTreeModel& tree, VNode* n) {
 
 void RecomputeTotals(DriveScanEngine& e, VTreeModel& tree) { e.Totals = cleaning::CountTotals(tree, DriveEntry); }
 
-NumberFormat NumberFormat::User() {
-  NumberFormat nf;
-  wchar_t buf[16] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 16) > 1) nf.Decimal = Narrow(buf);
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, 16) > 0) nf.Thousands = Narrow(buf);
-  return nf;
-}
-
-namespace {
-
-// "1.235E4": 4 significant digits, trailing zeros of the mantissa dropped,
-// the exponent without sign or leading zeros.
-std::string ExponentForm(double v, const NumberFormat& nf) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.3e", v);
-  std::string s = buf;
-  size_t e = s.find('e');
-  std::string mant = s.substr(0, e);
-  int exp = std::atoi(s.c_str() + e + 1);
-  if (mant.find('.') != std::string::npos) {
-    while (!mant.empty() && mant.back() == '0') mant.pop_back();
-    if (!mant.empty() && mant.back() == '.') mant.pop_back();
-  }
-  size_t dot = mant.find('.');
-  if (dot != std::string::npos) mant.replace(dot, 1, nf.Decimal);
-  return mant + "E" + std::to_string(exp);
-}
-
-std::string FixedForm(double v, int decimals, const NumberFormat& nf, bool separators) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  std::string s = buf;
-  size_t dot = s.find('.');
-  std::string intPart = dot == std::string::npos ? s : s.substr(0, dot);
-  std::string frac = dot == std::string::npos ? std::string() : s.substr(dot + 1);
-  bool neg = !intPart.empty() && intPart[0] == '-';
-  if (neg) intPart.erase(0, 1);
-  if (separators && !nf.Thousands.empty()) {
-    std::string grouped;
-    int count = 0;
-    for (size_t i = intPart.size(); i-- > 0;) {
-      grouped.insert(grouped.begin(), intPart[i]);
-      if (++count % 3 == 0 && i > 0) grouped.insert(0, nf.Thousands);
-    }
-    intPart = grouped;
-  }
-  std::string out = (neg ? "-" : "") + intPart;
-  if (!frac.empty()) out += nf.Decimal + frac;
-  return out;
-}
-
-std::string MBText(int64_t bytes, int decimals, const NumberFormat& nf, bool separators) {
-  const double mb = static_cast<double>(bytes) / 1048576.0;
-  const double scale = std::pow(10.0, decimals);
-  const double shown = std::round(mb * scale) / scale;
-  if (std::fabs(shown) >= 10000.0) return ExponentForm(mb, nf);
-  return FixedForm(mb, decimals, nf, separators);
-}
-
-}  // namespace
-
-std::string FormatMB(int64_t bytes, const NumberFormat& nf) { return MBText(bytes, 3, nf, true); }
-std::string FormatMBSummary(int64_t bytes, const NumberFormat& nf) { return MBText(bytes, 2, nf, false); }
-
 std::string FilesLabelText(const DriveScanEngine& e) {
   return std::to_string(e.Totals.Marked) + " / " + std::to_string(e.Totals.Found);
 }
@@ -298,75 +233,6 @@ std::string ApplyFileException(DriveScanEngine& e, VTreeModel& tree, const Drive
 
 // ---- delete --------------------------------------------------------------
 
-namespace {
-
-enum class FolderChain { Plain, Missing, Linked };
-
-// The attributes of the entry a path names by its own name. A name holding
-// "~" can also be the short (8.3) alias of another entry ("LONG~4IB.TMP"
-// opens "longnamexyz.tmp"): once the entry of that very name is gone, the
-// name leads to one nobody saw, so it counts as missing. On failure
-// INVALID_FILE_ATTRIBUTES with the reason as the last error.
-DWORD OwnNameAttributes(const std::string& path) {
-  const std::wstring w = Widen(path);
-  const std::wstring name = w.substr(w.rfind(L'\\') + 1);
-  if (name.find(L'~') == std::wstring::npos) return GetFileAttributesW(w.c_str());
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW(w.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
-  if (h == INVALID_HANDLE_VALUE) return INVALID_FILE_ATTRIBUTES;
-  FindClose(h);
-  if (CompareStringOrdinal(fd.cFileName, -1, name.c_str(), static_cast<int>(name.size()), TRUE) != CSTR_EQUAL) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_FILE_ATTRIBUTES;
-  }
-  return fd.dwFileAttributes;
-}
-
-// Every folder on the way from the drive root to the file must still be a
-// plain folder: a folder replaced by a link since the search would lead the
-// shell to files nobody saw.
-FolderChain CheckFolderChain(const std::string& folder) {
-  for (size_t i = folder.find('\\', 3); i != std::string::npos; i = folder.find('\\', i + 1)) {
-    DWORD a = OwnNameAttributes(folder.substr(0, i));
-    if (a == INVALID_FILE_ATTRIBUTES) {
-      DWORD err = GetLastError();
-      return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FolderChain::Missing
-                                                                         : FolderChain::Linked;
-    }
-    if (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT)) return FolderChain::Linked;
-  }
-  return FolderChain::Plain;
-}
-
-RecycleCheck CheckFileItself(const std::string& path) {
-  const std::string name = path.substr(path.rfind('\\') + 1);
-  if (!IsListableName(name, path)) return RecycleCheck::UnsafeName;
-  DWORD a = OwnNameAttributes(path);
-  if (a == INVALID_FILE_ATTRIBUTES) {
-    DWORD err = GetLastError();
-    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return RecycleCheck::Vanished;
-    return RecycleCheck::Unreadable;
-  }
-  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return RecycleCheck::ReparsePoint;
-  if (a & FILE_ATTRIBUTE_DIRECTORY) return RecycleCheck::NotAFile;
-  // A file held open by someone is refused by the shell's operation itself.
-  return RecycleCheck::Ready;
-}
-
-RecycleCheck FromChain(FolderChain c) {
-  return c == FolderChain::Missing ? RecycleCheck::Vanished : RecycleCheck::LinkedFolder;
-}
-
-}  // namespace
-
-RecycleCheck CheckBeforeRecycle(const std::string& path) {
-  size_t slash = path.rfind('\\');
-  if (slash == std::string::npos || slash < 2) return RecycleCheck::UnsafeName;
-  FolderChain c = CheckFolderChain(path.substr(0, slash + 1));
-  if (c != FolderChain::Plain) return FromChain(c);
-  return CheckFileItself(path);
-}
-
 int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folder) {
   int removed = 0;
   std::function<void(const std::wstring&, const std::string&)> walk = [&](const std::wstring& w,
@@ -413,70 +279,21 @@ int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folde
   return removed;
 }
 
-namespace {
-
-// The upper-case names in a folder; false when it cannot be read (a folder
-// that is gone reads as empty).
-bool ListNamesUpper(const std::string& folder, std::unordered_set<std::string>& out) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileExW(Widen(folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                              nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (h == INVALID_HANDLE_VALUE) {
-    DWORD err = GetLastError();
-    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
-  }
-  do {
-    std::wstring n = fd.cFileName;
-    CharUpperBuffW(n.data(), static_cast<DWORD>(n.size()));
-    out.insert(Narrow(n));
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return true;
-}
-
-}  // namespace
-
 void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveCleanerOptions& options,
                            const DeleteHooks& hooks) {
   e.FilesDeleted = e.DeleteErrors = e.BytesDeleted = 0;
   AbortFlag = 0;
   int64_t position = 0;
-  std::string chainFolder;
-  FolderChain chain = FolderChain::Plain;
-  ULONGLONG chainTime = 0;
-
-  // Files the shell took are confirmed gone in groups per folder: looking up
-  // a name that no longer exists costs a read of the whole folder on some
-  // file systems (case-insensitive lookup), so a large group is confirmed by
-  // reading the folder once.
-  struct Taken {
-    VNode* node;
-    std::string name;
-    int64_t size;
-  };
-  std::vector<Taken> taken;
-  std::string takenFolder;
-  ULONGLONG takenSince = 0;
-  constexpr size_t kGroup = 1024, kReadFolderFrom = 32;
-  constexpr ULONGLONG kGroupMs = 1000;  // the tree follows within a second
-  auto confirm = [&] {
-    if (taken.empty()) return;
-    std::unordered_set<std::string> present;
-    const bool listed = taken.size() >= kReadFolderFrom && ListNamesUpper(takenFolder, present);
-    for (const Taken& t : taken) {
-      const std::string path = takenFolder + "\\" + t.name;
-      const bool gone = listed ? present.count(UpperLocale(t.name)) == 0
-                               : CheckBeforeRecycle(path) == RecycleCheck::Vanished;
-      if (gone) {
-        ++e.FilesDeleted;
-        e.BytesDeleted += t.size;
-        tree.DeleteNode(t.node);
-      } else {
-        ++e.DeleteErrors;
-      }
+  cleaning::RecycleChecker checker;
+  cleaning::RecycleConfirmation confirmation([&](const cleaning::RecycleConfirmation::Item& t, bool gone) {
+    if (gone) {
+      ++e.FilesDeleted;
+      e.BytesDeleted += t.size;
+      tree.DeleteNode(t.node);
+    } else {
+      ++e.DeleteErrors;
     }
-    taken.clear();
-  };
+  });
 
   for (VNode* n : tree.AllNodes()) {
     const DriveScanNode& d = tree.Data<DriveScanNode>(n);
@@ -485,32 +302,21 @@ void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveClea
     ++position;
     if (hooks.OnFile) hooks.OnFile(path, position);
     PumpMessagesThrottled();
-    if (d.Folder != takenFolder || taken.size() >= kGroup || GetTickCount64() - takenSince > kGroupMs) {
-      confirm();
-      takenFolder = d.Folder;
-      takenSince = GetTickCount64();
-    }
-    // The folder chain is looked at once per folder (entries come grouped),
-    // and again when time has passed.
-    if (d.Folder != chainFolder || GetTickCount64() - chainTime > 50) {
-      chainFolder = d.Folder;
-      chain = CheckFolderChain(d.Folder + "\\");
-      chainTime = GetTickCount64();
-    }
-    RecycleCheck check = chain == FolderChain::Plain ? CheckFileItself(path) : FromChain(chain);
+    confirmation.StartEntry(d.Folder);
+    RecycleCheck check = checker.Check(d.Folder, path);
     if (check == RecycleCheck::Vanished) {  // nothing left to delete
       ++e.FilesDeleted;
       e.BytesDeleted += d.Size;
       tree.DeleteNode(n);
     } else if (check == RecycleCheck::Ready &&
                (hooks.Recycle ? hooks.Recycle(path) : ShellRecycleQuiet(path))) {
-      taken.push_back({n, d.FileName, d.Size});
+      confirmation.Add({n, d.FileName, d.Size});
     } else {
       ++e.DeleteErrors;
     }
     if (AbortFlag == 1) break;
   }
-  confirm();
+  confirmation.Flush();
 
   const TranslateFn& tr = hooks.Tr;
   auto cleanup = [&](bool on, bool safe, const std::string& folder) {

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "cleaning/common/mb_format.h"
+#include "cleaning/common/recycle.h"
 #include "cleaning/drive/dc_settings.h"
 #include "cleaning/drive/scan_engine.h"
 #include "cleaning/frame/result_rules.h"
@@ -15,6 +17,13 @@
 #include "ui/vtree_model.h"
 
 namespace qz::dc {
+
+// The shared formatter and pre-recycle check (cleaning/common).
+using cleaning::CheckBeforeRecycle;
+using cleaning::FormatMB;
+using cleaning::FormatMBSummary;
+using cleaning::NumberFormat;
+using cleaning::RecycleCheck;
 
 // What the search takes from the options window.
 struct SearchSettings {
@@ -63,17 +72,6 @@ cleaning::EntryFacts DriveEntry(const ui::VTreeModel& tree, ui::VNode* n);
 // e.Totals counted from the tree (cleaning::CountTotals over DriveEntry).
 void RecomputeTotals(DriveScanEngine& e, ui::VTreeModel& tree);
 
-struct NumberFormat {
-  std::string Decimal = ".";
-  std::string Thousands = ",";
-  static NumberFormat User();  // the user's locale
-};
-// bytes / 1048576 with thousands separators and 3 decimals; from 10000 MB
-// on in exponent form with 4 significant digits ("1.235E4").
-std::string FormatMB(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
-// The summary's form: 2 decimals, no separators, exponent form from 10000 MB
-// ("1234.56", "1.235E4").
-std::string FormatMBSummary(int64_t bytes, const NumberFormat& nf = NumberFormat::User());
 // Label_DC_Files: "marked / found".
 std::string FilesLabelText(const DriveScanEngine& e);
 // Label_DC_Bytes: "x MB / y MB".
@@ -102,12 +100,6 @@ std::string ApplyFolderException(DriveScanEngine& e, ui::VTreeModel& tree, const
 std::string ApplyFileException(DriveScanEngine& e, ui::VTreeModel& tree, const DriveScanNode& entry);
 
 // ---- delete --------------------------------------------------------------
-
-// How an entry stands right before it goes to the Recycle Bin: Ready only for
-// a plain file with a name the shell takes safely, in a chain of plain
-// folders (no folder on the way became a link since the search).
-enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable };
-RecycleCheck CheckBeforeRecycle(const std::string& path);
 
 struct DeleteHooks {
   TranslateFn Tr;

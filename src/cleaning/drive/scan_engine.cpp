@@ -87,23 +87,6 @@ std::string FolderDir(int csidl) {
 
 }  // namespace
 
-bool IsListableName(const std::string& name, const std::string& fullPath) {
-  if (name.empty()) return false;
-  for (unsigned char c : name) {
-    if (c < 32) return false;
-    switch (c) {
-      case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
-        return false;
-      default:
-        break;
-    }
-  }
-  if (name.back() == '.' || name.back() == ' ') return false;
-  // The shell's file operation takes paths up to MAX_PATH - 1 characters.
-  if (Widen(fullPath).size() >= MAX_PATH) return false;
-  return IsShellSafePath(fullPath);
-}
-
 bool IsSafeTempFolder(const std::string& folder, const StringList& protectedFolders) {
   std::string f = UpperLocale(IncludeTrailingBackslash(folder));
   if (f.size() < 4 || f[1] != ':' || f[2] != '\\') return false;

@@ -25,6 +25,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "cleaning/common/recycle.h"
 #include "cleaning/drive/wild_match.h"
 #include "cleaning/frame/result_rules.h"
 #include "core/stringlist.h"
@@ -103,9 +104,8 @@ struct ScanEnvironment {
   static ScanEnvironment FromSystem();
 };
 
-// Checks one name for listing: no < > : " / \ | ? * or control character, no
-// trailing "." or blank, and the full path fits the shell's file operation.
-bool IsListableName(const std::string& name, const std::string& fullPath);
+// Checks one name for listing (shared with the other cleaners).
+using cleaning::IsListableName;
 // A temporary folder may be emptied only when it is at least two levels below
 // a drive root and is neither one of the protected folders nor above one.
 bool IsSafeTempFolder(const std::string& folder, const StringList& protectedFolders);

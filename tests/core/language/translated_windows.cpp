@@ -4,6 +4,9 @@
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
 #include "cleaning/drive/dc_result.h"
+#include "cleaning/internet/ic_form.h"
+#include "cleaning/internet/ic_options.h"
+#include "cleaning/internet/ic_result.h"
 #include "cleaning/oco/oco_form.h"
 #include "cleaning/registry/rc_form.h"
 #include "cleaning/registry/rc_options.h"
@@ -11,6 +14,10 @@
 #include "filetools/assoc/fa_form.h"
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
+#include "filetools/crypt/fed_form.h"
+#include "filetools/split/fsj_form.h"
+#include "filetools/wipe/fw_form.h"
+#include "filetools/wipe/fw_options.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 #include "shell/options_window.h"
@@ -38,6 +45,14 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_ZAMO2_IC", [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC(nullptr)); }},
+      {"TForm_ZAMO2_IC_Options",
+       [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC_Options(nullptr, ic::BrowserEnvironment{})); }},
+      {"TForm_InternetCleanerResult",
+       [] {
+         static ic::InternetCleaner engine;
+         return std::unique_ptr<ui::Component>(new ic::TForm_InternetCleanerResult(nullptr, engine, nullptr));
+       }},
       {"TForm_RC", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC(nullptr)); }},
       {"TForm_RC_Options", [] { return std::unique_ptr<ui::Component>(new rc::TForm_RC_Options(nullptr)); }},
       {"TForm_RC_Result",
@@ -62,6 +77,11 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
       {"TForm_OCO", [] { return std::unique_ptr<ui::Component>(new oco::TForm_OCO(nullptr)); }},
       {"TForm_ZAMO2_Options",
        [] { return std::unique_ptr<ui::Component>(new shell::TForm_ZAMO2_Options(nullptr)); }},
+      // File tools
+      {"TForm_FW", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW(nullptr)); }},
+      {"TForm_FW_Options", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW_Options(nullptr)); }},
+      {"TForm_Splitter", [] { return std::unique_ptr<ui::Component>(new fsj::TForm_Splitter(nullptr)); }},
+      {"TForm_Cryptor", [] { return std::unique_ptr<ui::Component>(new fed::TForm_Cryptor(nullptr)); }},
   };
   return windows;
 }

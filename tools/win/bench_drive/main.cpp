@@ -31,26 +31,8 @@ using namespace qz::dc;
 
 namespace {
 
-using qz::bench::IsDots;
 using qz::bench::NowMs;
-
-// The floor: every entry of the tree seen once, nothing else done.
-void PlainWalk(const std::wstring& dir, long long& files) {
-  WIN32_FIND_DATAW fd;
-  std::vector<std::wstring> subs;
-  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    if (IsDots(fd.cFileName)) continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) subs.push_back(fd.cFileName);
-    } else {
-      ++files;
-    }
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  for (const std::wstring& s : subs) PlainWalk(dir + s + L"\\", files);
-}
+using qz::bench::PlainWalk;
 
 // Places for the temporary and crash-dump passes that do not exist, so the
 // search times the drive passes alone.
@@ -77,7 +59,8 @@ int Scan(const std::string& letter, int runs) {
   for (int r = 0; r < runs; ++r) {
     long long files = 0;
     double t0 = NowMs();
-    PlainWalk(Widen(letter + ":\\"), files);
+    long long bytes = 0;
+    PlainWalk(Widen(letter + ":\\"), files, bytes);
     double t1 = NowMs();
     std::printf("walk %.2f %lld\n", t1 - t0, files);
 

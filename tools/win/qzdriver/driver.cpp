@@ -33,6 +33,7 @@ const CommandSpec kCommands[] = {
     {"restore", 1, 1},          {"wait-painted", 1, 2},  {"move-mouse", 2, 2},
     {"set-text", 3, 4},
     {"run", 1, -1},
+    {"set-text-id", 3, 4},      {"click-id", 2, 3},
 };
 
 const CommandSpec* FindSpec(const std::string& name) {
@@ -259,8 +260,14 @@ Controls (by component Name; windowed or windowless)
   set-text ALIAS NAME TEXT [timeout=S]
                                    waits until the edit is visible and enabled,
                                    sets its text (WM_SETTEXT), then sends its
-                                   parent the edit's change notification
+                                   parent the edit's change notification (a
+                                   file-name or spin edit: its edit part)
   move-mouse X Y                   moves the cursor (screen coordinates)
+System dialogs (a dialog bound with wait-window ... class=#32770)
+  set-text-id ALIAS ID TEXT [timeout=S]
+                                   WM_SETTEXT to the dialog's control with that id
+                                   (at any depth; the Open dialog's file name is 1148)
+  click-id ALIAS ID [timeout=S]    BM_CLICK to the dialog's button with that id (1 = OK)
 Message boxes (top-level #32770 dialogs of the program)
   expect-box [text=T] [caption=T] [timeout=S]   binds the alias "box"
   answer-box ID|CAPTION [timeout=S] presses a button (IDOK, 1, "OK", "&Yes" ...)
@@ -466,6 +473,10 @@ void Driver::Execute(const ScriptLine& line) {
     CmdClickAt(a);
   } else if (cmd == "set-text") {
     CmdSetText(a);
+  } else if (cmd == "set-text-id") {
+    CmdSetTextId(a);
+  } else if (cmd == "click-id") {
+    CmdClickId(a);
   } else if (cmd == "list") {
     CmdList(a);
   } else if (cmd == "list-windows") {
@@ -951,6 +962,8 @@ void Driver::CmdSetText(const std::vector<std::string>& a) {
   });
   if (!ok) throw Failure("cannot set the text of " + a[2] + ": " + last);
   if (!c.hwnd) throw Failure(a[2] + " has no window of its own, so it holds no text to set");
+  // A composite control (a file-name or spin edit) takes the text in its edit part.
+  if (HWND edit = FindWindowExW(c.hwnd, nullptr, L"Edit", nullptr)) c.hwnd = edit;
   // WM_SETTEXT carries its string across processes; the notification is
   // what the user's typing would send, so the program reacts as to typing
   // (a multi-line edit sends none for WM_SETTEXT itself).
@@ -966,6 +979,55 @@ void Driver::CmdSetText(const std::vector<std::string>& a) {
                                       5000, &r))
     throw Failure("the change notification of " + a[2] + " was not delivered");
   if (WindowText(c.hwnd) != a[3]) throw Failure(a[2] + " holds " + Quoted(WindowText(c.hwnd)) + " after set-text");
+}
+
+// ---- system dialogs ------------------------------------------------------
+
+namespace {
+// The dialog's own control with the id, else the first enabled, visible
+// one among its descendants (file dialogs may nest their controls).
+HWND FindDialogItem(HWND dialog, int id) {
+  if (HWND own = GetDlgItem(dialog, id); own && IsWindowVisible(own) && IsWindowEnabled(own)) return own;
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (GetDlgCtrlID(h) != s->id || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
+        s->found = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+}  // namespace
+
+HWND Driver::DialogItem(const std::vector<std::string>& a, int optionsFrom) {
+  SplitArgs s = SplitOptions(a, optionsFrom, {"timeout"});
+  if (!s.positional.empty()) throw Failure("unexpected argument " + Quoted(s.positional[0]));
+  HWND dialog = Window(a[1]);
+  const int id = ToInt(a[2], "the control id");
+  HWND item = nullptr;
+  if (!WaitFor(TimeoutOf(s), [&] { return IsWindow(dialog) && (item = FindDialogItem(dialog, id)) != nullptr; }))
+    throw Failure("the dialog has no visible, enabled control with the id " + a[2]);
+  return item;
+}
+
+void Driver::CmdSetTextId(const std::vector<std::string>& a) {
+  HWND item = DialogItem(a, 4);
+  std::wstring text = Widen(a[3]);
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &r) ||
+      !r)
+    throw Failure("the control " + a[2] + " did not take the text");
+}
+
+void Driver::CmdClickId(const std::vector<std::string>& a) {
+  HWND item = DialogItem(a, 3);
+  PostMessageW(item, BM_CLICK, 0, 0);
 }
 
 // ---- message boxes ---------------------------------------------------

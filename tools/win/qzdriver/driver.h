@@ -62,6 +62,10 @@ class Driver {
   void CmdClick(const std::vector<std::string>& a);
   void CmdClickAt(const std::vector<std::string>& a);
   void CmdSetText(const std::vector<std::string>& a);
+  // System dialogs (the file dialogs): controls by their dialog id.
+  HWND DialogItem(const std::vector<std::string>& a, int optionsFrom);
+  void CmdSetTextId(const std::vector<std::string>& a);
+  void CmdClickId(const std::vector<std::string>& a);
   void CmdList(const std::vector<std::string>& a);
   void CmdListWindows();
   void CmdExpectBox(const std::vector<std::string>& a);

@@ -115,6 +115,10 @@ int RunSelfTest() {
       {"reg-expect K \"\" expand \"%SystemRoot%\\x\"", true},
       {"reg-expect HKCU\\X V sz data timeout=5", true},
       {"reg-expect HKCU\\X V missing timeout=5", true},
+      {"set-text-id open 1148 \"C:\\x\\a.txt\"", true},
+      {"set-text-id open 1148", false},
+      {"click-id open 1", true},
+      {"click-id open", false},
   };
   for (const CheckCase& c : checks) {
     bool ok = true;
