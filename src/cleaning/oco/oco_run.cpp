@@ -1,6 +1,7 @@
 #include "cleaning/oco/oco_run.h"
 
 #include "cleaning/drive/drive_cleaner.h"
+#include "cleaning/internet/ic_engine.h"
 #include "cleaning/registry/rc_cleaner.h"
 #include "core/globals.h"
 #include "core/text.h"
@@ -21,6 +22,7 @@ OneClickRun::OneClickRun() {
     engine->UndoFileError = [this](const std::string& text) { AddNotice(kRegistry, text); };
     return engine;
   };
+  Factories[kInternet] = [] { return std::make_unique<ic::InternetCleaner>(); };
 }
 
 void OneClickRun::AddNotice(int cleaner, const std::string& text) {
@@ -107,14 +109,14 @@ cleaning::CleanerProgress MirrorOf(int phase, const cleaning::CleanerProgress& p
   return shown;
 }
 
-std::string ResultText(const std::string& text, const OneClickTotals& totals, const dc::NumberFormat& nf) {
+std::string ResultText(const std::string& text, const OneClickTotals& totals, const cleaning::NumberFormat& nf) {
   const cleaning::CleanerCounters& d = totals.Counts[kDrive];
   const cleaning::CleanerCounters& r = totals.Counts[kRegistry];
   const cleaning::CleanerCounters& n = totals.Counts[kInternet];
   const std::string values[8] = {
-      IntToStr(d.Deleted),  dc::FormatMBSummary(d.Bytes, nf), IntToStr(d.Errors),
+      IntToStr(d.Deleted),  cleaning::FormatMBSummary(d.Bytes, nf), IntToStr(d.Errors),
       IntToStr(r.Deleted),  IntToStr(r.Errors),              IntToStr(n.Deleted),
-      dc::FormatMBSummary(n.Bytes, nf), IntToStr(n.Errors)};
+      cleaning::FormatMBSummary(n.Bytes, nf), IntToStr(n.Errors)};
   std::string out = text;
   for (int i = 0; i < 8; ++i) out = ReplaceAllI(out, "%" + std::to_string(i + 1), values[i]);
   return out;

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "cleaning/drive/dc_search.h"
+#include "cleaning/common/mb_format.h"
 #include "cleaning/frame/unattended_cleaner.h"
 
 namespace qz::oco {
@@ -98,7 +98,7 @@ extern const char* const kGermanResultText;
 // their errors. MB: the cleaners' summary formatter (bytes / 1048576, two
 // decimals, exponent form from 10000 MB), in the given number format.
 std::string ResultText(const std::string& text, const OneClickTotals& totals,
-                       const dc::NumberFormat& nf = dc::NumberFormat::User());
+                       const cleaning::NumberFormat& nf = cleaning::NumberFormat::User());
 // The result page's text: the result text, then each notice in a paragraph
 // of its own.
 std::string ResultPageText(const std::string& resultText, const OneClickTotals& totals);

@@ -6,6 +6,8 @@
 
 #include "cleaning/oco/fake_cleaner.h"
 #include "cleaning/oco/oco_run.h"
+#include "cleaning/drive/drive_cleaner.h"
+#include "cleaning/internet/ic_engine.h"
 #include "cleaning/registry/rc_cleaner.h"
 #include "support/globals_guard.h"
 #include "support/sandbox.h"
@@ -145,6 +147,19 @@ TEST_F(RunTest, TheRegistryCleanersUndoFileDialogBecomesANoticeOfTheResult) {
   EXPECT_TRUE(real.Run({false, true, false}).Notices.empty());
 }
 
+// The run drives each cleaner's engine (no window): made here, never run.
+TEST(RunEngines, TheRunMakesTheThreeCleanersEngines) {
+  qz::test::GlobalsGuard globals;
+  OneClickRun run;
+  const std::unique_ptr<cleaning::UnattendedCleaner> drive = run.Factories[kDrive]();
+  const std::unique_ptr<cleaning::UnattendedCleaner> registry = run.Factories[kRegistry]();
+  const std::unique_ptr<cleaning::UnattendedCleaner> internet = run.Factories[kInternet]();
+  EXPECT_NE(dynamic_cast<dc::DriveCleaner*>(drive.get()), nullptr);
+  EXPECT_NE(dynamic_cast<rc::RegistryCleaner*>(registry.get()), nullptr);
+  EXPECT_NE(dynamic_cast<ic::InternetCleaner*>(internet.get()), nullptr);
+  for (const auto* c : {drive.get(), registry.get(), internet.get()}) EXPECT_EQ(c->Counters().Deleted, 0);
+}
+
 TEST(MirrorTable, EachPhaseShowsItsBarAndItsLines) {
   const CleanerProgress p{40, 10, "one", "two", "three"};
   struct Row {
@@ -171,7 +186,7 @@ TEST(ResultText, EveryPlaceholderEveryTimeInOrder) {
   t.Counts[kDrive] = {12, 1572864, 1};
   t.Counts[kRegistry] = {34, 0, 2};
   t.Counts[kInternet] = {56, int64_t{15000} << 20, 3};  // 15000 MB: exponent form
-  const dc::NumberFormat dot{".", ","};
+  const cleaning::NumberFormat dot{".", ","};
   EXPECT_EQ(ResultText("%1/%2/%3/%4/%5/%6/%7/%8 and again %1 %8%8", t, dot),
             "12/1.50/1/34/2/56/1.5E4/3 and again 12 33");
   // The German default with this run's numbers.
@@ -186,7 +201,7 @@ TEST(ResultText, EveryPlaceholderEveryTimeInOrder) {
             std::string::npos)
       << german;
   // The locale's decimal separator.
-  EXPECT_EQ(ResultText("%2", t, dc::NumberFormat{",", "."}), "1,50");
+  EXPECT_EQ(ResultText("%2", t, cleaning::NumberFormat{",", "."}), "1,50");
   // Nothing run: zeros.
   EXPECT_EQ(ResultText("%1 %2 %3 %4 %5 %6 %7 %8", OneClickTotals{}, dot), "0 0.00 0 0 0 0 0.00 0");
 }
