@@ -4,6 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/deps.sh
+# A sandbox of its own, apart from the tests' one: a Wine server the tests
+# started on their own display is never shared, and the tests' settings
+# (no managed windows) never reach the program a user runs.
+QZ_BUILD=${QZ_BUILD:-$PWD/build}
+export QZ_SANDBOX=${QZ_SANDBOX:-$QZ_BUILD/sandbox-run}
 source tools/env.sh
 source tools/xvfb.sh
 tools/build.sh --target QuenzalSuite2

@@ -22,13 +22,19 @@ tools/sandbox.sh make test >/dev/null
 
 tree="$QZ_DRIVES/d/qzbench"
 del='D:\qzbench-del\'
+# Removes what the benchmark put in the trash (entries whose original path
+# lies in its delete folder) in one pass: one grep over all the entries, one
+# rm for them and their files; no process per file.
 tidy_trash() {
-  local f
-  for f in "$XDG_DATA_HOME"/Trash/info/bench*.tmp*.trashinfo; do
-    [ -f "$f" ] || continue
-    grep -q '^Path=.*/qzbench-del/' "$f" || continue
-    rm -f -- "$XDG_DATA_HOME/Trash/files/$(basename "$f" .trashinfo)" "$f"
-  done
+  local info="$XDG_DATA_HOME/Trash/info" files="$XDG_DATA_HOME/Trash/files"
+  [ -d "$info" ] || return 0
+  find "$info" -maxdepth 1 -name 'bench*.tmp*.trashinfo' -print0 |
+    xargs -0 -r grep -lZ -- '^Path=.*/qzbench-del/' |
+    while IFS= read -r -d '' f; do
+      b=${f##*/}
+      printf '%s\0%s\0' "$f" "$files/${b%.trashinfo}"
+    done |
+    xargs -0 -r rm -f --
 }
 cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; rm -rf "$tree" "$QZ_DRIVES/d/qzbench-del"; tidy_trash; }
 trap cleanup EXIT

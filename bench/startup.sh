@@ -11,9 +11,21 @@
 #   trace:   the program's own start-up trace (QZ_TRACE_FILE), the
 #            "first-paint" step in milliseconds since the process was created.
 # Prints medians and the ratios P / F (goal: <= 2).
+#
+# Then the same pair in the sandbox a user meets: a run sandbox made as
+# ./run.sh makes it (tools/sandbox.sh make run: Wine's managed windows on),
+# in four conditions, each measured from the host (the X server's view):
+#   warm / cold        the Wine server already runs / nothing of Wine runs,
+#                      so the start includes the server and Wine's desktop
+#                      (as the first start after the sandbox was made)
+#   no WM / openbox    a bare X display / a window manager on it
+# Per run: milliseconds from launching wine to the splash (P only, 400 x 300)
+# and to the 640 x 480 window being mapped; medians, ratios P / F (goal <= 2)
+# and whether the splash came first.
 #   bench/startup.sh [runs]
 # QZ_BENCH_MAIN overrides how the product's main window is found (driver
 # wait-window options; default: the component name of the main window).
+# QZ_BENCH_RUN_SANDBOX=0 skips the run-sandbox part.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
@@ -133,3 +145,123 @@ for kind, title in (("F", "floor"), ("P", "product")):
         order = sorted(per_step, key=lambda n: statistics.median(per_step[n]))
         print("   " + ", ".join(f"{n} {statistics.median(per_step[n]):.0f}" for n in order))
 PY
+
+# ---- the run sandbox, from the host -------------------------------------------
+[ "${QZ_BENCH_RUN_SANDBOX:-1}" = 0 ] && exit 0
+wineserver -k >/dev/null 2>&1 || true
+qz_stop_xvfb
+command -v openbox >/dev/null && command -v xdotool >/dev/null || { echo "openbox and xdotool are needed (tools/deps.sh)"; exit 1; }
+run_sandbox="$QZ_BUILD/sandbox-bench-run"
+(
+  export QZ_SANDBOX="$run_sandbox"
+  source tools/env.sh
+  tools/sandbox.sh make run >/dev/null
+  tools/sandbox.sh install
+  mkdir -p "$WINEPREFIX/drive_c/qztests/bin"
+  rm -f "$WINEPREFIX/drive_c/qztests/bin/bench_shaped.exe"
+  cp "$QZ_BUILD/bench_shaped.exe" "$WINEPREFIX/drive_c/qztests/bin/"
+  key='HKLM\Software\Brinvale\Brinvale Sysvantor Quenzal Suite 2'
+  wine reg add "$key" /v FirstRunDone /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  wineserver -w
+  results="$QZ_SANDBOX/tmp/bench_startup_run.txt"
+  : >"$results"
+  wmpid=
+  trap 'wineserver -k >/dev/null 2>&1; [ -n "$wmpid" ] && kill "$wmpid" 2>/dev/null; qz_stop_xvfb' EXIT
+
+  # launch <kind> <label>: starts one program, waits for its windows, ends it.
+  launch() {
+    local kind=$1 label=$2 exe dir title t0 now el splash= main= w g pid
+    if [ "$kind" = P ]; then
+      exe="$QZ_PROGDIR_WIN\\QuenzalSuite2.exe"; dir=$QZ_PROGDIR; title='^Brinvale Sysvantor Quenzal Suite 2$'
+    else
+      exe='C:\qztests\bin\bench_shaped.exe'; dir="$WINEPREFIX/drive_c/qztests/bin"; title='^Shaped window floor$'
+    fi
+    t0=$(date +%s%N)
+    (cd "$dir" && exec wine "$exe" </dev/null >/dev/null 2>&1) &
+    pid=$!
+    while :; do
+      el=$((($(date +%s%N) - t0) / 1000000))
+      [ "$el" -gt 60000 ] && break
+      for w in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
+        g=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | tr '\n' ' ') || g=
+        case "$g" in
+          *WIDTH=400\ HEIGHT=300*) [ -n "$splash" ] || splash=$el ;;
+          *WIDTH=640\ HEIGHT=480*) main=$el ;;
+        esac
+      done
+      [ -n "$main" ] && break
+      sleep 0.005
+    done
+    echo "$label ${splash:--} ${main:--}" >>"$results"
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  }
+
+  for wm in nowm openbox; do
+    for temp in warm cold; do
+      qz_start_xvfb
+      wmpid=
+      if [ "$wm" = openbox ]; then
+        openbox >/dev/null 2>&1 &
+        wmpid=$!
+        for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+      fi
+      start_server() {
+        wineserver -p </dev/null >/dev/null 2>&1
+        wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+      }
+      [ "$temp" = warm ] && start_server
+      # A start of each that is not counted (caches of the host and of Wine).
+      [ "$temp" = cold ] && wineserver -k >/dev/null 2>&1 && wineserver -w
+      launch F "$wm-$temp-F-0"
+      [ "$temp" = cold ] && { wineserver -k >/dev/null 2>&1 || true; wineserver -w; }
+      launch P "$wm-$temp-P-0"
+      for ((i = 1; i <= runs; i++)); do
+        for kind in F P; do
+          [ "$temp" = cold ] && { wineserver -k >/dev/null 2>&1 || true; wineserver -w; }
+          launch "$kind" "$wm-$temp-$kind-$i"
+        done
+      done
+      wineserver -k >/dev/null 2>&1 || true
+      wineserver -w 2>/dev/null || true
+      [ -n "$wmpid" ] && { kill "$wmpid" 2>/dev/null; wait "$wmpid" 2>/dev/null || true; }
+      qz_stop_xvfb
+    done
+  done
+
+  python3 - "$results" "$runs" <<'PY'
+import statistics, sys
+path, runs = sys.argv[1], int(sys.argv[2])
+rows = {}
+for line in open(path):
+    p = line.split()
+    if len(p) != 3:
+        continue
+    label, splash, main = p
+    wm, temp, kind, i = label.split("-")
+    if i == "0":
+        continue
+    num = lambda v: None if v == "-" else float(v)
+    rows.setdefault((wm, temp, kind), []).append((num(splash), num(main)))
+def med(v):
+    v = [x for x in v if x is not None]
+    return statistics.median(v) if v else None
+print(f"\nRun sandbox (as ./run.sh makes it), from launch to the window on the X display, median of {runs} runs:")
+print(f"  {'condition':18s} {'floor':>9s} {'splash':>9s} {'main':>9s}   main/floor  splash first")
+for wm in ("nowm", "openbox"):
+    for temp in ("warm", "cold"):
+        f = rows.get((wm, temp, "F"), [])
+        p = rows.get((wm, temp, "P"), [])
+        fm = med([m for _, m in f])
+        ps = med([s for s, _ in p])
+        pm = med([m for _, m in p])
+        first = all(s is not None and m is not None and s < m for s, m in p) if p else False
+        ratio = pm / fm if fm and pm else None
+        name = f"{'no WM' if wm == 'nowm' else 'openbox'}, {temp}"
+        fmt = lambda v: f"{v:7.0f}ms" if v is not None else "      n/a"
+        verdict = "n/a" if ratio is None else f"{ratio:5.2f} {'met' if ratio <= 2 else 'MISSED'}"
+        print(f"  {name:18s} {fmt(fm)} {fmt(ps)} {fmt(pm)}   {verdict:12s} {'yes' if first else 'NO'}")
+        print(f"  {'':18s} runs F: {' '.join(f'{m:.0f}' if m else '-' for _, m in f)}")
+        print(f"  {'':18s} runs P: {' '.join((f'{s:.0f}' if s else '-') + '/' + (f'{m:.0f}' if m else '-') for s, m in p)}")
+PY
+)

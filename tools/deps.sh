@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake make g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
       libgcrypt-mingw-w64-dev libz-mingw-w64-dev googletest fp-utils python3 fonts-wine
-      libssl3)
+      gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 libssl3 openbox xdotool wmctrl x11-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -32,11 +32,19 @@ make_sandbox() {
     rm -f "$l"; mkdir -p "$l"
   done < <(find "$WINEPREFIX/drive_c" -type l -print0)
 
-  # Without Tahoma GDI+ draws no text at all.
-  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
-  for f in tahoma.ttf tahomabd.ttf; do
-    [ -f "$fonts/$f" ] || cp "/usr/share/wine/fonts/$f" "$fonts/$f"
-  done
+  # Without Tahoma GDI+ draws no text at all. Only Wine's regular face goes
+  # in, and without its bitmap strikes (tools/outline_font.py): with them,
+  # small text is drawn narrower than every measuring call says. Wine's
+  # tahomabd.ttf stays out: it holds the regular outlines with bold widths,
+  # so bold text came out as regular glyphs spaced wide; without it Wine
+  # makes the bold face from the regular one.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" tahoma="$TMPDIR/tahoma-outline.ttf"
+  python3 "$QZ_ROOT/tools/outline_font.py" /usr/share/wine/fonts/tahoma.ttf "$tahoma"
+  cmp -s "$tahoma" "$fonts/tahoma.ttf" || cp "$tahoma" "$fonts/tahoma.ttf"
+  rm -f "$tahoma"
+  if [ -f "$fonts/tahomabd.ttf" ] && cmp -s "$fonts/tahomabd.ttf" /usr/share/wine/fonts/tahomabd.ttf; then
+    rm -f "$fonts/tahomabd.ttf"
+  fi
 
   if [ "$mode" = test ]; then
     mkdir -p "$QZ_DRIVES/d" "$QZ_DRIVES/e" "$QZ_DRIVES/f"

@@ -19,19 +19,6 @@ std::function<int64_t()>& InstalledClock() {
   return clock;
 }
 
-// Milliseconds from the performance counter (the tick count can lag behind
-// by a whole timer period).
-int64_t CounterMs() {
-  static const int64_t freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return c.QuadPart / freq * 1000 + c.QuadPart % freq * 1000 / freq;
-}
-
 int64_t NowMs() { return InstalledClock() ? InstalledClock()() : CounterMs(); }
 
 int64_t g_lastPump = -(int64_t{1} << 40);  // long ago: the first call pumps
@@ -51,6 +38,18 @@ void PlainPump() {
 }
 
 }  // namespace
+
+int64_t CounterMs() {
+  // The tick count can lag behind by a whole timer period.
+  static const int64_t freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return c.QuadPart / freq * 1000 + c.QuadPart % freq * 1000 / freq;
+}
 
 void SetMessagePump(std::function<void()> pump) { InstalledPump() = std::move(pump); }
 

@@ -17,6 +17,10 @@ void PumpMessages();
 // Wine). Returns true when it pumped.
 bool PumpMessagesThrottled(unsigned intervalMs = 30);
 
+// Milliseconds on the performance counter: a monotonic clock of any thread
+// (the throttle's real clock; a test clock set below does not change it).
+int64_t CounterMs();
+
 // The clock the throttle reads, in milliseconds (the performance counter).
 // Tests set their own to decide when a throttled pump runs, instead of
 // waiting for the interval to pass (nullptr restores the real one).

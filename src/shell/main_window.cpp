@@ -1,5 +1,9 @@
 #include "shell/main_window.h"
 
+#include <algorithm>
+#include <array>
+#include <future>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 
@@ -61,6 +65,56 @@ constexpr const char* kGermanAboutText =
     "<br>File Encrypter & Decrypter\r\n<br>\r\n<br><b>Herausgeber:</b>\r\n<br>Brinvale Software - www.brinvale.com";
 
 constexpr UINT_PTR kComposePagesTimer = 0x5A4D;
+
+// The page control (window coordinates) and the designed sizes of the group
+// and optimiser buttons.
+constexpr RECT kPageControl{0, 106, 640, 106 + 368};
+constexpr SIZE kGroupButtonSize{296, 71};
+constexpr SIZE kOcoButtonSize{596, 71};
+
+// The group and optimiser buttons: skin section and icon (none for the optimiser).
+struct GroupButtonSpec {
+  const char* name;
+  const char* section;
+  const char* icon;
+  SIZE designed;
+};
+constexpr GroupButtonSpec kGroupButtons[] = {
+    {"MorvekMouseImage3State_Cleaning", "Cleaning", "\\icon_main_clean.png", kGroupButtonSize},
+    {"MorvekMouseImage3State_Tuning", "Tuning", "\\icon_main_tune.png", kGroupButtonSize},
+    {"MorvekMouseImage3State_Tools", "Tools", "\\icon_main_file.png", kGroupButtonSize},
+    {"MorvekMouseImage3State_OCO", "OCO", nullptr, kOcoButtonSize}};
+
+// Where a section of the skin puts a control: shown only when its "Load" is
+// 1; a size the skin does not give (or gives as zero or less) keeps the
+// designed one.
+struct SkinPlace {
+  bool shown = false;
+  RECT rect{};
+};
+SkinPlace ReadSkinPlace(const std::string& skinIni, const std::string& section, int designedW, int designedH) {
+  SkinPlace p;
+  if (skin::ReadSkinIntFrom(skinIni, section, "Load") != 1) return p;
+  int w = skin::ReadSkinIntFrom(skinIni, section, "Width");
+  int h = skin::ReadSkinIntFrom(skinIni, section, "Height");
+  if (w <= 0) w = designedW;
+  if (h <= 0) h = designedH;
+  const int l = skin::ReadSkinIntFrom(skinIni, section, "Left"), t = skin::ReadSkinIntFrom(skinIni, section, "Top");
+  p.shown = true;
+  p.rect = RECT{l, t, l + w, t + h};
+  return p;
+}
+
+// The part of the background picture under the page control, opaque.
+ui::Picture PageBackgroundOf(const ui::Picture& background) {
+  ui::Picture bg(kPageControl.right - kPageControl.left, kPageControl.bottom - kPageControl.top, 0xFF000000u);
+  if (HDC dc = bg.Canvas()) {
+    background.Draw(dc, -kPageControl.left, -kPageControl.top);
+    bg.ReleaseCanvas();
+  }
+  bg.MakeOpaque();
+  return bg;
+}
 
 // A component anywhere below `root` by name (case-insensitive).
 ui::Component* FindDeep(const ui::Component& root, const std::string& name) {
@@ -171,6 +225,16 @@ std::function<void(TForm_ZAMO2&)>& TForm_ZAMO2::UpdateCheckHook() {
   return hook;
 }
 
+namespace {
+
+TMorvekMouseImage3State* NewImageButton(ui::WinControl* parent, const char* name, int l, int t, int w, int h) {
+  auto* b = new TMorvekMouseImage3State(parent, name);
+  b->SetBounds(l, t, w, h);
+  return b;
+}
+
+}  // namespace
+
 TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   SetBorderStyle(ui::FormBorder::None);
   SetClientSize(640, 480);
@@ -180,13 +244,17 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   tahoma.face = "Tahoma";
   tahoma.size = 8;
   SetFont(tahoma);
+  CreateWindowControls();
+  CreateMenuPage();
+  CreateAboutPage();
+  CreateInternetMenuPage();
+  CreateUpdatePage();
+  CreateHiddenComponents();
+  ConnectHandlers();
+}
 
-  auto button3 = [](ui::WinControl* parent, const char* name, int l, int t, int w, int h) {
-    auto* b = new TMorvekMouseImage3State(parent, name);
-    b->SetBounds(l, t, w, h);
-    return b;
-  };
-
+// The background, the header buttons and the page control with its four pages.
+void TForm_ZAMO2::CreateWindowControls() {
   // The background first: every other graphic control lies above it.
   ImageShape_Background = new skin::TImageShape(this, "ImageShape_Background");
   ImageShape_Background->SetBounds(0, 0, 640, 480);
@@ -194,12 +262,12 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   ImageShape_Background->SetStretch(true);
   ImageShape_Background->Movable = true;
 
-  MorvekMouseImage3State_Close = button3(this, "MorvekMouseImage3State_Close", 599, 15, 20, 20);
-  MorvekMouseImage3State_Minimize = button3(this, "MorvekMouseImage3State_Minimize", 575, 15, 20, 20);
-  MorvekMouseImage3State_Help = button3(this, "MorvekMouseImage3State_Help", 552, 15, 20, 20);
-  MorvekMouseImage3State_Options = button3(this, "MorvekMouseImage3State_Options", 527, 15, 20, 20);
-  MorvekMouseImage3State_About = button3(this, "MorvekMouseImage3State_About", 503, 15, 20, 20);
-  MorvekMouseImage3State_Internetmenu = button3(this, "MorvekMouseImage3State_Internetmenu", 479, 15, 20, 20);
+  MorvekMouseImage3State_Close = NewImageButton(this, "MorvekMouseImage3State_Close", 599, 15, 20, 20);
+  MorvekMouseImage3State_Minimize = NewImageButton(this, "MorvekMouseImage3State_Minimize", 575, 15, 20, 20);
+  MorvekMouseImage3State_Help = NewImageButton(this, "MorvekMouseImage3State_Help", 552, 15, 20, 20);
+  MorvekMouseImage3State_Options = NewImageButton(this, "MorvekMouseImage3State_Options", 527, 15, 20, 20);
+  MorvekMouseImage3State_About = NewImageButton(this, "MorvekMouseImage3State_About", 503, 15, 20, 20);
+  MorvekMouseImage3State_Internetmenu = NewImageButton(this, "MorvekMouseImage3State_Internetmenu", 479, 15, 20, 20);
   for (auto* b : {MorvekMouseImage3State_Close, MorvekMouseImage3State_Minimize, MorvekMouseImage3State_Help,
                   MorvekMouseImage3State_Options, MorvekMouseImage3State_About,
                   MorvekMouseImage3State_Internetmenu})
@@ -210,7 +278,8 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
 
   PageControl1 = new ui::PageControl(this, "PageControl1");
   PageControl1->ButtonStyle = true;
-  PageControl1->SetBounds(0, 106, 640, 368);
+  PageControl1->SetBounds(kPageControl.left, kPageControl.top, kPageControl.right - kPageControl.left,
+                          kPageControl.bottom - kPageControl.top);
   TabSheet_Menu = new ui::TabSheet(PageControl1, "TabSheet_Menu", "Menu");
   TabSheet_About = new ui::TabSheet(PageControl1, "TabSheet_About", "About");
   TabSheet_Internetmenu = new ui::TabSheet(PageControl1, "TabSheet_Internetmenu", "Internetmenu");
@@ -219,20 +288,22 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   // The pages sit inside the control's border, 4 pixels in and 6 down: the
   // page background and the faces of the menu page are taken at that offset.
   PageControl1->SetPageInset(4, 6, 4, 4);
+}
 
-  // Page 0: menu
+// Page 0: the groups, the submenu panel, the module buttons, the optimiser and the mode lights.
+void TForm_ZAMO2::CreateMenuPage() {
   ui::TabSheet* menu = TabSheet_Menu;
-  MorvekMouseImage3State_Cleaning = button3(menu, "MorvekMouseImage3State_Cleaning", 24, 8, 296, 71);
-  MorvekMouseImage3State_Tuning = button3(menu, "MorvekMouseImage3State_Tuning", 24, 92, 296, 71);
-  MorvekMouseImage3State_Tools = button3(menu, "MorvekMouseImage3State_Tools", 24, 176, 296, 71);
+  MorvekMouseImage3State_Cleaning = NewImageButton(menu, "MorvekMouseImage3State_Cleaning", 24, 8, kGroupButtonSize.cx, kGroupButtonSize.cy);
+  MorvekMouseImage3State_Tuning = NewImageButton(menu, "MorvekMouseImage3State_Tuning", 24, 92, kGroupButtonSize.cx, kGroupButtonSize.cy);
+  MorvekMouseImage3State_Tools = NewImageButton(menu, "MorvekMouseImage3State_Tools", 24, 176, kGroupButtonSize.cx, kGroupButtonSize.cy);
   Image_Submenu = new ui::Image(menu, "Image_Submenu");
   Image_Submenu->SetBounds(344, 8, 269, 239);
-  MorvekMouseImage3State_Module1 = button3(menu, "MorvekMouseImage3State_Module1", 352, 52, 255, 48);
-  MorvekMouseImage3State_Module2 = button3(menu, "MorvekMouseImage3State_Module2", 352, 100, 255, 48);
-  MorvekMouseImage3State_Module3 = button3(menu, "MorvekMouseImage3State_Module3", 352, 148, 255, 48);
-  MorvekMouseImage3State_Module4 = button3(menu, "MorvekMouseImage3State_Module4", 352, 196, 255, 48);
+  MorvekMouseImage3State_Module1 = NewImageButton(menu, "MorvekMouseImage3State_Module1", 352, 52, 255, 48);
+  MorvekMouseImage3State_Module2 = NewImageButton(menu, "MorvekMouseImage3State_Module2", 352, 100, 255, 48);
+  MorvekMouseImage3State_Module3 = NewImageButton(menu, "MorvekMouseImage3State_Module3", 352, 148, 255, 48);
+  MorvekMouseImage3State_Module4 = NewImageButton(menu, "MorvekMouseImage3State_Module4", 352, 196, 255, 48);
   for (int i = 1; i <= 4; ++i) ModuleButton(i)->Hide();
-  MorvekMouseImage3State_OCO = button3(menu, "MorvekMouseImage3State_OCO", 24, 251, 596, 71);
+  MorvekMouseImage3State_OCO = NewImageButton(menu, "MorvekMouseImage3State_OCO", 24, 251, kOcoButtonSize.cx, kOcoButtonSize.cy);
   HCURSOR hand = LoadCursor(nullptr, IDC_HAND);
   Image_EasyMode = new ui::Image(menu, "Image_EasyMode");
   Image_EasyMode->SetBounds(24, 326, 16, 16);
@@ -240,10 +311,12 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   Image_ExpertMode = new ui::Image(menu, "Image_ExpertMode");
   Image_ExpertMode->SetBounds(112, 326, 16, 16);
   Image_ExpertMode->Cursor = hand;
-  MorvekMouseImage3State_ModuleDummy = button3(menu, "MorvekMouseImage3State_ModuleDummy", 0, 0, 255, 48);
+  MorvekMouseImage3State_ModuleDummy = NewImageButton(menu, "MorvekMouseImage3State_ModuleDummy", 0, 0, 255, 48);
   MorvekMouseImage3State_ModuleDummy->Hide();
+}
 
-  // Page 1: about
+// Page 1: the about page.
+void TForm_ZAMO2::CreateAboutPage() {
   ui::TabSheet* about = TabSheet_About;
   Image_AboutRahmen = new ui::Image(about, "Image_AboutRahmen");
   Image_AboutRahmen->SetBounds(24, 20, 583, 299);
@@ -262,29 +335,33 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   Button_About_Back = new ui::Button(about, "Button_About_Back", "&Hauptmenü");
   Button_About_Back->SetBounds(256, 332, 120, 25);
   Button_About_Back->Tag = 1;
+}
 
-  // Page 2: internet menu
+// Page 2: the internet menu.
+void TForm_ZAMO2::CreateInternetMenuPage() {
   ui::TabSheet* im = TabSheet_Internetmenu;
   Image_IMRahmen = new ui::Image(im, "Image_IMRahmen");
   Image_IMRahmen->SetBounds(24, 20, 583, 299);
   Label_IMHeader = new ui::Label(im, "Label_IMHeader", "Internetmenü");
   Label_IMHeader->Hide();
   Label_IMHeader->Tag = 1;
-  MorvekMouseImage3State_IM_Recommend = button3(im, "MorvekMouseImage3State_IM_Recommend", 48, 64, 255, 48);
-  MorvekMouseImage3State_IM_Internet = button3(im, "MorvekMouseImage3State_IM_Internet", 48, 112, 255, 48);
-  MorvekMouseImage3State_IM_Products = button3(im, "MorvekMouseImage3State_IM_Products", 48, 160, 255, 48);
-  MorvekMouseImage3State_IM_Support = button3(im, "MorvekMouseImage3State_IM_Support", 48, 208, 255, 48);
-  MorvekMouseImage3State_IM_Offers = button3(im, "MorvekMouseImage3State_IM_Offers", 328, 64, 255, 48);
-  MorvekMouseImage3State_IM_Newsletter = button3(im, "MorvekMouseImage3State_IM_Newsletter", 328, 112, 255, 48);
-  MorvekMouseImage3State_IM_Update = button3(im, "MorvekMouseImage3State_IM_Update", 328, 160, 255, 48);
+  MorvekMouseImage3State_IM_Recommend = NewImageButton(im, "MorvekMouseImage3State_IM_Recommend", 48, 64, 255, 48);
+  MorvekMouseImage3State_IM_Internet = NewImageButton(im, "MorvekMouseImage3State_IM_Internet", 48, 112, 255, 48);
+  MorvekMouseImage3State_IM_Products = NewImageButton(im, "MorvekMouseImage3State_IM_Products", 48, 160, 255, 48);
+  MorvekMouseImage3State_IM_Support = NewImageButton(im, "MorvekMouseImage3State_IM_Support", 48, 208, 255, 48);
+  MorvekMouseImage3State_IM_Offers = NewImageButton(im, "MorvekMouseImage3State_IM_Offers", 328, 64, 255, 48);
+  MorvekMouseImage3State_IM_Newsletter = NewImageButton(im, "MorvekMouseImage3State_IM_Newsletter", 328, 112, 255, 48);
+  MorvekMouseImage3State_IM_Update = NewImageButton(im, "MorvekMouseImage3State_IM_Update", 328, 160, 255, 48);
   MorvekMouseImage3State_Internetmenu_Dummy =
-      button3(im, "MorvekMouseImage3State_Internetmenu_Dummy", 0, 0, 255, 48);
+      NewImageButton(im, "MorvekMouseImage3State_Internetmenu_Dummy", 0, 0, 255, 48);
   MorvekMouseImage3State_Internetmenu_Dummy->Hide();
   Button_IM_Back = new ui::Button(im, "Button_IM_Back", "&Hauptmenü");
   Button_IM_Back->SetBounds(256, 332, 120, 25);
   Button_IM_Back->Tag = 1;
+}
 
-  // Page 3: update
+// Page 3: the "looking for an update" page.
+void TForm_ZAMO2::CreateUpdatePage() {
   Label_Updating = new ui::Label(TabSheet_Update, "Label_Updating", "Update wird gesucht - bitte warten...");
   Label_Updating->SetAutoSize(false);
   Label_Updating->SetAlignment(ui::Alignment::Center);
@@ -294,8 +371,10 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   arialBlack.size = 14;
   Label_Updating->SetFont(arialBlack);
   Label_Updating->Tag = 1;
+}
 
-  // Hidden
+// What is never shown: translation buttons, the update check's parts, the help router.
+void TForm_ZAMO2::CreateHiddenComponents() {
   const TranslationButtons translationButtons = AddTranslationButtons(*this);
   Button_LoadTranslation = translationButtons.load;
   Button_SaveTranslation = translationButtons.save;
@@ -308,8 +387,10 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   HelpRouter1->HelpType = THelpType::htHTMLhelp;
   HelpRouter1->ValidateID = false;
   HelpRouter1->CHMPopupTopics = "CSHelp.txt";
+}
 
-  // ---- handlers ----
+// Every handler of the window.
+void TForm_ZAMO2::ConnectHandlers() {
   Button_UpdateNow->OnClick = [this] {
     if (UpdateCheckHook()) UpdateCheckHook()(*this);
   };
@@ -353,6 +434,7 @@ TForm_ZAMO2::TForm_ZAMO2(ui::Component* owner) : Form(owner, "TForm_ZAMO2") {
   for (ui::TabSheet* page : {TabSheet_Menu, TabSheet_About, TabSheet_Internetmenu, TabSheet_Update})
     page->OnEraseBackground = [this, page](HDC dc) { return ErasePage(page, dc); };
 }
+
 
 TForm_ZAMO2::~TForm_ZAMO2() = default;
 
@@ -421,13 +503,9 @@ namespace {
 // keeps the designed one.
 bool PlaceFromSkin(ui::Image* control, const std::string& skinIni, const std::string& section) {
   control->Hide();
-  if (skin::ReadSkinIntFrom(skinIni, section, "Load") != 1) return false;
-  int w = skin::ReadSkinIntFrom(skinIni, section, "Width");
-  int h = skin::ReadSkinIntFrom(skinIni, section, "Height");
-  if (w <= 0) w = control->Width();
-  if (h <= 0) h = control->Height();
-  control->SetBounds(skin::ReadSkinIntFrom(skinIni, section, "Left"),
-                     skin::ReadSkinIntFrom(skinIni, section, "Top"), w, h);
+  const SkinPlace p = ReadSkinPlace(skinIni, section, control->Width(), control->Height());
+  if (!p.shown) return false;
+  control->SetBounds(p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top);
   control->Show();
   return true;
 }
@@ -456,41 +534,53 @@ void TForm_ZAMO2::LoadSkinButton(TMorvekMouseImage3State* button, const std::str
   button->SetFaces(normal, over, down);  // decoded once, shared
 }
 
-void TForm_ZAMO2::Bake(TMorvekMouseImage3State* button, const TMorvekMouseImage3State* source,
-                       const FaceLayout& layout, POINT iconPos, const std::string& title, const std::string& line2,
-                       const std::string& line3, const std::string& iconFile) {
-  const int w = button->Width(), h = button->Height();
-  if (w <= 0 || h <= 0) return;
+namespace {
+
+// The three faces of a button of w x h: the page background at `at`, the
+// state picture, the icon (when the file exists) and the texts (title, line
+// 2, line 3), each moved by kPressedShift in the pressed face. Any thread.
+std::array<std::shared_ptr<ui::Picture>, 3> BakeFaces(const ui::Picture& pageBackground, POINT at, int w, int h,
+                                                      const ui::Picture* const states[3], const FaceLayout& layout,
+                                                      POINT iconPos, const std::string (&texts)[3],
+                                                      const std::string& iconFile) {
+  std::array<std::shared_ptr<ui::Picture>, 3> faces;
+  if (w <= 0 || h <= 0) return faces;
   const skin::SkinFont big = skin::ReadSkinFont(layout.bigFontSection);
   const skin::SkinFont small = skin::ReadSkinFont(layout.smallFontSection);
-
   std::shared_ptr<const ui::Picture> icon;
   if (!iconFile.empty() && FileExists(iconFile)) icon = ui::LoadPictureCached(iconFile);
-
-  // The state pictures: the button's own, or those of the holder its kind
-  // of button takes them from.
-  const ui::Picture* states[3] = {&source->Picture_Normal(), &source->Picture_Highlight(),
-                                  &source->Picture_Pressed()};
-  std::shared_ptr<ui::Picture> faces[3];
-  HDC background = pageBackground_.Canvas();
   for (int i = 0; i < 3; ++i) {
     const int s = i == 2 ? kPressedShift : 0;
     ui::Picture face(w, h, 0xFF000000u);
     HDC dc = face.Canvas();
     if (!dc) continue;
-    if (background)
-      BitBlt(dc, 0, 0, w, h, background, button->Left() + layout.backgroundOffset.x,
-             button->Top() + layout.backgroundOffset.y, SRCCOPY);
+    pageBackground.Draw(dc, -at.x, -at.y);
     states[i]->Draw(dc, 0, 0);
     if (icon) icon->Draw(dc, iconPos.x + s, iconPos.y + s);
-    DrawText(dc, title, big, big.size, big, layout.title.x + s, layout.title.y + s);
-    DrawText(dc, line2, big, small.size, big, layout.line2.x + s, layout.line2.y + s);
-    if (layout.hasLine3) DrawText(dc, line3, big, small.size, big, layout.line3.x + s, layout.line3.y + s);
+    DrawText(dc, texts[0], big, big.size, big, layout.title.x + s, layout.title.y + s);
+    DrawText(dc, texts[1], big, small.size, big, layout.line2.x + s, layout.line2.y + s);
+    if (layout.hasLine3) DrawText(dc, texts[2], big, small.size, big, layout.line3.x + s, layout.line3.y + s);
     face.ReleaseCanvas();
     face.MakeOpaque();
-    faces[i] = std::make_shared<ui::Picture>(std::move(face));
+    faces[static_cast<size_t>(i)] = std::make_shared<ui::Picture>(std::move(face));
   }
-  button->SetFaces(faces[0], faces[1], faces[2]);
+  return faces;
+}
+
+}  // namespace
+
+void TForm_ZAMO2::Bake(TMorvekMouseImage3State* button, const TMorvekMouseImage3State* source,
+                       const FaceLayout& layout, POINT iconPos, const std::string& title, const std::string& line2,
+                       const std::string& line3, const std::string& iconFile) {
+  // The state pictures: the button's own, or those of the holder its kind
+  // of button takes them from.
+  const ui::Picture* states[3] = {&source->Picture_Normal(), &source->Picture_Highlight(),
+                                  &source->Picture_Pressed()};
+  const std::string texts[3] = {title, line2, line3};
+  const POINT at{button->Left() + layout.backgroundOffset.x, button->Top() + layout.backgroundOffset.y};
+  auto faces = BakeFaces(pageBackground_, at, button->Width(), button->Height(), states, layout, iconPos, texts,
+                         iconFile);
+  if (faces[0]) button->SetFaces(faces[0], faces[1], faces[2]);
 }
 
 void TForm_ZAMO2::RenderGroupButton(TMorvekMouseImage3State* button, const std::string& title,
@@ -515,7 +605,8 @@ void TForm_ZAMO2::RenderSubMenuButton(TMorvekMouseImage3State* button, const std
   Bake(button, MorvekMouseImage3State_ModuleDummy, kSubMenuFace, icon, title, description, {}, iconFile);
 }
 
-void TForm_ZAMO2::BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool composeHiddenPagesLater) {
+void TForm_ZAMO2::BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool composeHiddenPagesLater,
+                                          const PrebakedFacesSource& prebaked) {
   const std::string ini = SkinDir + "\\Skin.ini";
 
   // 1. The background shapes the window.
@@ -524,15 +615,7 @@ void TForm_ZAMO2::BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool compos
   Invalidate();
 
   // 2. The part of the background under the page control.
-  {
-    ui::Picture bg(PageControl1->Width(), PageControl1->Height(), 0xFF000000u);
-    if (HDC dc = bg.Canvas()) {
-      ImageShape_Background->Picture().Draw(dc, 0, -PageControl1->Top());
-      bg.ReleaseCanvas();
-    }
-    bg.MakeOpaque();
-    pageBackground_ = std::move(bg);
-  }
+  pageBackground_ = PageBackgroundOf(ImageShape_Background->Picture());
   // 3. (The pages paint it through their erase handlers, set up at creation.)
 
   // 4. Header buttons, with their hints.
@@ -554,18 +637,22 @@ void TForm_ZAMO2::BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool compos
   LoadSkinButton(MorvekMouseImage3State_Tuning, ini, "Tuning");
   LoadSkinButton(MorvekMouseImage3State_Tools, ini, "Tools");
 
-  // 6. Their faces.
+  // 6. Their faces (baked ahead when they were, for the place they are at).
   Status(splash, "Paint on Group-Buttons");
-  const std::pair<TMorvekMouseImage3State*, const char*> groups[] = {
-      {MorvekMouseImage3State_Cleaning, "\\icon_main_clean.png"},
-      {MorvekMouseImage3State_Tuning, "\\icon_main_tune.png"},
-      {MorvekMouseImage3State_Tools, "\\icon_main_file.png"},
-      {MorvekMouseImage3State_OCO, nullptr}};
-  for (const auto& [button, icon] : groups) {
+  const std::vector<PrebakedFaces> ahead = prebaked ? prebaked() : std::vector<PrebakedFaces>{};
+  for (const GroupButtonSpec& spec : kGroupButtons) {
+    auto* button = dynamic_cast<TMorvekMouseImage3State*>(FindComponent(spec.name));
+    if (!button) continue;
+    const RECT place = button->BoundsRect();
+    auto same = [&](const PrebakedFaces& p) { return p.buttonName == spec.name && EqualRect(&p.place, &place); };
+    if (auto it = std::find_if(ahead.begin(), ahead.end(), same); it != ahead.end() && it->faces[0]) {
+      button->SetFaces(it->faces[0], it->faces[1], it->faces[2]);
+      continue;
+    }
     StringList lines;
     GetTranslationLines(Name, button->Name, 3, lines);
     RenderGroupButton(button, Line(lines, 0), Line(lines, 1), Line(lines, 2),
-                      icon ? SkinDir + icon : std::string());
+                      spec.icon ? SkinDir + spec.icon : std::string());
   }
 
   // 7. The internet menu, the about page and the submenu panel. The two
@@ -821,20 +908,85 @@ void TForm_ZAMO2::ShowFirstRunNotice() {
 namespace {
 
 // Work the build needs, done on a thread of its own while the GUI thread
-// makes the windows: the skin's pictures are decoded into the shared picture
-// cache (what the build needs first comes first), the values of skin.ini are
-// read into its cache, then the font family of the first smooth text is
-// looked up (the installed fonts are enumerated then, the slowest single
-// step of the build). The build finds all of it done.
+// makes the splash and the main window, in the order the build needs it:
+// the values of skin.ini are read into its cache, the skin's pictures are
+// decoded into the shared picture cache, and the faces of the group and
+// optimiser buttons are baked (the first smooth texts look up the font
+// family, the slowest single step of the build). The build takes the faces
+// when it comes to them and finds the rest done.
 class SkinPrefetch {
  public:
-  SkinPrefetch() : thread_([dir = SkinDir] { Run(dir); }) {}
+  SkinPrefetch() : thread_([this, dir = SkinDir] { Run(dir); }) {}
   ~SkinPrefetch() {
     if (thread_.joinable()) thread_.join();
   }
+  // The group and optimiser faces baked on the thread (waits for them, not
+  // for the rest of the thread's work).
+  std::vector<PrebakedFaces> TakeGroupFaces() { return groupFaces_.get(); }
 
  private:
-  static void Run(const std::string& dir) {
+  void Run(const std::string& dir) {
+    // In the build's order: the description, the background and the header
+    // buttons, the group faces, then the rest of the pictures.
+    ReadDescription(dir);
+    Prefetch(dir, {"Close", "Minimize", "Help", "Options", "About", "Internetmenu"}, {});
+    std::vector<PrebakedFaces> faces;
+    // Only with the program's GDI+ session running: this thread never starts
+    // GDI+. A picture that cannot be read is the build's to report.
+    if (ui::GdiplusSession::Running()) {
+      try {
+        faces = BakeGroupFaces(dir);
+      } catch (...) {
+        faces.clear();
+      }
+    }
+    facesReady_.set_value(std::move(faces));
+    Prefetch(dir, {"OCO", "Cleaning", "Tuning", "Tools"},
+             {"icon_main_clean.png", "icon_main_tune.png", "icon_main_file.png", "frame_about_IM.png",
+              "but_im_normal.png", "but_im_hover.png", "but_im_down.png", "button_sub_normal.png",
+              "button_sub_hover.png", "button_sub_down.png", "LED_active.png", "LED_inactive.png"});
+    // Only with the program's GDI+ session running: this thread never starts GDI+.
+    if (ui::GdiplusSession::Running())
+      skin::SmoothTextFamily(skin::ReadSkinStringFrom(dir + "\\Skin.ini", "GroupButton_FontBIG", "FontName"));
+  }
+
+  // The faces of the group and optimiser buttons, as the build bakes them
+  // in its step 6, from the same files and translations.
+  static std::vector<PrebakedFaces> BakeGroupFaces(const std::string& dir) {
+    std::vector<PrebakedFaces> groupFaces;
+    const std::string ini = dir + "\\Skin.ini";
+    const std::string background = dir + "\\Background.bmp";
+    if (!FileExists(background)) return groupFaces;
+    const ui::Picture page = PageBackgroundOf(*skin::LoadSkinPicture(background));
+    for (const GroupButtonSpec& spec : kGroupButtons) {
+      const SkinPlace place = ReadSkinPlace(ini, spec.section, spec.designed.cx, spec.designed.cy);
+      if (!place.shown) continue;
+      std::shared_ptr<const ui::Picture> states[3];
+      const char* keys[3] = {"Filename_normal", "Filename_over", "Filename_down"};
+      for (int i = 0; i < 3; ++i) {
+        const std::string file = skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, spec.section, keys[i]));
+        if (!FileExists(file)) return groupFaces;  // the build reports it
+        states[i] = skin::LoadSkinPicture(file);
+      }
+      const ui::Picture* raw[3] = {states[0].get(), states[1].get(), states[2].get()};
+      StringList lines;
+      GetTranslationLines("TForm_ZAMO2", spec.name, 3, lines);
+      const std::string texts[3] = {Line(lines, 0), Line(lines, 1), Line(lines, 2)};
+      const RECT& r = place.rect;
+      PrebakedFaces baked;
+      baked.buttonName = spec.name;
+      baked.place = r;
+      auto faces = BakeFaces(page, POINT{r.left + kGroupFace.backgroundOffset.x, r.top + kGroupFace.backgroundOffset.y},
+                             r.right - r.left, r.bottom - r.top, raw, kGroupFace, kGroupFace.icon, texts,
+                             spec.icon ? dir + spec.icon : std::string());
+      for (int i = 0; i < 3; ++i) baked.faces[i] = faces[static_cast<size_t>(i)];
+      groupFaces.push_back(std::move(baked));
+    }
+    return groupFaces;
+  }
+
+  // The numbers and fonts of the description (each first read parses the file).
+  static void ReadDescription(const std::string& dir) {
     const std::string ini = dir + "\\Skin.ini";
     // The numbers and fonts of the description (each first read parses the file).
     for (const char* section : {"Close", "Minimize", "Help", "Options", "About", "Internetmenu", "OCO", "Cleaning",
@@ -849,24 +1001,27 @@ class SkinPrefetch {
       skin::ReadSkinStringFrom(ini, section, "FontName");
       for (const char* key : {"FontSize", "R", "G", "B"}) skin::ReadSkinIntFrom(ini, section, key);
     }
-    std::vector<std::string> files{dir + "\\Background.bmp"};
-    for (const char* section : {"Close", "Minimize", "Help", "Options", "About", "Internetmenu", "OCO", "Cleaning",
-                                "Tuning", "Tools"})
-      for (const char* key : {"Filename_normal", "Filename_over", "Filename_down"})
-        files.push_back(skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, section, key)));
-    for (const char* name : {"icon_main_clean.png", "icon_main_tune.png", "icon_main_file.png", "frame_about_IM.png",
-                             "but_im_normal.png", "but_im_hover.png", "but_im_down.png", "button_sub_normal.png",
-                             "button_sub_hover.png", "button_sub_down.png", "LED_active.png", "LED_inactive.png"})
-      files.push_back(dir + "\\" + name);
-    files.push_back(skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, "Submenu", "Filename")));
-    for (const std::string& f : files)
-      if (FileExists(f)) ui::LoadPictureCached(f);
-    // Only with the program's GDI+ session running: this thread never starts GDI+.
-    if (ui::GdiplusSession::Running())
-      skin::SmoothTextFamily(skin::ReadSkinStringFrom(ini, "GroupButton_FontBIG", "FontName"));
   }
 
-  std::thread thread_;
+  // The pictures of the build into the shared picture cache.
+  // The background (once), the pictures of the sections' buttons and the
+  // named files into the shared picture cache.
+  static void Prefetch(const std::string& dir, std::initializer_list<const char*> sections,
+                       std::initializer_list<const char*> names) {
+    const std::string ini = dir + "\\Skin.ini";
+    std::vector<std::string> files{dir + "\\Background.bmp"};
+    for (const char* section : sections)
+      for (const char* key : {"Filename_normal", "Filename_over", "Filename_down"})
+        files.push_back(skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, section, key)));
+    for (const char* name : names) files.push_back(dir + "\\" + name);
+    if (names.size() > 0) files.push_back(skin::SkinFileFromIni(ini, skin::ReadSkinStringFrom(ini, "Submenu", "Filename")));
+    for (const std::string& f : files)
+      if (FileExists(f)) ui::LoadPictureCached(f);
+  }
+
+  std::promise<std::vector<PrebakedFaces>> facesReady_;
+  std::future<std::vector<PrebakedFaces>> groupFaces_ = facesReady_.get_future();
+  std::thread thread_;  // last: it starts when the rest exists
 };
 
 }  // namespace
@@ -882,17 +1037,18 @@ TForm_ZAMO2* CreateMainWindowWithSplash(bool showMainWindow) {
   };
   SkinPrefetch prefetch;
   try {
-    main = new TForm_ZAMO2(&ui::App());
-    ui::App().SetMainForm(main);
-    main->DoCreate();
-    TraceStep("main-window");
+    // The splash first: it is on the screen while everything else is made.
     splash = std::make_unique<TForm_ZAMO_Splash>(&ui::App());
     splash->DoCreate();
     splash->ShowInFront();
     ui::App().ProcessMessages();
     TraceStep("splash-shown");
+    main = new TForm_ZAMO2(&ui::App());
+    ui::App().SetMainForm(main);
+    main->DoCreate();
+    TraceStep("main-window");
     AppHelpRouter = main->HelpRouter1;
-    main->BuildMainWindowFromSkin(splash.get(), true);
+    main->BuildMainWindowFromSkin(splash.get(), true, [&prefetch] { return prefetch.TakeGroupFaces(); });
     TraceStep("skin-built");
     splash.reset();
     TraceStep("splash-freed");

@@ -83,6 +83,17 @@ inline constexpr int kPressedShift = 2;
 
 class TForm_ZAMO_Splash;
 
+// The faces of a button baked ahead of the build, on another thread: the
+// button's component Name, the place (page coordinates) they were baked for,
+// and the normal, highlight and pressed faces.
+struct PrebakedFaces {
+  std::string buttonName;
+  RECT place{};
+  std::shared_ptr<ui::Picture> faces[3];
+};
+// Gives the faces baked ahead (waiting for them when needed).
+using PrebakedFacesSource = std::function<std::vector<PrebakedFaces>()>;
+
 class TForm_ZAMO2 : public ui::Form {
  public:
   explicit TForm_ZAMO2(ui::Component* owner);
@@ -150,7 +161,10 @@ class TForm_ZAMO2 : public ui::Form {
   // skin::SkinPictureError. With composeHiddenPagesLater the about page and
   // the internet menu (checked, but not yet drawn) are composed shortly
   // after the window's first paint, or when one of them is shown before that.
-  void BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool composeHiddenPagesLater = false);
+  // Group and optimiser faces the source gives for a button at its place are
+  // taken as they are instead of being baked again.
+  void BuildMainWindowFromSkin(TForm_ZAMO_Splash* splash, bool composeHiddenPagesLater = false,
+                               const PrebakedFacesSource& prebaked = {});
   // Composes the about page and the internet menu (once).
   void ComposeHiddenPages();
   bool HiddenPagesComposed() const { return hiddenPagesComposed_; }
@@ -208,6 +222,15 @@ class TForm_ZAMO2 : public ui::Form {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  // The constructor's steps, in order.
+  void CreateWindowControls();
+  void CreateMenuPage();
+  void CreateAboutPage();
+  void CreateInternetMenuPage();
+  void CreateUpdatePage();
+  void CreateHiddenComponents();
+  void ConnectHandlers();
+
   void Bake(skin::TMorvekMouseImage3State* button, const skin::TMorvekMouseImage3State* source,
             const FaceLayout& layout, POINT iconPos, const std::string& title, const std::string& line2,
             const std::string& line3, const std::string& iconFile);
@@ -248,9 +271,9 @@ class TForm_ZAMO_Splash : public ui::Form {
 // A picture stored in the program's resources (RCDATA); false when missing.
 bool LoadResourcePicture(const wchar_t* name, ui::Picture& picture);
 
-// The start-up's steps 5 and 6: creates the main window (the application's
-// main form) and the splash, builds the main window from the skin, frees the
-// splash and shows the main window (unless told not to: the "OCO" start
+// The start-up's steps 5 and 6: creates and shows the splash, creates the
+// main window (the application's main form), builds it from the skin, frees
+// the splash and shows the main window (unless told not to: the "OCO" start
 // shows it only after the optimiser). A skin picture that is missing or broken
 // gives one error box naming the file; then everything made is freed and
 // nullptr comes back (the program ends).

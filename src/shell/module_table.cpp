@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 
+#include "cleaning/dll/dll_form.h"
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/internet/ic_form.h"
 #include "cleaning/oco/oco_form.h"
@@ -15,7 +16,10 @@
 #include "filetools/split/fsj_form.h"
 #include "filetools/wipe/fw_form.h"
 #include "shell/options_window.h"
+#include "tuning/internet/it_form.h"
+#include "tuning/netquiet/nq_form.h"
 #include "tuning/startup/st_form.h"
+#include "tuning/wintools/win_progis.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
 #include "ui/stdctrls.h"
@@ -69,11 +73,15 @@ ModuleFactory FindModule(const std::string& code) {
 void RegisterBuiltInModules() {
   // Each module adds its registration here when its window exists.
   RegisterModule("DC", dc::CreateDriveCleanerWindow);
+  RegisterModule("DLL", dll::CreateDllCleanerWindow);
   RegisterModule("RC", rc::CreateRegistryCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
   RegisterModule("OCO", oco::CreateOneClickWindow);
   RegisterModule("OPTIONS", CreateOptionsWindow);
+  RegisterModule("IT", it::CreateInternetTunerWindow);
+  RegisterModule("NQ", nq::CreateNetquietWindow);
+  RegisterModule("WIN", win::CreateWindowsToolsWindow);
   RegisterModule("IC", ic::CreateInternetCleanerWindow);
   // File tools
   RegisterModule("FW", fw::CreateFileWiperWindow);

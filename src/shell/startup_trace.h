@@ -8,7 +8,7 @@
 // GetProcessTimes at TraceInit, both then advance by the high-resolution
 // performance counter). Without the variable nothing is written and nothing
 // else changes. Steps of the program: "entry", "skins", "language",
-// "language-file", "main-window", "splash-shown", "skin-built", "splash-freed",
+// "language-file", "splash-shown", "main-window", "skin-built", "splash-freed",
 // "main-shown", "first-run", "one-click", "message-loop", "first-paint" (the
 // main window's first WM_PAINT has been painted), "exit".
 #pragma once

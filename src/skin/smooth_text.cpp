@@ -186,6 +186,34 @@ bool DrawSmoothTextBold(HDC dc, const std::string& text, const std::string& font
   return DrawLine(dc, text, fontName, x, y, size, r, g, b, kBold);
 }
 
+float SmoothTextWidth(const std::string& text, const std::string& fontName, int size, bool bold) {
+  if (text.empty() || size <= 0) return 0;
+  const int style = bold ? kBold : kRegular;
+  const std::wstring familyName = ResolveFamily(fontName, style);
+  if (familyName.empty()) return 0;
+  FamilyPtr family;
+  FontPtr font;
+  GraphicsPtr graphics;
+  HDC screen = GetDC(nullptr);
+  const bool ok =
+      gp::GdipCreateFontFamilyFromName(familyName.c_str(), nullptr, family.put()) == Gdiplus::Ok &&
+      gp::GdipCreateFont(family.get(), static_cast<Gdiplus::REAL>(size), style, Gdiplus::UnitPixel, font.put()) ==
+          Gdiplus::Ok &&
+      gp::GdipCreateFromHDC(screen, graphics.put()) == Gdiplus::Ok;
+  float width = 0;
+  if (ok) {
+    gp::GdipSetTextRenderingHint(graphics.get(), Gdiplus::TextRenderingHintAntiAlias);
+    const std::wstring wide = Widen(text);
+    Gdiplus::RectF origin(0, 0, 0, 0), box;
+    if (gp::GdipMeasureString(graphics.get(), wide.c_str(), -1, font.get(), &origin, nullptr, &box, nullptr,
+                              nullptr) == Gdiplus::Ok)
+      width = box.Width;
+  }
+  graphics.put();  // released before the screen DC
+  if (screen) ReleaseDC(nullptr, screen);
+  return width;
+}
+
 std::string SmoothTextFamily(const std::string& fontName, bool bold) {
   return Narrow(ResolveFamily(fontName, bold ? kBold : kRegular));
 }

@@ -30,6 +30,12 @@ bool DrawSmoothText(HDC dc, const std::string& text, const std::string& fontName
 bool DrawSmoothTextBold(HDC dc, const std::string& text, const std::string& fontName, float x,
                         float y, int size, uint8_t r, uint8_t g, uint8_t b);
 
+// Width in pixels that DrawSmoothText (or the bold variant) takes for one
+// line of text: GDI+'s measure of the string with the same family, size and
+// layout (its padding included). 0 for an empty text, a size <= 0 or no usable
+// family.
+float SmoothTextWidth(const std::string& text, const std::string& fontName, int size, bool bold = false);
+
 // The family DrawSmoothText uses for `fontName` (after the fallback), empty
 // when no family at all can be used.
 std::string SmoothTextFamily(const std::string& fontName, bool bold = false);

@@ -32,8 +32,9 @@ bool SaveListToRegistry(HKEY root, const std::string& key, const ListBox* list, 
 
 // Every node with a check type (all levels; only the selected ones when
 // onlySelected) gets the state checked / unchecked: set directly, no check
-// events, no recomputing of parents or children. Nodes without a check type
-// keep theirs. The view repaints.
+// events, nothing passed down to children. A tri-state category still shows
+// what its entries give afterwards (the tree's rule, vtree_model.h). Nodes
+// without a check type keep theirs. The view repaints.
 void SetAllNodesChecked(VTreeView* tree, bool onlySelected);
 void SetAllNodesUnchecked(VTreeView* tree, bool onlySelected);
 // The same on a tree without window.

@@ -411,6 +411,7 @@ void WinControl::Attach(HWND hwnd) {
 void WinControl::DetachWindow() {
   if (!hwnd_) return;
   HWND h = hwnd_;
+  if (Form* f = ParentForm(); f && f != this) f->ForgetHintTool(h);
   if (HANDLE a = GetPropW(h, kNameProperty)) {
     RemovePropW(h, kNameProperty);
     GlobalDeleteAtom(static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(a)));
@@ -1015,85 +1016,132 @@ bool WinControl::HandleMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   return false;
 }
 
+// ---- the message procedure, step by step ---------------------------------------
+
 LRESULT WinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
   if (ReflectToChild(msg, wp, lp, result)) return result;
-  if (msg == DescribeMessage() && msg != 0) {
-    std::string text;
-    int n = 0;
-    for (Control* c : children_) {
-      auto* g = dynamic_cast<GraphicControl*>(c);
-      if (!g) continue;
-      ++n;
-      text += g->Name + "\t" + g->ClassName() + "\t" + std::to_string(g->left_) + "\t" +
-              std::to_string(g->top_) + "\t" + std::to_string(g->width_) + "\t" +
-              std::to_string(g->height_) + "\t" + (g->visible_ ? "1" : "0") + "\t" +
-              (g->enabled_ ? "1" : "0") + "\t" +
-              EscapeLineBreaks(g->HasCaption() ? g->Caption() : std::string()) + "\n";
-    }
-    HWND reply = reinterpret_cast<HWND>(wp);
-    if (reply && IsWindow(reply)) {
-      COPYDATASTRUCT cds{kDescribeCopyDataId, static_cast<DWORD>(text.size()), text.data()};
-      SendMessageW(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_),
-                   reinterpret_cast<LPARAM>(&cds));
-    }
-    return n;
+  if (msg == DescribeMessage() && msg != 0) return DescribeGraphics(reinterpret_cast<HWND>(wp));
+  if (msg == WM_QZ_CREATECHILDREN) {
+    CreateChildHandles();
+    return 0;
   }
-  if (HandleMouse(msg, wp, lp, result)) return result;
+  const bool graphicMouse = HandleMouse(msg, wp, lp, result);
+  RelayHint(msg, wp, lp);
+  if (graphicMouse) return result;
+  if (HandlePaint(msg, wp, lp, result)) return result;
+  TrackWindowState(msg, wp, lp);
+  if (HandleInput(msg, wp, lp)) return 0;
+  if (ownClass_ && OwnClassMouse(msg, wp, lp)) return 0;
+  return DefaultProc(msg, wp, lp);
+}
 
+LRESULT WinControl::DescribeGraphics(HWND reply) {
+  std::string text;
+  int n = 0;
+  for (Control* c : children_) {
+    auto* g = dynamic_cast<GraphicControl*>(c);
+    if (!g) continue;
+    ++n;
+    text += g->Name + "\t" + g->ClassName() + "\t" + std::to_string(g->left_) + "\t" + std::to_string(g->top_) +
+            "\t" + std::to_string(g->width_) + "\t" + std::to_string(g->height_) + "\t" +
+            (g->visible_ ? "1" : "0") + "\t" + (g->enabled_ ? "1" : "0") + "\t" +
+            EscapeLineBreaks(g->HasCaption() ? g->Caption() : std::string()) + "\n";
+  }
+  if (reply && IsWindow(reply)) {
+    COPYDATASTRUCT cds{kDescribeCopyDataId, static_cast<DWORD>(text.size()), text.data()};
+    SendMessageW(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd_), reinterpret_cast<LPARAM>(&cds));
+  }
+  return n;
+}
+
+void WinControl::RelayHint(UINT msg, WPARAM wp, LPARAM lp) {
+  const bool mouse = (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE;
+  if (!mouse || !hwnd_) return;
+  Form* form = ParentForm();
+  if (!form) return;
+  // What the mouse is over in this window: a graphic child, else the window itself.
+  std::string text;
+  RECT r{};
+  if (msg != WM_MOUSELEAVE) {
+    if (hover_ && hover_->visible_) {
+      text = hover_->Hint;
+      r = hover_->BoundsRect();
+    } else if (!Hint.empty()) {
+      text = Hint;
+      GetClientRect(hwnd_, &r);
+    }
+  }
+  form->ShowHintTool(hwnd_, r, text, msg, wp, lp);
+}
+
+bool WinControl::HandlePaint(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  (void)lp;
   switch (msg) {
-    case WM_QZ_CREATECHILDREN:
-      CreateChildHandles();
-      return 0;
     case WM_ERASEBKGND: {
       HDC dc = reinterpret_cast<HDC>(wp);
-      if (OnEraseBackground && OnEraseBackground(dc)) return 1;
-      if (!ownClass_) break;
+      if (OnEraseBackground && OnEraseBackground(dc)) {
+        result = 1;
+        return true;
+      }
+      if (!ownClass_) return false;
+      result = 1;
       // With graphic children WM_PAINT paints everything through a buffer.
-      if (!inOwnErase_ && HasGraphicChildren()) return 1;
+      if (!inOwnErase_ && HasGraphicChildren()) return true;
       if (parentBackground_ && color_ == kDefaultColor && parent_) {
         parent_->PaintBackgroundFor(this, dc);
-        return 1;
+        return true;
       }
       RECT r;
       GetClientRect(hwnd_, &r);
       FillRect(dc, &r, BackgroundBrush());
-      return 1;
+      return true;
     }
-    case WM_PRINTCLIENT:
-      if (!ownClass_) break;
-      {
-        HDC dc = reinterpret_cast<HDC>(wp);
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        EraseBackgroundTo(dc);
-        PaintClient(dc, r);
-      }
-      return 0;
-    case WM_PAINT: {
-      if (!ownClass_) break;
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      RECT rc = ps.rcPaint;
-      if (HasGraphicChildren() && rc.right > rc.left && rc.bottom > rc.top) {
-        HDC mem = CreateCompatibleDC(dc);
-        HBITMAP bmp = CreateCompatibleBitmap(dc, rc.right - rc.left, rc.bottom - rc.top);
-        HGDIOBJ oldBmp = SelectObject(mem, bmp);
-        SetViewportOrgEx(mem, -rc.left, -rc.top, nullptr);
-        IntersectClipRect(mem, rc.left, rc.top, rc.right, rc.bottom);
-        EraseBackgroundTo(mem);
-        PaintClient(mem, rc);
-        SetViewportOrgEx(mem, 0, 0, nullptr);
-        BitBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, oldBmp);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-      } else {
-        PaintClient(dc, rc);
-      }
-      EndPaint(hwnd_, &ps);
-      return 0;
+    case WM_PRINTCLIENT: {
+      if (!ownClass_) return false;
+      HDC dc = reinterpret_cast<HDC>(wp);
+      RECT r;
+      GetClientRect(hwnd_, &r);
+      EraseBackgroundTo(dc);
+      PaintClient(dc, r);
+      result = 0;
+      return true;
     }
+    case WM_PAINT:
+      if (!ownClass_) return false;
+      PaintBuffered();
+      result = 0;
+      return true;
+  }
+  return false;
+}
+
+void WinControl::PaintBuffered() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT rc = ps.rcPaint;
+  if (HasGraphicChildren() && rc.right > rc.left && rc.bottom > rc.top) {
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, rc.right - rc.left, rc.bottom - rc.top);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    SetViewportOrgEx(mem, -rc.left, -rc.top, nullptr);
+    IntersectClipRect(mem, rc.left, rc.top, rc.right, rc.bottom);
+    EraseBackgroundTo(mem);
+    PaintClient(mem, rc);
+    SetViewportOrgEx(mem, 0, 0, nullptr);
+    BitBlt(dc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+  } else {
+    PaintClient(dc, rc);
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+void WinControl::TrackWindowState(UINT msg, WPARAM wp, LPARAM lp) {
+  (void)wp;
+  switch (msg) {
     case WM_WINDOWPOSCHANGED: {
       // The bounds as the system placed the window (a minimised form keeps
       // its normal ones): a form's on the screen, a child's in its parent.
@@ -1123,83 +1171,84 @@ LRESULT WinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS:
       if (OnExit) OnExit();
       break;
-    case WM_KEYDOWN:
-      if (OnKeyDown) {
-        bool handled = false;
-        OnKeyDown(wp, handled);
-        if (handled) return 0;
-      }
-      break;
-    case WM_CONTEXTMENU: {
-      POINT sp{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      Control* target = this;
-      if (sp.x != -1 || sp.y != -1) {
-        POINT cp = sp;
-        ScreenToClient(hwnd_, &cp);
-        if (GraphicControl* g = GraphicAt(cp.x, cp.y); g && g->Popup) target = g;
-      } else {
-        RECT r;
-        GetWindowRect(hwnd_, &r);
-        sp = POINT{r.left + 4, r.top + 4};
-      }
-      if (target->Popup) {
-        target->Popup->PopupComponent = target;
-        target->Popup->Popup(sp.x, sp.y);
-        return 0;
-      }
-      break;
-    }
     case WM_DESTROY:
       HandleDestroying();
       break;
   }
+}
 
-  // Mouse events of the own class (system controls report clicks their own way).
-  if (ownClass_) {
-    switch (msg) {
-      case WM_LBUTTONDOWN:
-      case WM_RBUTTONDOWN:
-      case WM_MBUTTONDOWN:
-        if (msg == WM_LBUTTONDOWN) {
-          pressedSelf_ = true;
-          SetCapture(hwnd_);
-        }
-        if (OnMouseDown)
-          OnMouseDown(MouseEvent{GET_X_LPARAM(lp), GET_Y_LPARAM(lp), ButtonOf(msg), static_cast<UINT>(wp)});
-        break;
-      case WM_LBUTTONUP:
-      case WM_RBUTTONUP:
-      case WM_MBUTTONUP: {
-        MouseEvent e{GET_X_LPARAM(lp), GET_Y_LPARAM(lp), ButtonOf(msg), static_cast<UINT>(wp)};
-        bool click = false;
-        if (msg == WM_LBUTTONUP && pressedSelf_) {
-          pressedSelf_ = false;
-          if (GetCapture() == hwnd_) ReleaseCapture();
-          RECT r;
-          GetClientRect(hwnd_, &r);
-          POINT p{e.x, e.y};
-          click = PtInRect(&r, p) != FALSE;
-        }
-        if (OnMouseUp) OnMouseUp(e);
-        if (click) {
-          Click();
-          return 0;  // the handler may have freed this control
-        }
-        break;
+bool WinControl::HandleInput(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      if (OnKeyDown) {
+        bool handled = false;
+        OnKeyDown(wp, handled);
+        return handled;
       }
-      case WM_LBUTTONDBLCLK:
-        if (OnDblClick) OnDblClick();
-        break;
-      case WM_MOUSEMOVE:
-        if (OnMouseMove)
-          OnMouseMove(MouseEvent{GET_X_LPARAM(lp), GET_Y_LPARAM(lp), MouseButton::None, static_cast<UINT>(wp)});
-        break;
-      case WM_CAPTURECHANGED:
-        pressedSelf_ = false;
-        break;
-    }
+      return false;
+    case WM_CONTEXTMENU:
+      return ShowContextMenu(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
   }
-  return DefaultProc(msg, wp, lp);
+  return false;
+}
+
+bool WinControl::ShowContextMenu(POINT sp) {
+  Control* target = this;
+  if (sp.x != -1 || sp.y != -1) {
+    POINT cp = sp;
+    ScreenToClient(hwnd_, &cp);
+    if (GraphicControl* g = GraphicAt(cp.x, cp.y); g && g->Popup) target = g;
+  } else {
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    sp = POINT{r.left + 4, r.top + 4};
+  }
+  if (!target->Popup) return false;
+  target->Popup->PopupComponent = target;
+  target->Popup->Popup(sp.x, sp.y);
+  return true;
+}
+
+bool WinControl::OwnClassMouse(UINT msg, WPARAM wp, LPARAM lp) {
+  // Mouse events of the own class (system controls report clicks their own way).
+  const MouseEvent e{GET_X_LPARAM(lp), GET_Y_LPARAM(lp), ButtonOf(msg), static_cast<UINT>(wp)};
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (msg == WM_LBUTTONDOWN) {
+        pressedSelf_ = true;
+        SetCapture(hwnd_);
+      }
+      if (OnMouseDown) OnMouseDown(e);
+      return false;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      bool click = false;
+      if (msg == WM_LBUTTONUP && pressedSelf_) {
+        pressedSelf_ = false;
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        RECT r;
+        GetClientRect(hwnd_, &r);
+        click = PtInRect(&r, POINT{e.x, e.y}) != FALSE;
+      }
+      if (OnMouseUp) OnMouseUp(e);
+      if (!click) return false;
+      Click();
+      return true;  // the handler may have freed this control
+    }
+    case WM_LBUTTONDBLCLK:
+      if (OnDblClick) OnDblClick();
+      return false;
+    case WM_MOUSEMOVE:
+      if (OnMouseMove) OnMouseMove(MouseEvent{e.x, e.y, MouseButton::None, e.keys});
+      return false;
+    case WM_CAPTURECHANGED:
+      pressedSelf_ = false;
+      return false;
+  }
+  return false;
 }
 
 }  // namespace qz::ui

@@ -151,6 +151,7 @@ class Control : public Component {
   // The colour actually used: own colour, else the parent's, else the window colour.
   COLORREF EffectiveColor() const;
 
+  // Shown as a tooltip while the mouse rests on the control (empty: none).
   std::string Hint;
   HCURSOR Cursor = nullptr;  // nullptr: the arrow
   PopupMenu* Popup = nullptr;  // shown on a right click when set
@@ -411,6 +412,15 @@ class WinControl : public Control {
   void PostCreateChildren();
   bool HasGraphicChildren() const;
   bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // The steps of WndProc, in its order.
+  LRESULT DescribeGraphics(HWND reply);
+  void RelayHint(UINT msg, WPARAM wp, LPARAM lp);
+  bool HandlePaint(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  void PaintBuffered();
+  void TrackWindowState(UINT msg, WPARAM wp, LPARAM lp);
+  bool HandleInput(UINT msg, WPARAM wp, LPARAM lp);
+  bool ShowContextMenu(POINT screenPoint);
+  bool OwnClassMouse(UINT msg, WPARAM wp, LPARAM lp);
 
   HWND hwnd_ = nullptr;
   int id_ = 0;

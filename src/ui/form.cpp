@@ -33,6 +33,27 @@ std::vector<HWND> DisableThreadWindows(HWND except) {
   return list;
 }
 
+// Wine's display driver answers for the system here.
+bool UnderWine() {
+  static const bool wine = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }();
+  return wine;
+}
+
+// Whether the window's rectangle covers the whole of its monitor (a
+// maximised window's frame reaches past the screen's edges).
+bool CoversItsMonitor(HWND hwnd) {
+  RECT r;
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!GetWindowRect(hwnd, &r) || !GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi))
+    return false;
+  return r.left <= mi.rcMonitor.left && r.top <= mi.rcMonitor.top && r.right >= mi.rcMonitor.right &&
+         r.bottom >= mi.rcMonitor.bottom;
+}
+
 RECT WorkArea() {
   RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
@@ -54,10 +75,15 @@ Form::Form(Component* owner, std::string name) : WinControl(owner, nullptr, std:
 
 Form::~Form() {
   *alive_ = false;
+  if (hintWindow_) DestroyWindow(hintWindow_);
+  hintWindow_ = nullptr;
   if (OnDestroy) App().Guard(OnDestroy);
   if (App().mainForm_ == this) App().mainForm_ = nullptr;
   // The window goes while the form is still whole: its messages may reach it.
-  if (Handle()) DestroyWindow(Handle());
+  if (Handle()) {
+    LeaveScreenBeforeHiding();
+    DestroyWindow(Handle());
+  }
 }
 
 void Form::SetBorderStyle(FormBorder b) {
@@ -139,7 +165,12 @@ void Form::HandleCreated() {
   if (iconSmall_) SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconSmall_));
 }
 
-void Form::HandleDestroying() { visible_ = false; }
+void Form::HandleDestroying() {
+  visible_ = false;
+  // The tooltip window is owned by ours and goes with it.
+  hintWindow_ = nullptr;
+  hintTools_.clear();
+}
 
 void Form::SetBounds(int left, int top, int width, int height) {
   if (width != width_ || height != height_) clientW_ = clientH_ = -1;
@@ -286,8 +317,29 @@ void Form::SetVisible(bool v) {
   }
   if (!visible_) return;
   visible_ = false;
-  if (Handle()) ShowWindow(Handle(), SW_HIDE);
+  if (Handle()) {
+    LeaveScreenBeforeHiding();
+    ShowWindow(Handle(), SW_HIDE);
+  }
   if (OnHide) OnHide();
+}
+
+void Form::LeaveScreenBeforeHiding() {
+  // Under Wine, hiding (or destroying) a window whose rectangle covers its
+  // whole monitor - every maximised window, when no panel takes a strip of
+  // the screen - makes the display driver end its full-screen pointer
+  // clipping by unmapping the clipping window of Wine's desktop process,
+  // whether it clipped or not. When that window does not exist on this
+  // program's X display (the desktop process runs on another display, or
+  // was started anew), the X server answers BadWindow and Xlib ends the
+  // process on the spot, results and all. A minimised window covers
+  // nothing: hidden from there, the driver leaves the clipping alone. The
+  // state the form is shown in next time stays what it was.
+  HWND h = Handle();
+  if (!UnderWine() || !h || !IsWindowVisible(h) || IsIconic(h) || !CoversItsMonitor(h)) return;
+  const WindowState keep = state_;
+  ShowWindow(h, SW_SHOWMINNOACTIVE);
+  state_ = keep;
 }
 
 int Form::ShowModal() {
@@ -335,6 +387,7 @@ int Form::ShowModal() {
     result = modalResult_;
     modal_ = false;
     if (Handle()) {
+      LeaveScreenBeforeHiding();
       SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                    SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -494,6 +547,57 @@ bool Form::PreTranslate(MSG& msg) {
   if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
     return IsDialogMessageW(Handle(), &msg) != FALSE;
   return false;
+}
+
+void Form::ShowHintTool(HWND window, const RECT& rect, const std::string& text, UINT msg, WPARAM wp, LPARAM lp) {
+  auto known = hintTools_.find(window);
+  if (text.empty() && known == hintTools_.end()) return;  // the common case: no hints here
+  if (!hintWindow_ && Handle()) {
+    hintWindow_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+  }
+  if (!hintWindow_) return;
+  std::wstring wide = Widen(text);
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = window;
+  ti.uId = 1;
+  ti.rect = rect;
+  ti.lpszText = wide.data();
+  if (text.empty()) {
+    SendMessageW(hintWindow_, TTM_POP, 0, 0);
+    SendMessageW(hintWindow_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
+    hintTools_.erase(known);
+    return;
+  }
+  if (known == hintTools_.end()) {
+    SendMessageW(hintWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    hintTools_[window] = text;
+  } else {
+    if (known->second != text) {
+      // Another control under the mouse: its hint waits for the delay again.
+      SendMessageW(hintWindow_, TTM_POP, 0, 0);
+      SendMessageW(hintWindow_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+      known->second = text;
+    }
+    SendMessageW(hintWindow_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+  MSG m{window, msg, wp, lp, GetMessageTime(), {}};
+  GetCursorPos(&m.pt);
+  SendMessageW(hintWindow_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+}
+
+void Form::ForgetHintTool(HWND window) {
+  auto known = hintTools_.find(window);
+  if (known == hintTools_.end()) return;
+  hintTools_.erase(known);
+  if (!hintWindow_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = window;
+  ti.uId = 1;
+  SendMessageW(hintWindow_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

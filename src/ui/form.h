@@ -47,6 +47,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -179,6 +180,16 @@ class Form : public WinControl {
   // arrows, Enter, Escape, mnemonics) and F1. True when it was used.
   bool PreTranslate(MSG& msg);
 
+  // Hints: every window of the form reports its mouse messages here with
+  // the hint under the mouse (a control's Hint and its rectangle in that
+  // window; empty text: none). The form keeps one tooltip window with one
+  // tool per window of its own, shown by the system after the usual delay.
+  void ShowHintTool(HWND window, const RECT& rect, const std::string& text, UINT msg, WPARAM wp, LPARAM lp);
+  // A window of the form goes: its tool goes with it.
+  void ForgetHintTool(HWND window);
+  // The tooltip window (nullptr until a hint was needed).
+  HWND HintWindow() const { return hintWindow_; }
+
  protected:
   virtual void FormCreate() {}
   void FillCreateParams(CreateParams& cp) override;
@@ -205,6 +216,9 @@ class Form : public WinControl {
   void ShowHelp();
   void ClickButton(Button* b);
   void CloseModal();
+  // Takes a visible window that covers its whole monitor off the screen
+  // (minimised, without activation) before it is hidden or destroyed.
+  void LeaveScreenBeforeHiding();
   void ScheduleDeferred();
   void FocusFirst();
 
@@ -231,6 +245,8 @@ class Form : public WinControl {
   bool closing_ = false;
   bool deferredPosted_ = false;
   int clientW_ = -1, clientH_ = -1;  // requested client size, applied when the window is made
+  HWND hintWindow_ = nullptr;
+  std::map<HWND, std::string> hintTools_;  // the text of each window's tool
   // False once the destructor ran (checked by code that ran a handler of it).
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <vector>
 
 #include "core/text.h"
 
@@ -29,6 +30,23 @@ class MeasureDC {
   HDC dc_;
   HGDIOBJ old_;
 };
+
+// Draws a text with each character advanced by the width the measuring
+// calls give it, so the text ends exactly where GetTextExtentPoint32 says.
+// (Under Wine plain drawing advances by unrounded widths and drifts from the
+// measured ones by about a pixel every few characters.)
+void DrawAsMeasured(HDC dc, int x, int y, const std::wstring& text) {
+  const int n = static_cast<int>(text.size());
+  if (n == 0) return;
+  std::vector<INT> ends(static_cast<size_t>(n)), dx(static_cast<size_t>(n));
+  SIZE sz{};
+  if (!GetTextExtentExPointW(dc, text.c_str(), n, 0, nullptr, ends.data(), &sz)) {
+    TextOutW(dc, x, y, text.c_str(), n);
+    return;
+  }
+  for (int i = 0; i < n; ++i) dx[static_cast<size_t>(i)] = ends[static_cast<size_t>(i)] - (i ? ends[static_cast<size_t>(i) - 1] : 0);
+  ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(n), dx.data());
+}
 
 }  // namespace
 
@@ -436,16 +454,7 @@ void RichLabel::Relayout() const {
   layoutValid_ = true;
   MeasureDC measure(GetFontHandle(font_));
   HDC dc = measure.get();
-  int maxWidth = wordWrap_ ? std::max(1, width_) : INT32_MAX;
-
-  struct Word {
-    std::wstring text;
-    const Piece* piece;
-    int width, ascent, height;
-  };
-  std::vector<Word> line;
-  int y = 0;
-  int x = 0;
+  const int maxWidth = wordWrap_ ? std::max(1, width_) : INT32_MAX;
   TEXTMETRICW baseTm;
   GetTextMetricsW(dc, &baseTm);
 
@@ -456,6 +465,34 @@ void RichLabel::Relayout() const {
     f.underline = f.underline || p.underline;
     return GetFontHandle(f);
   };
+  // Width of a text as one call draws it in a piece's style: a run is drawn
+  // whole, so it is measured whole (per-word widths add up to more or less).
+  auto extent = [&](const std::wstring& text, const Piece& p) {
+    if (text.empty()) return 0;
+    SelectObject(dc, fontFor(p));
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
+    return static_cast<int>(sz.cx);
+  };
+  auto sameStyle = [](const Piece& a, const Piece& b) {
+    return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline && a.color == b.color &&
+           a.link == b.link;
+  };
+
+  // A line is a list of words, each keeping the blanks after it; words of
+  // one style next to each other become one run.
+  struct Word {
+    std::wstring text;
+    const Piece* piece;
+    int ascent, height;
+  };
+  std::vector<Word> line;
+  int y = 0;
+  // The line so far as drawn: the finished runs' width, and the run in progress.
+  int finished = 0;
+  std::wstring running;
+  const Piece* runningStyle = nullptr;
+
   auto emitLine = [&](bool empty) {
     int ascent = 0, descent = 0;
     for (const Word& w : line) {
@@ -466,21 +503,20 @@ void RichLabel::Relayout() const {
       ascent = baseTm.tmAscent;
       descent = baseTm.tmHeight - baseTm.tmAscent;
     }
-    int lx = 0;
+    const size_t firstRun = runs_.size();
     for (const Word& w : line) {
-      // A word joins the run before it when it continues it in the same style.
-      const int ww = w.width;
-      RichRun* last = runs_.empty() ? nullptr : &runs_.back();
-      int top = y + ascent - w.ascent;
       const Piece& p = *w.piece;
-      if (last && last->rect.top == top && last->rect.right == lx && last->bold == p.bold &&
-          last->italic == p.italic && last->underline == p.underline && last->color == p.color &&
-          last->link == p.link && last->rect.bottom == top + w.height) {
+      const int top = y + ascent - w.ascent;
+      RichRun* last = runs_.size() > firstRun ? &runs_.back() : nullptr;
+      if (last && last->rect.top == top && last->bold == p.bold && last->italic == p.italic &&
+          last->underline == p.underline && last->color == p.color && last->link == p.link &&
+          last->rect.bottom == top + w.height) {
         last->text += Narrow(w.text);
-        last->rect.right += ww;
+        last->rect.right = last->rect.left + extent(Widen(last->text), p);
       } else {
+        const int left = last ? last->rect.right : 0;
         RichRun r;
-        r.rect = RECT{lx, top, lx + ww, top + w.height};
+        r.rect = RECT{left, top, left + extent(w.text, p), top + w.height};
         r.text = Narrow(w.text);
         r.bold = p.bold;
         r.italic = p.italic;
@@ -489,11 +525,12 @@ void RichLabel::Relayout() const {
         r.link = p.link;
         runs_.push_back(r);
       }
-      lx += ww;
     }
     y += ascent + descent;
     line.clear();
-    x = 0;
+    finished = 0;
+    running.clear();
+    runningStyle = nullptr;
   };
 
   for (const Piece& p : pieces_) {
@@ -513,17 +550,20 @@ void RichLabel::Relayout() const {
       while (end < w.size() && w[end] == L' ') ++end;
       std::wstring word = w.substr(pos, end - pos);
       pos = end;
-      SIZE sz;
-      GetTextExtentPoint32W(dc, word.c_str(), static_cast<int>(word.size()), &sz);
+      if (runningStyle && !sameStyle(*runningStyle, p)) {
+        finished += extent(running, *runningStyle);
+        running.clear();
+      }
+      runningStyle = &p;
       // Width without the trailing blanks decides whether the word fits.
       std::wstring core = word;
       while (!core.empty() && core.back() == L' ') core.pop_back();
-      SIZE coreSz{0, 0};
-      if (!core.empty()) GetTextExtentPoint32W(dc, core.c_str(), static_cast<int>(core.size()), &coreSz);
-      if (!line.empty() && x + coreSz.cx > maxWidth) emitLine(false);
-      line.push_back(Word{word, &p, static_cast<int>(sz.cx), static_cast<int>(tm.tmAscent),
-                          static_cast<int>(tm.tmHeight)});
-      x += sz.cx;
+      if (!line.empty() && finished + extent(running + core, p) > maxWidth) {
+        emitLine(false);
+        runningStyle = &p;
+      }
+      line.push_back(Word{word, &p, static_cast<int>(tm.tmAscent), static_cast<int>(tm.tmHeight)});
+      running += word;
     }
   }
   if (!line.empty()) emitLine(false);
@@ -573,8 +613,7 @@ void RichLabel::Paint(HDC dc) {
     if (run.link >= 0) c = run.link == hot_ ? HotLinkColor : LinkColor;
     if (!enabled_) c = GetSysColor(COLOR_GRAYTEXT);
     SetTextColor(dc, c);
-    std::wstring w = Widen(run.text);
-    TextOutW(dc, run.rect.left, run.rect.top, w.c_str(), static_cast<int>(w.size()));
+    DrawAsMeasured(dc, run.rect.left, run.rect.top, Widen(run.text));
   }
 }
 

@@ -38,7 +38,9 @@ class Label : public GraphicControl {
   // only the height). The edge named by the alignment stays in place.
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool on);
-  // "&" marks a mnemonic and is not drawn (default on).
+  // "&" marks a mnemonic and is not drawn. Off by default: a label shows its
+  // text as it stands ("File Splitter & Joiner"); only a label that names a
+  // control for the keyboard turns it on.
   bool ShowAccelChar() const { return showAccel_; }
   void SetShowAccelChar(bool on);
   // Text that does not fit ends with "..." (single line only).
@@ -62,7 +64,7 @@ class Label : public GraphicControl {
   bool wordWrap_ = false;
   bool transparent_ = true;
   bool autoSize_ = true;
-  bool showAccel_ = true;
+  bool showAccel_ = false;
   bool ellipsis_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -26,7 +27,18 @@ enum Outcome : int {
 
 enum MessageKind : LPARAM { kProgressMessage = 1, kDoneMessage = 2 };
 
-constexpr size_t kChunk = 64 * 1024;
+// Reads of the body: each read waits until its buffer is full (or the body
+// ends), so the size follows the line. A full buffer that came quickly
+// doubles the next read, a slow read halves it: a fast line is read in large
+// blocks, and on a slow one the byte count still moves every few tenths of a
+// second.
+constexpr DWORD kFirstRead = 8 * 1024;
+constexpr DWORD kSmallestRead = 4 * 1024;
+constexpr DWORD kLargestRead = 256 * 1024;
+constexpr int64_t kQuickReadMs = 20;
+constexpr int64_t kSlowReadMs = 150;
+// At most one progress event per this many milliseconds.
+constexpr int64_t kProgressIntervalMs = 50;
 // An error page kept in memory is cut at this size.
 constexpr uint64_t kErrorBodyLimit = 1024 * 1024;
 
@@ -94,15 +106,19 @@ std::wstring QueryText(HINTERNET request, DWORD info) {
   return text;
 }
 
-// A file that is removed unless kept.
+// A file written under a name of its own transfer (so a transfer that was
+// abandoned and still runs never shares a file with a new one) and removed
+// unless kept.
 class PartFile {
  public:
   ~PartFile() { Discard(); }
-  bool Create(const std::wstring& path) {
-    path_ = path;
-    h_ = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  bool Create(const std::wstring& finalPath, uint64_t transferId) {
+    path_ = finalPath + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(transferId) + L".part";
+    h_ = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    return h_ != INVALID_HANDLE_VALUE;
+    if (h_ != INVALID_HANDLE_VALUE) return true;
+    path_.clear();
+    return false;
   }
   bool Write(const void* data, DWORD size) {
     DWORD written = 0;
@@ -147,6 +163,10 @@ struct HttpClient::Transfer {
   std::atomic<uint64_t> received{0};
   std::atomic<int64_t> total{-1};
   std::atomic<bool> progressPending{false};
+  int64_t lastProgressPost = INT64_MIN / 2;  // worker only
+  // Held while the abandoned flag is set and while a finished file takes
+  // its name, so an abandoned transfer never renames its file.
+  std::mutex keepLock;
   // Written by the worker before it publishes the outcome.
   int status = 0;
   std::string header, body, errorText;
@@ -163,7 +183,23 @@ struct HttpClient::Transfer {
   }
   void CountBytes(uint64_t n) {
     received.store(n);
-    if (!progressPending.exchange(true)) Post(kProgressMessage);
+    const int64_t now = CounterMs();
+    if (now - lastProgressPost < kProgressIntervalMs) return;
+    if (!progressPending.exchange(true)) {
+      lastProgressPost = now;
+      Post(kProgressMessage);
+    }
+  }
+  void Abandon() {
+    std::lock_guard<std::mutex> lock(keepLock);
+    abandoned.store(true);
+  }
+  // Gives the part file its final name unless the transfer was abandoned.
+  int Keep(PartFile& file, const std::wstring& finalPath, const std::string& what) {
+    std::lock_guard<std::mutex> lock(keepLock);
+    if (abandoned.load()) return kAbandoned;
+    if (!file.Keep(finalPath)) return Fail(kFailure, GetLastError(), "Cannot write the " + what);
+    return kSuccess;
   }
   int Perform();
   int ReadBody(HINTERNET request, bool toFile);
@@ -247,10 +283,10 @@ int HttpClient::Transfer::Perform() {
   }
   if (!headerFile.empty()) {
     PartFile file;
-    std::wstring path = Widen(headerFile);
-    if (!file.Create(path + L".part") || !file.Write(header.data(), static_cast<DWORD>(header.size())) ||
-        !file.Keep(path))
+    if (!file.Create(Widen(headerFile), id) || !file.Write(header.data(), static_cast<DWORD>(header.size())))
       return Fail(kFailure, GetLastError(), "Cannot write the header file: " + headerFile);
+    int kept = Keep(file, Widen(headerFile), "header file: " + headerFile);
+    if (kept != kSuccess) return kept;
   }
 
   const bool ok = status >= 200 && status <= 299;
@@ -269,32 +305,22 @@ int HttpClient::Transfer::Perform() {
 
 int HttpClient::Transfer::ReadBody(HINTERNET request, bool toFile) {
   PartFile file;
-  std::wstring finalPath;
-  if (toFile) {
-    finalPath = Widen(bodyFile);
-    if (!file.Create(finalPath + L".part"))
-      return Fail(kFailure, GetLastError(), "Cannot create the file: " + bodyFile);
-  }
-  std::vector<char> buf(kChunk);
+  const std::wstring finalPath = toFile ? Widen(bodyFile) : std::wstring();
+  if (toFile && !file.Create(finalPath, id))
+    return Fail(kFailure, GetLastError(), "Cannot create the file: " + bodyFile);
+  std::vector<char> buf(kLargestRead);
+  DWORD want = kFirstRead;
   uint64_t got = 0;
   for (;;) {
-    // Read what has arrived: a read of a full buffer would wait until the
-    // buffer is full, and an abort would go unnoticed that long.
-    DWORD avail = 0;
-    if (!InternetQueryDataAvailable(request, &avail, 0, 0)) {
-      DWORD e = GetLastError();
-      if (abandoned.load()) return kAbandoned;
-      return Fail(kFailure, e, "Transfer broken: " + SystemMessage(e));
-    }
     if (abandoned.load()) return kAbandoned;
-    const DWORD want = avail == 0 ? static_cast<DWORD>(buf.size())
-                                  : std::min(avail, static_cast<DWORD>(buf.size()));
+    const int64_t started = CounterMs();
     DWORD n = 0;
     if (!InternetReadFile(request, buf.data(), want, &n)) {
       DWORD e = GetLastError();
       if (abandoned.load()) return kAbandoned;
       return Fail(kFailure, e, "Transfer broken: " + SystemMessage(e));
     }
+    const int64_t took = CounterMs() - started;
     if (abandoned.load()) return kAbandoned;
     if (n == 0) break;
     if (maxBody > 0 && got + n > maxBody) {
@@ -309,14 +335,17 @@ int HttpClient::Transfer::ReadBody(HINTERNET request, bool toFile) {
     }
     got += n;
     CountBytes(got);
+    if (n == want && took < kQuickReadMs)
+      want = std::min(want * 2, kLargestRead);
+    else if (took > kSlowReadMs)
+      want = std::max(want / 2, kSmallestRead);
   }
   const int64_t announced = total.load();
   if (announced >= 0 && got < static_cast<uint64_t>(announced) && status >= 200 && status <= 299)
     return Fail(kFailure, 0,
                 "Transfer cut off after " + std::to_string(got) + " of " + std::to_string(announced) +
                     " bytes");
-  if (toFile && !file.Keep(finalPath))
-    return Fail(kFailure, GetLastError(), "Cannot write the file: " + bodyFile);
+  if (toFile) return Keep(file, finalPath, "file: " + bodyFile);
   return kSuccess;
 }
 
@@ -330,7 +359,7 @@ HttpClient::HttpClient(Component* owner, std::string name)
 }
 
 HttpClient::~HttpClient() {
-  if (transfer_) transfer_->abandoned.store(true);
+  if (transfer_) transfer_->Abandon();
   transfer_.reset();
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -389,7 +418,7 @@ void HttpClient::Abort() {
   if (!transfer_) return;
   lastReceived_ = transfer_->received.load();
   lastTotal_ = transfer_->total.load();
-  transfer_->abandoned.store(true);
+  transfer_->Abandon();
   transfer_.reset();
   cancelled_ = true;
 }

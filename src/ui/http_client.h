@@ -2,7 +2,9 @@
 // or goes to a named file, with the response status and header, byte counts
 // during the transfer and an abort.
 //
-// The transfer runs on a worker thread; its events run on the thread that
+// The transfer runs on a worker thread, which reads the body in blocks sized
+// to the line (large on a fast line, small enough on a slow one that the
+// byte count moves several times a second); its events run on the thread that
 // created the component (the GUI thread) when that thread processes its
 // messages, never inside Get() itself. Exactly one of OnSuccess, OnFailure,
 // OnConnectionFailed and OnInvalidHost ends each transfer that was not
@@ -37,9 +39,12 @@ class HttpClient : public Component {
   // started, while another transfer of this component runs.
   bool Get(const std::string& url);
   // Starts a GET whose body goes to `bodyFile` and, when given, whose response
-  // header goes to `headerFile`. The body is written to bodyFile + ".part"
-  // and takes the name only when the transfer succeeds, so a failed or aborted
-  // transfer leaves an existing file as it was.
+  // header goes to `headerFile`. Each is written to a part file of this
+  // transfer's own (bodyFile + "." + process and transfer number + ".part")
+  // and takes the name only when the transfer succeeds, so a failed or
+  // aborted transfer leaves an existing file as it was, and an abandoned
+  // transfer whose worker still runs neither blocks a new transfer to the
+  // same name nor ever replaces its file.
   bool GetToFile(const std::string& url, const std::string& bodyFile,
                  const std::string& headerFile = {});
 
@@ -88,8 +93,8 @@ class HttpClient : public Component {
   std::function<void(HttpClient&)> OnConnectionFailed;
   // The host name could not be resolved.
   std::function<void(HttpClient&)> OnInvalidHost;
-  // Byte counts changed (coalesced: at most one pending at a time). The last
-  // call before OnSuccess shows the full count.
+  // Byte counts changed (coalesced: at most one pending at a time, and at
+  // most one per 50 ms). The last call before OnSuccess shows the full count.
   std::function<void(HttpClient&)> OnProgress;
 
   struct Transfer;  // shared with the worker thread

@@ -94,6 +94,7 @@ void VTreeModel::MarkDeleted(VNode* n) {
 void VTreeModel::DeleteNode(VNode* n) {
   if (!n || n == &root_ || (n->flags & kDeleted)) return;
   if (observer_) observer_->NodeDeleting(n);
+  if (n->checkType != CheckType::None) MarkParentsStale(n);
   VNode* p = n->parent;
   AdjustTotals(p, -static_cast<std::int64_t>(n->totalHeight));
   if (n->prev)
@@ -366,25 +367,53 @@ std::int64_t VTreeModel::NodeTop(const VNode* n) const {
 
 // ---------------------------------------------------------------- checking
 
+void VTreeModel::MarkParentsStale(VNode* n) {
+  // A stale node's tri-state ancestors are stale too (a node is only made
+  // current by reading it, which reads its stale children first), so the
+  // walk up stops at the first one already marked.
+  for (VNode* p = n->parent; p && p->parent && p->checkType == CheckType::TriState; p = p->parent) {
+    if (p->flags & kCheckStale) break;
+    p->flags |= kCheckStale;
+  }
+}
+
+CheckState VTreeModel::Resolve(VNode* n) const {
+  n->flags &= ~kCheckStale;
+  CheckState st;
+  if (n->checkType == CheckType::TriState && ChildrenState(n, &st)) n->checkState = st;
+  return n->checkState;
+}
+
 void VTreeModel::SetCheckType(VNode* n, CheckType t) {
   if (n->checkType == t) return;
   n->checkType = t;
+  MarkParentsStale(n);
+  // A node that becomes tri-state takes on what its children give (its
+  // ancestors are marked just above).
+  if (t == CheckType::TriState && n->first) n->flags |= kCheckStale;
   Changed(false);
 }
 
 void VTreeModel::SetCheckState(VNode* n, CheckState s) {
+  // A tri-state node with children cannot be set apart from them: it shows
+  // what they give when it is next read (or s when none of them is checkable).
+  if (n->checkType == CheckType::TriState && n->first && !(n->flags & kCheckStale)) {
+    n->flags |= kCheckStale;
+    MarkParentsStale(n);
+  }
   if (n->checkState == s) return;
   n->checkState = s;
+  if (n->checkType != CheckType::None) MarkParentsStale(n);
   Changed(false);
 }
 
-bool VTreeModel::ChildrenState(const VNode* n, CheckState* out) {
+bool VTreeModel::ChildrenState(const VNode* n, CheckState* out) const {
   // The state a tri-state node shows for its checkable children; false when it has none.
   bool any = false, on = false, off = false;
   for (const VNode* c = n->first; c; c = c->next) {
     if (c->checkType == CheckType::None) continue;
     any = true;
-    switch (c->checkState) {
+    switch (GetCheckState(c)) {
       case CheckState::Checked: on = true; break;
       case CheckState::Unchecked: off = true; break;
       case CheckState::Mixed: on = off = true; break;
@@ -399,29 +428,34 @@ bool VTreeModel::ChildrenState(const VNode* n, CheckState* out) {
 void VTreeModel::PassDown(VNode* n, CheckState s) {
   for (VNode* c = n->first; c; c = c->next) {
     if (c->checkType == CheckType::None) continue;
-    if (c->checkState != s) {
+    if (GetCheckState(c) != s) {
       if (!Ask(c, s)) continue;
       c->checkState = s;
     }
     if (c->checkType == CheckType::TriState && c->first) PassDown(c, s);
   }
   // A child that refused leaves the node mixed.
+  n->flags &= ~kCheckStale;
   CheckState st;
   if (ChildrenState(n, &st)) n->checkState = st;
 }
 
 void VTreeModel::UpdateParents(VNode* n) {
   for (VNode* p = n->parent; p && p != &root_ && p->checkType == CheckType::TriState; p = p->parent) {
+    // What the parent showed before this change: its stored state (a stale
+    // parent is recomputed below from its children anyway).
+    const CheckState shown = p->checkState;
+    p->flags &= ~kCheckStale;
     CheckState st;
     if (!ChildrenState(p, &st)) break;
-    if (st == p->checkState || !Ask(p, st)) break;
+    if (st == shown || !Ask(p, st)) break;
     p->checkState = st;
   }
 }
 
 bool VTreeModel::ChangeCheckState(VNode* n, CheckState s) {
   if (!n || n->checkType == CheckType::None) return false;
-  if (n->checkState == s) return true;
+  if (GetCheckState(n) == s) return true;
   if (!Ask(n, s)) return false;
   n->checkState = s;
   if (n->checkType == CheckType::TriState && s != CheckState::Mixed && n->first) PassDown(n, s);
@@ -433,8 +467,8 @@ bool VTreeModel::ChangeCheckState(VNode* n, CheckState s) {
 
 bool VTreeModel::ToggleCheckState(VNode* n) {
   if (!n) return false;
-  return ChangeCheckState(n, n->checkState == CheckState::Checked ? CheckState::Unchecked
-                                                                  : CheckState::Checked);
+  return ChangeCheckState(n, GetCheckState(n) == CheckState::Checked ? CheckState::Unchecked
+                                                                     : CheckState::Checked);
 }
 
 // ---------------------------------------------------------------- selection

@@ -28,12 +28,18 @@
 // key once per node. Compare texts with CompareOrdinal, not strcmp (slow
 // under Wine): a million nodes sort in well under a second.
 //
-// Checking: SetCheckState changes one node silently (no event, no
-// propagation). ChangeCheckState and ToggleCheckState are what a click does:
-// OnChecking is asked before every single change, the clicked node first, then
-// each child a tri-state node passes its state down to (tree order), then each
-// tri-state parent whose state follows (mixed when its checkable children
-// differ); OnChecked fires once afterwards for the clicked node.
+// Checking: SetCheckState changes one node silently (no event, nothing
+// passed down to its children). ChangeCheckState and ToggleCheckState are what
+// a click does: OnChecking is asked before every single change, the clicked
+// node first, then each child a tri-state node passes its state down to (tree
+// order), then each tri-state parent whose state follows; OnChecked fires once
+// afterwards for the clicked node.
+// The tri-state rule holds whatever changed the children: a tri-state node
+// with checkable children shows the state they give (checked or unchecked
+// when they agree, mixed when they differ), also after a silent change, a
+// removal or a change of check type below it. Such a node is recomputed when
+// it is next read (GetCheckState), once per change, so bulk changes stay
+// linear. A tri-state node without checkable children keeps its own state.
 //
 // Changes notify the observer (normally the view) once until it calls
 // AcknowledgeChanges(); between BeginUpdate and EndUpdate nothing is notified.
@@ -193,8 +199,10 @@ class VTreeModel {
   // ---- check boxes
   CheckType GetCheckType(const VNode* n) const { return n->checkType; }
   void SetCheckType(VNode* n, CheckType t);
-  CheckState GetCheckState(const VNode* n) const { return n->checkState; }
-  void SetCheckState(VNode* n, CheckState s);               // silent, no propagation
+  CheckState GetCheckState(const VNode* n) const {
+    return (n->flags & kCheckStale) ? Resolve(const_cast<VNode*>(n)) : n->checkState;
+  }
+  void SetCheckState(VNode* n, CheckState s);               // silent, not passed down
   // A user's change: events and tri-state propagation. False when OnChecking
   // refused the node's own change (or it has no check type).
   bool ChangeCheckState(VNode* n, CheckState s);
@@ -251,7 +259,9 @@ class VTreeModel {
   std::size_t PoolBytes() const { return chunks_.size() * kChunkBytes; }
 
  private:
-  enum : std::uint8_t { kExpanded = 1, kSelected = 2, kDeleted = 4 };
+  // kCheckStale: a tri-state node whose children changed since its state was
+  // last computed from them.
+  enum : std::uint8_t { kExpanded = 1, kSelected = 2, kDeleted = 4, kCheckStale = 8 };
   static constexpr std::size_t kChunkBytes = 1 << 20;
 
   template <class T>
@@ -265,7 +275,12 @@ class VTreeModel {
   void AdjustTotals(VNode* from, std::int64_t delta);
   std::uint32_t ChildrenTotal(const VNode* n) const;
   bool Ask(VNode* n, CheckState s) { return !OnChecking || OnChecking(n, s); }
-  static bool ChildrenState(const VNode* n, CheckState* out);
+  bool ChildrenState(const VNode* n, CheckState* out) const;
+  // Recomputes a stale tri-state node from its children; returns its state.
+  CheckState Resolve(VNode* n) const;
+  // n's check state or type changed, or n left its parent: the tri-state
+  // nodes above it are stale.
+  static void MarkParentsStale(VNode* n);
   void PassDown(VNode* n, CheckState s);
   void UpdateParents(VNode* n);
   void EndWalk();

@@ -25,6 +25,16 @@ add_test(NAME e2e_driver_language COMMAND qzdriver --self-test)
 if(TEST test_core)
   set_tests_properties(test_core PROPERTIES RESOURCE_LOCK qz_single_instance)
 endif()
+# Scenarios that rewrite the installed project.ini, and the tests that read it.
+foreach(t e2e_internet_tuner test_cleaning_drive)
+  if(TEST ${t})
+    set_property(TEST ${t} APPEND PROPERTY RESOURCE_LOCK installed_project_ini)
+  endif()
+endforeach()
+# The Internet Tuner's scenario plants a plug-in's class in HKCR.
+if(TEST e2e_internet_tuner)
+  set_property(TEST e2e_internet_tuner APPEND PROPERTY RESOURCE_LOCK qz_real_registry)
+endif()
 # The Registry Cleaner's scenario and its views test plant orphans in the
 # real registry of the sandbox and count what a search finds there.
 if(TEST test_cleaning_registry_views)
@@ -32,6 +42,10 @@ if(TEST test_cleaning_registry_views)
 endif()
 if(TEST e2e_registry_cleaner)
   set_tests_properties(e2e_registry_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
+endif()
+# The DLL Cleaner's scenario plants SharedDLLs, App Paths and KnownDLLs values.
+if(TEST e2e_dll_cleaner)
+  set_tests_properties(e2e_dll_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
 endif()
 # The One-Click-Optimizer's scenario plants orphans in the real registry and
 # entries in the URL cache too.

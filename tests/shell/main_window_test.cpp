@@ -2,12 +2,17 @@
 // buttons, the first-run notice, the "OCO" start and the faces it bakes.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <memory>
+#include <tuple>
 
 #include "cleaning/oco/fake_cleaner.h"
 #include "cleaning/oco/oco_form.h"
 #include "core/help.h"
 #include "core/registry.h"
+#include "core/text.h"
 #include "skin/skin.h"
 #include "ui/help_router.h"
 #include "shell/shell_test_util.h"
@@ -69,6 +74,28 @@ TEST(MainWindow, BuildsFromTheInstalledSkinWithItsNamedComponents) {
   EXPECT_TRUE(PtInRegion(r, 320, 240));
   EXPECT_TRUE(PtInRegion(r, 20, 20));
   DeleteObject(r);
+}
+
+TEST(MainWindow, HeaderButtonsShowTheirTranslatedHintsAsTooltips) {
+  for (const auto& [lang, close, about] : {std::tuple<int, const char*, const char*>{1033, "Close", "About"},
+                                           {1031, "Schließen", "Über"}}) {
+    ShellGlobals g("shell_hints");
+    ShellGlobals::UseLanguage(lang);
+    auto w = test::BuildMainWindow();
+    auto hintAt = [&](const ui::Control* c) {
+      const RECT r = c->BoundsRect();
+      SendMessageW(w->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+      wchar_t text[128] = {};
+      TTTOOLINFOW ti{};
+      ti.cbSize = sizeof ti;
+      ti.lpszText = text;
+      if (!w->HintWindow() || !SendMessageW(w->HintWindow(), TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti)))
+        return std::string();
+      return Narrow(text);
+    };
+    EXPECT_EQ(hintAt(w->MorvekMouseImage3State_Close), close) << lang;
+    EXPECT_EQ(hintAt(w->MorvekMouseImage3State_About).rfind(about, 0), 0u) << lang;
+  }
 }
 
 TEST(MainWindow, SkinSectionsDecideVisibilityPositionAndSize) {
@@ -135,6 +162,43 @@ TEST(MainWindow, StartWithABrokenSkinShowsOneBoxAndEndsCleanly) {
   EXPECT_NE(boxes.boxes[0].text.find(skin.File("LED_inactive.png")), std::string::npos) << boxes.boxes[0].text;
   EXPECT_EQ(ui::App().MainForm(), nullptr);
   EXPECT_EQ(AppHelpRouter, nullptr);
+}
+
+TEST(MainWindow, TheStartBakesTheGroupFacesAheadAsTheWindowWouldItself) {
+  ShellGlobals g("shell_start_faces");
+  ShellGlobals::UseLanguage(1031);
+  const char* const names[] = {"MorvekMouseImage3State_Cleaning", "MorvekMouseImage3State_Tuning",
+                               "MorvekMouseImage3State_Tools", "MorvekMouseImage3State_OCO"};
+  // The normal and pressed faces of each button, pixel by pixel.
+  using Faces = std::vector<std::vector<uint32_t>>;
+  auto facesOf = [&](const TForm_ZAMO2& w) {
+    Faces out;
+    for (const char* name : names) {
+      auto* b = dynamic_cast<skin::TMorvekMouseImage3State*>(w.FindComponent(name));
+      if (!b) return Faces{};
+      for (const ui::Picture* p : {&b->Picture_Normal(), &b->Picture_Pressed()}) {
+        std::vector<uint32_t> px;
+        for (int y = 0; y < p->Height(); ++y)
+          for (int x = 0; x < p->Width(); ++x) px.push_back(p->Pixel(x, y));
+        out.push_back(std::move(px));
+      }
+    }
+    return out;
+  };
+  // The start bakes the group faces on another thread while it makes the windows.
+  Faces ahead;
+  {
+    std::unique_ptr<TForm_ZAMO2> started(CreateMainWindowWithSplash());
+    ASSERT_NE(started, nullptr);
+    ahead = facesOf(*started);
+    ui::App().SetMainForm(nullptr);
+  }
+  AppHelpRouter = nullptr;
+  auto built = test::BuildMainWindow();
+  const Faces own = facesOf(*built);
+  ASSERT_EQ(ahead.size(), 8u);
+  ASSERT_EQ(own.size(), 8u);
+  for (size_t i = 0; i < own.size(); ++i) EXPECT_TRUE(ahead[i] == own[i]) << names[i / 2] << (i % 2 ? " pressed" : " normal");
 }
 
 TEST(MainWindow, ModulesOfferedPerGroupAndMode) {

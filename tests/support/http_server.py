@@ -16,6 +16,7 @@ paths only:
   /truncated.bin   200, announces 100000 bytes, sends 1000 and closes
   /redirect        302 to /small.txt
   /headers         200, with the extra header "X-Qz-Test: yes"
+  /speedtest/...   the speed test's paths (see speedtest_get below)
   /update/<name>   update notices (UPDATE_REPLIES): newer, same, older,
                    nostar, badaddress, 404 (status 404 with a "*" body),
                    slow (the newer notice after SLOW_UPDATE_SECONDS)
@@ -60,6 +61,125 @@ def big_body(size):
 BIG = big_body(BIG_SIZE)
 
 
+# ---- the speed test's paths -------------------------------------------------
+#
+#   /speedtest/address.txt   an address file whose first line is the address of
+#                            a path on this server: target=PATH (default
+#                            /speedtest/file.bin), eol=crlf|lf|cr|none (crlf),
+#                            extra=N more lines after it, length=N pads the
+#                            address (with a query) to N characters, pad=N
+#                            fills the body with more lines up to N bytes,
+#                            text=T is the whole body instead ("{port}" in it
+#                            becomes the server's port)
+#   /speedtest/file.bin      size=N bytes (default 1 MiB), one pattern block
+#                            repeated (the benchmark's large body)
+#   /speedtest/stall.bin     announces size=N bytes, sends send=M of them and
+#                            then holds the connection without a word (with
+#                            hold=S: for S seconds, then sends the rest)
+#   /speedtest/count         tag=X: how many requests carried tag=X
+# Any request whose query holds tag=X is counted under X.
+
+SPEED_BLOCK = big_body(64 * 1024)
+
+
+def speedtest_query(handler):
+    from urllib.parse import parse_qs, urlsplit
+    q = parse_qs(urlsplit(handler.path).query, keep_blank_values=True)
+    return {k: v[0] for k, v in q.items()}
+
+
+def hold_connection(handler):
+    """Holds the connection open without a word until the client gives up
+    (ends early when the client closes the connection)."""
+    deadline = time.time() + HANG_SECONDS
+    while time.time() < deadline and not handler.server.stopping:
+        readable, _, _ = select.select([handler.connection], [], [], 0.2)
+        if readable:
+            try:
+                if not handler.connection.recv(4096):
+                    break
+            except OSError:
+                break
+    handler.close_connection = True
+
+
+def speedtest_get(handler):
+    """Counts tagged requests and serves the /speedtest/ paths; True when it answered."""
+    path = handler.path.split("?", 1)[0]
+    q = speedtest_query(handler)
+    if path == "/speedtest/count":
+        with handler.server.lock:
+            n = handler.server.__dict__.setdefault("tags", {}).get(q.get("tag", ""), 0)
+        handler.send_body(200, str(n).encode(), "text/plain")
+        return True
+    if "tag" in q:
+        with handler.server.lock:
+            tags = handler.server.__dict__.setdefault("tags", {})
+            tags[q["tag"]] = tags.get(q["tag"], 0) + 1
+    if not path.startswith("/speedtest/"):
+        return False
+    port = handler.server.server_address[1]
+    if path == "/speedtest/address.txt":
+        if "text" in q:
+            body = q["text"].replace("{port}", str(port))
+        else:
+            eol = {"crlf": "\r\n", "lf": "\n", "cr": "\r", "none": ""}[q.get("eol", "crlf")]
+            address = "http://127.0.0.1:%d%s" % (port, q.get("target", "/speedtest/file.bin"))
+            length = int(q.get("length", "0"))
+            if length > len(address):
+                filler = ("&" if "?" in address else "?") + "pad="
+                address += filler + "a" * max(0, length - len(address) - len(filler))
+            body = address + eol
+            for _ in range(int(q.get("extra", "0"))):
+                body += "http://127.0.0.1:%d/missing.txt" % port + (eol or "\r\n")
+            pad = int(q.get("pad", "0"))
+            if len(body) < pad:
+                if not body.endswith(("\r", "\n")):
+                    body += "\r\n"
+                line = "x" * 78 + "\r\n"
+                while len(body) < pad:
+                    body += line[:pad - len(body)]
+        handler.send_body(200, body.encode(), "text/plain")
+    elif path == "/speedtest/file.bin":
+        size = int(q.get("size", str(1024 * 1024)))
+        handler.send_response(200)
+        handler.send_header("Content-Type", "application/octet-stream")
+        handler.send_header("Content-Length", str(size))
+        handler.end_headers()
+        try:
+            sent = 0
+            view = memoryview(SPEED_BLOCK)
+            while sent < size and not handler.server.stopping:
+                n = min(len(SPEED_BLOCK), size - sent)
+                handler.wfile.write(view[:n])
+                sent += n
+        except (BrokenPipeError, ConnectionResetError):
+            handler.close_connection = True
+    elif path == "/speedtest/stall.bin":
+        size = int(q.get("size", str(1024 * 1024)))
+        send = min(size, int(q.get("send", "8192")))
+        handler.send_response(200)
+        handler.send_header("Content-Type", "application/octet-stream")
+        handler.send_header("Content-Length", str(size))
+        handler.end_headers()
+        body = big_body(size)
+        try:
+            handler.wfile.write(body[:send])
+            handler.wfile.flush()
+            if "hold" in q:
+                time.sleep(float(q["hold"]))
+                handler.wfile.write(body[send:])
+                handler.wfile.flush()
+                return True
+        except (BrokenPipeError, ConnectionResetError):
+            handler.close_connection = True
+            return True
+        hold_connection(handler)
+    else:
+        handler.send_body(404, b"unknown path", "text/plain")
+    return True
+
+
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "QzTestServer/1.0"
@@ -98,6 +218,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             pass
 
     def do_GET(self):
+        if speedtest_get(self):
+            return
         path = self.path.split("?", 1)[0]
         if path == "/small.txt":
             self.send_body(200, SMALL_TEXT, "text/plain")
@@ -112,18 +234,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/error500":
             self.send_body(500, b"<html><body>500 Internal Server Error</body></html>", "text/html")
         elif path == "/hang":
-            # Hold the connection open without a word until the client gives up.
-            # Ends early when the client closes the connection.
-            deadline = time.time() + HANG_SECONDS
-            while time.time() < deadline and not self.server.stopping:
-                readable, _, _ = select.select([self.connection], [], [], 0.2)
-                if readable:
-                    try:
-                        if not self.connection.recv(4096):
-                            break
-                    except OSError:
-                        break
-            self.close_connection = True
+            hold_connection(self)
         elif path == "/slow.bin":
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winsock2.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -50,6 +51,18 @@ int ClosedPort() {
 }
 
 uint8_t BigByte(uint64_t i) { return static_cast<uint8_t>((i * 7 + 3) % 251); }
+
+// The part files a transfer writes before its file takes its name.
+int PartFiles(const qz::test::ScratchDir& dir) {
+  int n = 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(qz::Widen(dir.path() + "*.part").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do ++n;
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return n;
+}
 
 // Pumps this thread's messages for a while.
 void PumpFor(DWORD ms) {
@@ -193,7 +206,7 @@ TEST_F(Http, IntoFile) {
   std::string head = qz::test::ReadFileText(header);
   EXPECT_NE(head.find("200"), std::string::npos);
   EXPECT_NE(head.find("Content-Length: " + std::to_string(kBigSize)), std::string::npos);
-  EXPECT_EQ(GetFileAttributesW(qz::Widen(body + ".part").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(PartFiles(dir), 0);
 
   // A failed transfer leaves the file that was there as it was.
   const std::string list = dir.Write("DC-Folders.txt", "C:\\old\\\r\n");
@@ -204,7 +217,7 @@ TEST_F(Http, IntoFile) {
     ASSERT_TRUE(client.WaitForCompletion(10000));
     EXPECT_EQ(rec.Outcome(), "failure");
     EXPECT_EQ(qz::test::ReadFileText(list), "C:\\old\\\r\n");
-    EXPECT_EQ(GetFileAttributesW(qz::Widen(list + ".part").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(PartFiles(dir), 0);
   }
   // A successful one replaces it.
   rec.events.clear();
@@ -304,9 +317,77 @@ TEST_F(Http, AbortDuringTransferDeliversNothing) {
   EXPECT_EQ(client.BytesReceived(), atAbort);
   EXPECT_EQ(qz::test::ReadFileText(file), "previous");
   // The worker notices the abort at its next read and removes its partial file.
-  const std::wstring part = qz::Widen(file + ".part");
-  for (int i = 0; i < 150 && GetFileAttributesW(part.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
-  EXPECT_EQ(GetFileAttributesW(part.c_str()), INVALID_FILE_ATTRIBUTES);
+  for (int i = 0; i < 150 && PartFiles(dir) > 0; ++i) Sleep(20);
+  EXPECT_EQ(PartFiles(dir), 0);
+}
+
+// A slow line (4 KiB every 100 ms): the count moves at least every half
+// second, with no more than 20 progress events a second.
+TEST_F(Http, SlowLineCountMovesOften) {
+  HttpClient client;
+  int events = 0;
+  client.OnProgress = [&](HttpClient&) { ++events; };
+  ASSERT_TRUE(client.Get(Url("/slow.bin")));
+  const DWORD start = GetTickCount();
+  DWORD lastChange = start, longestGap = 0;
+  uint64_t last = 0;
+  while (GetTickCount() - start < 2000) {
+    PumpFor(20);
+    const uint64_t now = client.BytesReceived();
+    const DWORD t = GetTickCount();
+    if (now != last) {
+      if (last != 0) longestGap = std::max(longestGap, t - lastChange);
+      last = now;
+      lastChange = t;
+    }
+  }
+  client.Abort();
+  EXPECT_GT(last, 0u);
+  EXPECT_LE(longestGap, 500u);
+  EXPECT_LE(events, 2 * 20 + 1);
+}
+
+// A fast body: a handful of events, not one per read.
+TEST_F(Http, ProgressEventsAreFewOnAFastLine) {
+  HttpClient client;
+  int events = 0;
+  client.OnProgress = [&](HttpClient&) { ++events; };
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(client.Get(Url("/speedtest/file.bin?size=60000000")));
+  int outcome = 0;
+  client.OnSuccess = [&](HttpClient&) { outcome = 1; };
+  client.OnFailure = [&](HttpClient&) { outcome = 2; };
+  ASSERT_TRUE(client.WaitForCompletion(60000));
+  const double seconds = (GetTickCount() - start) / 1000.0;
+  EXPECT_EQ(outcome, 1) << client.ErrorText();
+  EXPECT_EQ(client.Body().size(), 60000000u);
+  EXPECT_LE(events, 20 * seconds + 2) << seconds << " s";
+}
+
+// A transfer abandoned while its worker still writes (the server holds the
+// body, then completes it): the next transfer to the same file starts at
+// once and succeeds, and the abandoned one never replaces the file.
+TEST_F(Http, AnAbandonedTransferNeverTouchesTheNextOne) {
+  qz::test::ScratchDir dir("http_abandon");
+  const std::string file = dir / "TestFile.exe";
+  HttpClient first;
+  ASSERT_TRUE(first.GetToFile(Url("/speedtest/stall.bin?size=200000&send=50000&hold=1"), file));
+  const DWORD start = GetTickCount();
+  while (first.BytesReceived() == 0 && GetTickCount() - start < 10000) PumpFor(10);
+  ASSERT_GT(first.BytesReceived(), 0u);
+  first.Abort();
+
+  HttpClient second;
+  Recorder rec(second);
+  ASSERT_TRUE(second.GetToFile(Url("/small.txt"), file));
+  ASSERT_TRUE(second.WaitForCompletion(10000));
+  EXPECT_EQ(rec.Outcome(), "success") << second.ErrorText();
+  EXPECT_EQ(qz::test::ReadFileText(file), kSmallText);
+  // The first worker gets the rest of its body after the server's hold, sees
+  // that it was abandoned and removes its part file.
+  for (int i = 0; i < 250 && PartFiles(dir) > 0; ++i) PumpFor(20);
+  EXPECT_EQ(PartFiles(dir), 0);
+  EXPECT_EQ(qz::test::ReadFileText(file), kSmallText);
 }
 
 TEST_F(Http, FailureHandlerMayAbort) {

@@ -34,7 +34,6 @@ png24 "$OUT/splash.png" -size 400x276 gradient:"$NAVY_TOP"-"$NAVY_BOTTOM" \
   -font "$FONT_BOLD" -pointsize 30 -fill '#FFFFFF' -stroke '#FFFFFF' -strokewidth 0.7 \
   -annotate +148+140 'Quenzal Suite 2' -stroke none \
   -font "$FONT" -pointsize 13 -fill '#C8D6E6' -annotate +150+164 'Version 2.10' \
-  -font "$FONT" -pointsize 11 -fill '#7F95B2' -annotate +36+244 'System care, tuning and file tools' \
   \( -size 400x2 xc:"$ACCENT" \) -append \
   \( -size 400x22 xc:'#EEF2F7' \) -append
 

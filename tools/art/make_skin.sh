@@ -59,7 +59,8 @@ PAGE_H=$((PAGE_BOTTOM_Y - HEADER_H))
 "$IM" -size ${W}x${PAGE_H} gradient:"$PAGE_TOP"-"$PAGE_BOTTOM" "$WORK/page.png"
 "$IM" -size ${W}x$((H - PAGE_BOTTOM_Y)) gradient:"$NAVY_BOTTOM"-"$NAVY_TOP" "$WORK/foot.png"
 
-# The mark in the header.
+# The mark in the header. Only the product's name goes into the picture: a
+# text that a language file translates is drawn by the window itself.
 tile "$WORK/mark.png" 58 "$BRAND_1" "$BRAND_2" brand 30
 
 "$IM" -size ${W}x${H} xc:"$PAGE_TOP" \
@@ -71,7 +72,6 @@ tile "$WORK/mark.png" 58 "$BRAND_1" "$BRAND_2" brand 30
   -density 72 -font "$FONT" -pointsize 14 -fill '#9FB4CF' -annotate +96+42 'Brinvale Sysvantor' \
   -font "$FONT_BOLD" -pointsize 27 -fill '#FFFFFF' -stroke '#FFFFFF' -strokewidth 0.7 \
   -annotate +95+74 'Quenzal Suite 2' -stroke none \
-  -font "$FONT" -pointsize 12 -fill '#7F95B2' -annotate +96+92 'System care, tuning and file tools' \
   \( -size ${W}x${H} xc:"$NAVY_EDGE" \) "$WORK/edge.png" -compose Over -composite \
   "$WORK/content.png"
 # The cut: wherever the mask is black the picture is exactly the cut colour.

@@ -1,72 +1,17 @@
 #include "cleaning/common/mb_format.h"
 
-#include <windows.h>
-
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-
-#include "core/text.h"
 
 namespace qz::cleaning {
 
-NumberFormat NumberFormat::User() {
-  NumberFormat nf;
-  wchar_t buf[16] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 16) > 1) nf.Decimal = Narrow(buf);
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, 16) > 0) nf.Thousands = Narrow(buf);
-  return nf;
-}
-
 namespace {
-
-// "1.235E4": 4 significant digits, trailing zeros of the mantissa dropped,
-// the exponent without sign or leading zeros.
-std::string ExponentForm(double v, const NumberFormat& nf) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.3e", v);
-  std::string s = buf;
-  size_t e = s.find('e');
-  std::string mant = s.substr(0, e);
-  int exp = std::atoi(s.c_str() + e + 1);
-  if (mant.find('.') != std::string::npos) {
-    while (!mant.empty() && mant.back() == '0') mant.pop_back();
-    if (!mant.empty() && mant.back() == '.') mant.pop_back();
-  }
-  size_t dot = mant.find('.');
-  if (dot != std::string::npos) mant.replace(dot, 1, nf.Decimal);
-  return mant + "E" + std::to_string(exp);
-}
-
-std::string FixedForm(double v, int decimals, const NumberFormat& nf, bool separators) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  std::string s = buf;
-  size_t dot = s.find('.');
-  std::string intPart = dot == std::string::npos ? s : s.substr(0, dot);
-  std::string frac = dot == std::string::npos ? std::string() : s.substr(dot + 1);
-  bool neg = !intPart.empty() && intPart[0] == '-';
-  if (neg) intPart.erase(0, 1);
-  if (separators && !nf.Thousands.empty()) {
-    std::string grouped;
-    int count = 0;
-    for (size_t i = intPart.size(); i-- > 0;) {
-      grouped.insert(grouped.begin(), intPart[i]);
-      if (++count % 3 == 0 && i > 0) grouped.insert(0, nf.Thousands);
-    }
-    intPart = grouped;
-  }
-  std::string out = (neg ? "-" : "") + intPart;
-  if (!frac.empty()) out += nf.Decimal + frac;
-  return out;
-}
 
 std::string MBText(int64_t bytes, int decimals, const NumberFormat& nf, bool separators) {
   const double mb = static_cast<double>(bytes) / 1048576.0;
   const double scale = std::pow(10.0, decimals);
   const double shown = std::round(mb * scale) / scale;
-  if (std::fabs(shown) >= 10000.0) return ExponentForm(mb, nf);
-  return FixedForm(mb, decimals, nf, separators);
+  if (std::fabs(shown) >= 10000.0) return FormatExponent(mb, 4, nf);
+  return FormatFixed(mb, decimals, nf, separators);
 }
 
 }  // namespace

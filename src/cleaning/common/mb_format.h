@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/number_format.h"
+
 namespace qz::cleaning {
 
-struct NumberFormat {
-  std::string Decimal = ".";
-  std::string Thousands = ",";
-  static NumberFormat User();  // the user's locale
-};
+using qz::NumberFormat;
 
 // Result-window labels: thousands separators and 3 decimals; from 10000 MB
 // on in exponent form with 4 significant digits ("1.235E4").

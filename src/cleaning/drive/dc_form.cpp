@@ -37,19 +37,13 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
       "selbst, welche in den Papierkorb verschoben wird.<br><br>Bitte wählen Sie, was Sie tun möchten, und "
       "klicken Sie dann auf <b>Weiter</b>.",
       48, 90);
-  RadioButton_Start = new ui::RadioButton(TabSheet_Start, "RadioButton_Start", "Überflüssige Dateien jetzt suchen");
-  RadioButton_Start->SetBounds(40, 160, 560, 20);
+  RadioButton_Start =
+      cleaning::AddChoice(TabSheet_Start, "RadioButton_Start", "Überflüssige Dateien jetzt suchen", 40, 160);
   RadioButton_Start->SetChecked(true);
-  RadioButton_Options = new ui::RadioButton(TabSheet_Start, "RadioButton_Options",
-                                            "Einstellungen für diesen Programmteil jetzt bearbeiten");
-  RadioButton_Options->SetBounds(40, 188, 560, 20);
-  RadioButton_Update =
-      new ui::RadioButton(TabSheet_Start, "RadioButton_Update", "Ausnahme-Liste per Internet aktualisieren");
-  RadioButton_Update->SetBounds(40, 216, 560, 20);
-  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Options, RadioButton_Update}) {
-    r->Tag = 1;
-    r->SetTabStop(true);
-  }
+  RadioButton_Options = cleaning::AddChoice(TabSheet_Start, "RadioButton_Options",
+                                            "Einstellungen für diesen Programmteil jetzt bearbeiten", 40, 188);
+  RadioButton_Update = cleaning::AddChoice(TabSheet_Start, "RadioButton_Update",
+                                           "Ausnahme-Liste per Internet aktualisieren", 40, 216);
 
   // Page 1: search
   TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
@@ -93,28 +87,19 @@ TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDri
   Label_DC_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
 
   // Page 4: download of the exception lists
-  TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");
-  Label_Download_Header =
-      AddPageTitle(TabSheet_Download, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
-  JvLinkLabel_Download = AddPageText(
-      TabSheet_Download, "JvLinkLabel_Download",
+  const DownloadPage download = AddDownloadPage(
       "Dateien in den Ordnern und mit den Namen der Ausnahme-Listen rührt der Drive Cleaner nie an. Mit "
       "<b>Downloaden</b> holen Sie die aktuellen Listen vom Server des Herstellers; Ihre eigenen Ausnahmen "
       "bleiben erhalten.",
-      48, 60);
-  Button_CheckNewExceptions = new ui::Button(TabSheet_Download, "Button_CheckNewExceptions", "Downloaden");
-  Button_CheckNewExceptions->SetBounds(16, 130, 120, 25);
-  Button_CheckNewExceptions->SetTabStop(true);
-  Button_CheckNewExceptions->Tag = 1;
-
-  // Hidden
-  ListDownload = new cleaning::ExceptionListDownload(this, kDriveCleanerLists);
+      kDriveCleanerLists, [this] { return ReloadLists(); });
+  TabSheet_Download = download.Sheet;
+  Label_Download_Header = download.Header;
+  JvLinkLabel_Download = download.Text;
+  Button_CheckNewExceptions = download.Start;
+  ListDownload = download.Download;
   Timer_UpdateTimeOut = ListDownload->TimeOut;
-  ListDownload->OnStored = [this] { return ReloadLists(); };
-  ListDownload->OnFinished = [this] { Button_CheckNewExceptions->SetEnabled(true); };
 
   // ---- handlers
-  Button_CheckNewExceptions->OnClick = [this] { Button_CheckNewExceptionsClick(); };
   engine_.SearchEvents.OnPass = [this](const PassStart& p) { SearchPassStarted(p); };
   engine_.DeleteEvents.OnFile = [this](const std::string& path, int64_t position) {
     Label_DC_Delete_File->SetCaption(path);
@@ -146,22 +131,10 @@ void TForm_DC::ModuleCreate() { result_->FileTypeImages = options_->ImageList_Fi
 // ---- the wizard's steps --------------------------------------------------
 
 void TForm_DC::NextClick() {
-  switch (State()) {
-    case cleaning::WizardState::Start:
-      if (RadioButton_Start->Checked()) {
-        RunDriveSearch();
-      } else if (RadioButton_Options->Checked()) {
-        cleaning::ShowModalWindow(*options_);
-      } else if (RadioButton_Update->Checked()) {
-        SetState(cleaning::WizardState::LastPage);
-      }
-      break;
-    case cleaning::WizardState::Results:
-      DeleteMarkedFiles();
-      break;
-    default:
-      break;
-  }
+  if (State() == cleaning::WizardState::Start)
+    ChooseOnStartPage(RadioButton_Start, RadioButton_Options, *options_, RadioButton_Update);
+  else if (State() == cleaning::WizardState::Results)
+    DeleteMarkedFiles();
 }
 
 void TForm_DC::ProgressTimerEvent() {
@@ -269,12 +242,6 @@ cleaning::ResultWindow* TForm_DC::Results() { return result_; }
 
 // ---- download of the exception lists -----------------------------------
 
-void TForm_DC::Button_CheckNewExceptionsClick() {
-  if (ListDownload->Running()) return;
-  Button_CheckNewExceptions->SetEnabled(false);
-  ListDownload->Start();
-}
-
 bool TForm_DC::Downloading() const { return ListDownload->Running(); }
 
 bool TForm_DC::ReloadLists() {
@@ -286,6 +253,8 @@ bool TForm_DC::ReloadLists() {
   Close();
   return false;
 }
+
+void TForm_DC::Button_CheckNewExceptionsClick() { Button_CheckNewExceptions->Click(); }
 
 // ---- the launch table's factory -------------------------------------------
 

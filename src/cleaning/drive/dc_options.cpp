@@ -5,6 +5,7 @@
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_search.h"
 #include "cleaning/drive/drive_cleaner.h"
+#include "cleaning/frame/fixed_drives.h"
 #include "cleaning/frame/module_window.h"
 #include "cleaning/frame/shell_icons.h"
 #include "core/globals.h"
@@ -41,15 +42,9 @@ TForm_DC_Options::TForm_DC_Options(ui::Component* owner) : Form(owner, "TForm_DC
   TabSheet_Exceptions = cleaning::AddOptionsTab(PageControl1, "TabSheet_Exceptions", "Ausnahmen");
 
   // Tab 1: drives
-  ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
-  ListView_Drives = new ui::ListView(TabSheet_Drives, "ListView_Drives");
-  ListView_Drives->SetBounds(8, 8, 520, 320);
-  ListView_Drives->AddColumn("Laufwerk", 480);
-  ListView_Drives->CheckBoxes = true;
-  ListView_Drives->RowSelect = true;
-  ListView_Drives->ReadOnly = true;
-  ListView_Drives->SetSmallImages(ImageList_Drives);
-  ListView_Drives->SetTabStop(true);
+  const cleaning::DriveListControls drives = cleaning::AddDriveList(this, TabSheet_Drives, 8, 320);
+  ListView_Drives = drives.List;
+  ImageList_Drives = drives.Images;
 
   // Tab 2: file-type groups
   ImageList_Filetypes = new ui::ImageList(this, "ImageList_Filetypes", 32, 32);

@@ -47,6 +47,16 @@ void CleanerWizard::SetState(WizardState s) {
   ShowCancel(s == WizardState::Searching || s == WizardState::Deleting);
 }
 
+void CleanerWizard::ChooseOnStartPage(const ui::RadioButton* search, const ui::RadioButton* options,
+                                      ui::Form& optionsWindow, const ui::RadioButton* lastPage) {
+  if (search->Checked())
+    RunSearch();
+  else if (options->Checked())
+    ShowModalWindow(optionsWindow);
+  else if (lastPage->Checked())
+    SetState(WizardState::LastPage);
+}
+
 void CleanerWizard::BackClick() {
   if (state_ == WizardState::Results || state_ == WizardState::LastPage) ResetToStart();
 }
@@ -117,6 +127,29 @@ CleanerWizard::ResultPage CleanerWizard::AddResultPage(const std::string& title,
   p.Details->SetTabStop(true);
   p.Details->Tag = 1;
   p.Details->OnClick = [this] { ShowResultWindow(); };
+  return p;
+}
+
+CleanerWizard::DownloadPage CleanerWizard::AddDownloadPage(const std::string& text, const ExceptionLists& lists,
+                                                           std::function<bool()> reload) {
+  DownloadPage p;
+  p.Sheet = AddWizardPage("TabSheet_Download", "Download Exception");
+  p.Header = AddPageTitle(p.Sheet, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
+  p.Text = AddPageText(p.Sheet, "JvLinkLabel_Download", text, 48, 60);
+  p.Start = new ui::Button(p.Sheet, "Button_CheckNewExceptions", "Downloaden");
+  p.Start->SetBounds(16, 130, 120, 25);
+  p.Start->SetTabStop(true);
+  p.Start->Tag = 1;
+  p.Download = new ExceptionListDownload(this, lists);
+  p.Download->OnStored = std::move(reload);
+  ui::Button* start = p.Start;
+  ExceptionListDownload* download = p.Download;
+  download->OnFinished = [start] { start->SetEnabled(true); };
+  start->OnClick = [start, download] {
+    if (download->Running()) return;
+    start->SetEnabled(false);
+    download->Start();
+  };
   return p;
 }
 

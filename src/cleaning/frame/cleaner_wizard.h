@@ -56,11 +56,13 @@
 #include <cstdint>
 #include <string>
 
+#include "cleaning/frame/list_download.h"
 #include "cleaning/frame/module_window.h"
 
 namespace qz::ui {
 class Button;
 class Label;
+class RadioButton;
 class RichLabel;
 class TabSheet;
 class ThreadTimer;
@@ -99,6 +101,10 @@ class CleanerWizard : public ModuleWindow {
   void WorkFailed() override;
   // The page of a state (default 0, 1, 2, 3 and the last page).
   virtual int PageOf(WizardState s) const;
+  // Next on a start page with the usual choices: run the search, show the
+  // options window modally, or go to the last page (the list download).
+  void ChooseOnStartPage(const ui::RadioButton* search, const ui::RadioButton* options, ui::Form& optionsWindow,
+                         const ui::RadioButton* lastPage);
 
   // The result page every cleaner shows (appended as the next page):
   // TabSheet_Result "Ergebniss" with the title Label_Result_Header, the
@@ -113,6 +119,21 @@ class CleanerWizard : public ModuleWindow {
     ui::Button* Details;
   };
   ResultPage AddResultPage(const std::string& title, const std::string& hint);
+
+  // The page that refreshes a cleaner's exception lists (appended as the next
+  // page, normally the last): TabSheet_Download "Download Exception" with the
+  // title Label_Download_Header "Ausnahme-Listen aktualisieren", the text
+  // JvLinkLabel_Download and Button_CheckNewExceptions "Downloaden", which
+  // starts the download of the module's two lists (disabled while it runs).
+  // Once both are stored, `reload` reloads them (false: the program ends).
+  struct DownloadPage {
+    ui::TabSheet* Sheet;
+    ui::Label* Header;
+    ui::RichLabel* Text;
+    ui::Button* Start;
+    ExceptionListDownload* Download;
+  };
+  DownloadPage AddDownloadPage(const std::string& text, const ExceptionLists& lists, std::function<bool()> reload);
 
   // ---- module hooks of the search
   // Checks what the search needs (settings, drives...) and says why not in a

@@ -5,6 +5,7 @@
 #include "core/registry.h"
 #include "core/text.h"
 #include "ui/listview.h"
+#include "ui/pagecontrol.h"
 
 namespace qz::cleaning {
 
@@ -101,6 +102,20 @@ std::vector<DriveRow> ReadDriveList(const ui::ListView& list) {
     rows.push_back(std::move(r));
   }
   return rows;
+}
+
+DriveListControls AddDriveList(ui::Component* owner, ui::TabSheet* tab, int top, int height) {
+  DriveListControls c;
+  c.Images = new ui::ImageList(owner, "ImageList_Drives", 16, 16);
+  c.List = new ui::ListView(tab, "ListView_Drives");
+  c.List->SetBounds(8, top, 520, height);
+  c.List->AddColumn("Laufwerk", 480);
+  c.List->CheckBoxes = true;
+  c.List->RowSelect = true;
+  c.List->ReadOnly = true;
+  c.List->SetSmallImages(c.Images);
+  c.List->SetTabStop(true);
+  return c;
 }
 
 }  // namespace qz::cleaning

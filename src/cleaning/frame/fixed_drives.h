@@ -10,8 +10,10 @@
 #include <vector>
 
 namespace qz::ui {
+class Component;
 class ImageList;
 class ListView;
+class TabSheet;
 }  // namespace qz::ui
 
 namespace qz::cleaning {
@@ -39,5 +41,15 @@ std::string CheckedDriveLetters(const std::vector<DriveRow>& rows);
 // sub-item, the drive's small icon, the check box), and back.
 void FillDriveList(ui::ListView& list, ui::ImageList& images, const std::vector<DriveRow>& rows);
 std::vector<DriveRow> ReadDriveList(const ui::ListView& list);
+
+// The drive list of an options window's tab: ListView_Drives with the column
+// "Laufwerk" (translated through the list's entry), check boxes, whole-row
+// selection, read-only, reached with Tab, and the small icons of
+// ImageList_Drives, which `owner` (the window) owns. Left 8, width 520.
+struct DriveListControls {
+  ui::ListView* List;
+  ui::ImageList* Images;
+};
+DriveListControls AddDriveList(ui::Component* owner, ui::TabSheet* tab, int top, int height);
 
 }  // namespace qz::cleaning

@@ -130,6 +130,15 @@ ui::Label* ModuleWindow::AddLineLabel(ui::TabSheet* page, const std::string& nam
   return l;
 }
 
+ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
+                           int width) {
+  auto* r = new ui::RadioButton(parent, name, caption);
+  r->SetBounds(left, top, width, 22);
+  r->SetTabStop(true);
+  r->Tag = 1;
+  return r;
+}
+
 ui::PageControl* BuildOptionsWindow(ui::Form& window, const std::string& caption) {
   window.SetBorderStyle(ui::FormBorder::Dialog);
   window.SetBorderIcons(ui::IconSystemMenu);

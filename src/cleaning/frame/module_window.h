@@ -63,8 +63,10 @@ class Button;
 class Image;
 class Label;
 class PageControl;
+class RadioButton;
 class RichLabel;
 class TabSheet;
+class WinControl;
 }  // namespace qz::ui
 
 namespace qz::cleaning {
@@ -154,6 +156,11 @@ class ModuleWindow : public ui::Form {
   bool running_ = false;
   bool closeAfterRun_ = false;
 };
+
+// A translated radio button of one line (Tag 1, reached with Tab): a start
+// page's choices and the like.
+ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
+                           int width = 560);
 
 // The build every options window shares: a 560 x 420 dialog centred on the
 // screen with the caption (translated), and the page control "PageControl1"

@@ -1,5 +1,6 @@
 #include "cleaning/registry/rc_options.h"
 
+#include "cleaning/frame/fixed_drives.h"
 #include "cleaning/frame/module_window.h"
 #include "cleaning/frame/shell_icons.h"
 #include "core/globals.h"
@@ -59,15 +60,9 @@ TForm_RC_Options::TForm_RC_Options(ui::Component* owner) : Form(owner, "TForm_RC
   JvLinkLabel_Drives = tabText(TabSheet_Drives, "JvLinkLabel_Drives",
                                "Verweise auf Dateien und Ordner werden nur auf den markierten Laufwerken "
                                "überprüft:");
-  ImageList_Drives = new ui::ImageList(this, "ImageList_Drives", 16, 16);
-  ListView_Drives = new ui::ListView(TabSheet_Drives, "ListView_Drives");
-  ListView_Drives->SetBounds(8, 44, 520, 284);
-  ListView_Drives->AddColumn("Laufwerk", 480);
-  ListView_Drives->CheckBoxes = true;
-  ListView_Drives->RowSelect = true;
-  ListView_Drives->ReadOnly = true;
-  ListView_Drives->SetSmallImages(ImageList_Drives);
-  ListView_Drives->SetTabStop(true);
+  const cleaning::DriveListControls drives = cleaning::AddDriveList(this, TabSheet_Drives, 44, 284);
+  ListView_Drives = drives.List;
+  ImageList_Drives = drives.Images;
 
   // Tab 2: kinds
   JvLinkLabel_Types = tabText(

@@ -6,15 +6,6 @@
 
 namespace qz::ft {
 
-ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
-                           int width) {
-  auto* r = new ui::RadioButton(parent, name, caption);
-  r->SetBounds(left, top, width, 22);
-  r->SetTabStop(true);
-  r->Tag = 1;
-  return r;
-}
-
 ui::FilenameEdit* AddFileEdit(ui::TabSheet* page, const char* name, int top, const std::string& filter) {
   auto* e = new ui::FilenameEdit(page, name);
   e->SetBounds(16, top, 608, 23);

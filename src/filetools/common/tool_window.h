@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "cleaning/frame/module_window.h"
 #include "filetools/common/engine.h"
 
 namespace qz::ui {
@@ -18,15 +19,10 @@ class TabSheet;
 class WinControl;
 }  // namespace qz::ui
 
-namespace qz::cleaning {
-class ModuleWindow;
-}
 
 namespace qz::ft {
 
-// A translated radio button of one line.
-ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
-                           int width = 560);
+using cleaning::AddChoice;
 // A file-name edit across the page.
 ui::FilenameEdit* AddFileEdit(ui::TabSheet* page, const char* name, int top, const std::string& filter);
 // The progress bar of a work page.

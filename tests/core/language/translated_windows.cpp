@@ -1,5 +1,8 @@
 #include "core/language/translated_windows.h"
 
+#include "cleaning/dll/dll_form.h"
+#include "cleaning/dll/dll_options.h"
+#include "cleaning/dll/dll_result.h"
 #include "cleaning/drive/dc_dialogs.h"
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/drive/dc_options.h"
@@ -21,9 +24,13 @@
 #include "shell/main_window.h"
 #include "shell/module_table.h"
 #include "shell/options_window.h"
+#include "tuning/internet/it_form.h"
+#include "tuning/internet/it_manual.h"
+#include "tuning/netquiet/nq_form.h"
 #include "tuning/startup/st_form.h"
 #include "tuning/startup/st_new.h"
 #include "tuning/startup/st_result.h"
+#include "tuning/wintools/win_progis.h"
 
 namespace qz::test {
 
@@ -45,6 +52,13 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
        }},
       {"TForm_DC_NewTyp", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewTyp(nullptr)); }},
       {"TForm_DC_NewExc", [] { return std::unique_ptr<ui::Component>(new dc::TForm_DC_NewExc(nullptr)); }},
+      {"TForm_DLL", [] { return std::unique_ptr<ui::Component>(new dll::TForm_DLL(nullptr)); }},
+      {"TForm_DLL_Options", [] { return std::unique_ptr<ui::Component>(new dll::TForm_DLL_Options(nullptr)); }},
+      {"TForm_DLL_Result",
+       [] {
+         static cleaning::ResultTotals totals;
+         return std::unique_ptr<ui::Component>(new dll::TForm_DLL_Result(nullptr, totals));
+       }},
       {"TForm_ZAMO2_IC", [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC(nullptr)); }},
       {"TForm_ZAMO2_IC_Options",
        [] { return std::unique_ptr<ui::Component>(new ic::TForm_ZAMO2_IC_Options(nullptr, ic::BrowserEnvironment{})); }},
@@ -74,6 +88,10 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
          static st::AutostartEngine engine(st::SystemStartupStore(), st::StartupPlaces{});
          return std::unique_ptr<ui::Component>(new st::TForm_ST_New(nullptr, engine));
        }},
+      {"TForm_IT", [] { return std::unique_ptr<ui::Component>(new it::TForm_IT(nullptr)); }},
+      {"TForm_IT_Manual", [] { return std::unique_ptr<ui::Component>(new it::TForm_IT_Manual(nullptr)); }},
+      {"TForm_Netquiet", [] { return std::unique_ptr<ui::Component>(new nq::TForm_Netquiet(nullptr)); }},
+      {"TForm_WinProgis", [] { return std::unique_ptr<ui::Component>(new win::TForm_WinProgis(nullptr)); }},
       {"TForm_OCO", [] { return std::unique_ptr<ui::Component>(new oco::TForm_OCO(nullptr)); }},
       {"TForm_ZAMO2_Options",
        [] { return std::unique_ptr<ui::Component>(new shell::TForm_ZAMO2_Options(nullptr)); }},

@@ -245,6 +245,24 @@ TEST(SkinFiles, BackgroundIsA24BitBitmapCutByItsBottomLeftColour) {
     }
 }
 
+TEST(SkinFiles, NoTranslatableTextIsBakedIntoTheBackground) {
+  // Below the product's name the header band is plain gradient: every row
+  // of the strip under the name is one colour (a text there would stay
+  // English whatever the language).
+  LoadedPicture p = Load(SkinDir() + "\\Background.bmp");
+  ASSERT_TRUE(p.ok) << p.error;
+  int textRows = 0;
+  for (int y = 84; y < 104; ++y) {
+    const uint32_t first = Rgb(p.picture.Pixel(96, y));
+    for (int x = 96; x < 340; ++x)
+      if (Rgb(p.picture.Pixel(x, y)) != first) {
+        ++textRows;
+        break;
+      }
+  }
+  EXPECT_EQ(textRows, 0);
+}
+
 // ---- skin.ini ---------------------------------------------------------------
 
 const char* const kButtonKeys[] = {"Load", "Left", "Top", "Width", "Height",

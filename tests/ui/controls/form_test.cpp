@@ -2,8 +2,10 @@
 // barrier, message boxes, help, hidden forms, window properties.
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "core/globals.h"
 #include "core/pump.h"
@@ -450,6 +452,62 @@ TEST(FormWindow, BorderStylesSizeStateAndFlags) {
   m->Show();
   EXPECT_TRUE(IsZoomed(m->Handle()));
   EXPECT_EQ(m->State(), WindowState::Maximized);
+}
+
+// Whether the window covered its whole monitor each time it was hidden (or
+// destroyed): recorded at WM_WINDOWPOSCHANGING with SWP_HIDEWINDOW.
+struct HideWatch {
+  std::vector<bool> coveredWhenHidden;
+  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_WINDOWPOSCHANGING && (reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) &&
+        IsWindowVisible(h)) {
+      RECT r;
+      MONITORINFO mi{};
+      mi.cbSize = sizeof mi;
+      GetWindowRect(h, &r);
+      GetMonitorInfoW(MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &mi);
+      reinterpret_cast<HideWatch*>(ref)->coveredWhenHidden.push_back(
+          r.left <= mi.rcMonitor.left && r.top <= mi.rcMonitor.top && r.right >= mi.rcMonitor.right &&
+          r.bottom >= mi.rcMonitor.bottom);
+    }
+    return DefSubclassProc(h, msg, wp, lp);
+  }
+};
+
+TEST(FormWindow, AMaximisedFormNeverCoversTheScreenWhileItIsHidden) {
+  // Under Wine hiding a window that covers its monitor unmaps the desktop
+  // process's clipping window, which ends the program when that window is
+  // not on its display. The form leaves the screen first, and comes back
+  // maximised.
+  HideWatch watch;
+  auto f = MakeForm("TForm_Result", 400, 300);
+  f->SetBorderStyle(FormBorder::Sizeable);
+  f->SetWindowState(WindowState::Maximized);
+  f->HandleNeeded();
+  SetWindowSubclass(f->Handle(), &HideWatch::Proc, 1, reinterpret_cast<DWORD_PTR>(&watch));
+  int shown = 0;
+  auto* ok = new Button(f.get(), "Button_Ok", "OK");
+  ok->ModalResult = mrOk;
+  // Shown modally (hidden when the loop ends), then shown and hidden again.
+  App().Post([&] {
+    ++shown;
+    EXPECT_TRUE(IsZoomed(f->Handle()));
+    ok->Click();
+  });
+  EXPECT_EQ(f->ShowModal(), mrOk);
+  f->Show();
+  EXPECT_TRUE(IsZoomed(f->Handle()));
+  EXPECT_EQ(f->State(), WindowState::Maximized);
+  f->Hide();
+  EXPECT_EQ(f->State(), WindowState::Maximized);
+  f->Show();
+  EXPECT_TRUE(IsZoomed(f->Handle()));
+  HWND h = f->Handle();
+  f.reset();  // destroyed while maximised and shown
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_EQ(shown, 1);
+  ASSERT_EQ(watch.coveredWhenHidden.size(), 3u);
+  for (bool covered : watch.coveredWhenHidden) EXPECT_FALSE(covered);
 }
 
 TEST(FormWindow, DroppedFilesArriveInOrder) {

@@ -2,6 +2,10 @@
 // over the container's background; pixel checks through WM_PRINTCLIENT.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include "core/text.h"
 #include "ui_test_util.h"
 
 namespace qz::ui {
@@ -182,6 +186,84 @@ TEST(GraphicControls, LabelDrawsItsTextInItsColourTransparently) {
   label->SetColor(RGB(255, 255, 0));
   Capture cap3(form->Handle());
   EXPECT_EQ(cap3.Pixel(label->Left() + label->Width() - 1, label->Top()), RGB(255, 255, 0));
+}
+
+TEST(GraphicControls, LabelShowsAnAmpersandAsItStands) {
+  auto form = MakeForm("TForm_Label", 400, 100);
+  auto* label = new Label(form.get(), "Label_ModuleName", "File Splitter & Joiner");
+  form->HandleNeeded();
+  // The width is that of the whole text, "&" included, drawn as it stands.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, GetFontHandle(label->Font()));
+  SIZE whole{}, withoutAmp{};
+  GetTextExtentPoint32W(dc, L"File Splitter & Joiner", 22, &whole);
+  GetTextExtentPoint32W(dc, L"File Splitter  Joiner", 21, &withoutAmp);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_EQ(label->Width(), whole.cx);
+  EXPECT_GT(label->Width(), withoutAmp.cx);
+  // A label that names a control for the keyboard may still take "&" as its mnemonic.
+  label->SetShowAccelChar(true);
+  EXPECT_EQ(label->Width(), withoutAmp.cx);
+}
+
+// The tool the form's tooltip holds for a window: text and rectangle.
+struct HintTool {
+  int count = 0;
+  std::string text;
+  RECT rect{};
+};
+HintTool ToolOf(Form& form) {
+  HintTool t;
+  HWND tips = form.HintWindow();
+  if (!tips) return t;
+  t.count = static_cast<int>(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0));
+  if (t.count == 0) return t;
+  wchar_t buffer[256] = {};
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.lpszText = buffer;
+  SendMessageW(tips, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti));
+  t.text = Narrow(buffer);
+  t.rect = ti.rect;
+  return t;
+}
+
+TEST(GraphicControls, HintsOfTheControlUnderTheMouseBecomeTheTooltip) {
+  Scene s;
+  s.a->Hint = "Schließen";
+  s.b->Hint = "Hilfe";
+  auto* button = new Button(s.form.get(), "Button_Ok", "OK");
+  button->SetBounds(200, 150, 75, 25);
+  button->Hint = "Fertig";
+  ASSERT_TRUE(button->HandleNeeded());
+  s.Send(WM_MOUSEMOVE, 0, 20, 20);
+  HintTool t = ToolOf(*s.form);
+  EXPECT_EQ(t.count, 1);
+  EXPECT_EQ(t.text, "Schließen");
+  EXPECT_EQ(t.rect.left, 10);
+  EXPECT_EQ(t.rect.bottom, 110);
+  // The upper control where two overlap.
+  s.Send(WM_MOUSEMOVE, 0, 100, 100);
+  t = ToolOf(*s.form);
+  EXPECT_EQ(t.count, 1);
+  EXPECT_EQ(t.text, "Hilfe");
+  EXPECT_EQ(t.rect.left, 60);
+  // Nothing with a hint under the mouse, or the mouse gone: no tool.
+  s.Send(WM_MOUSEMOVE, 0, 250, 20);
+  EXPECT_EQ(ToolOf(*s.form).count, 0);
+  s.Send(WM_MOUSEMOVE, 0, 20, 20);
+  SendMessageW(s.form->Handle(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(ToolOf(*s.form).count, 0);
+  // A windowed control's hint covers its window.
+  SendMessageW(button->Handle(), WM_MOUSEMOVE, 0, Pt(5, 5));
+  t = ToolOf(*s.form);
+  EXPECT_EQ(t.count, 1);
+  EXPECT_EQ(t.text, "Fertig");
+  EXPECT_EQ(t.rect.right, 75);
+  // Its window goes: so does its tool.
+  delete button;
+  EXPECT_EQ(ToolOf(*s.form).count, 0);
 }
 
 TEST(GraphicControls, ImagePlacesItsPicture) {

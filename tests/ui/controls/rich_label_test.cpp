@@ -1,8 +1,11 @@
 // Rich-label markup: parsing, layout into runs, links.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
+#include "core/text.h"
 #include "ui_test_util.h"
 
 namespace qz::ui {
@@ -65,6 +68,48 @@ TEST(RichLabel, LaysOutRunsByStyleAndLine) {
   // AutoHeight: the label is as high as its text.
   EXPECT_EQ(rl->Height(), rl->TextHeight());
   EXPECT_EQ(rl->TextHeight(), last.rect.bottom);
+}
+
+TEST(RichLabel, OneBlankBetweenRunsWhateverTheStyle) {
+  // Word positions come from the widths of the runs as drawn: where one run
+  // ends in a blank, the painted gap to the next run is one blank wide, and
+  // a run never reaches into the next (bold or not).
+  auto form = MakeForm("RichGaps", 500, 40);
+  form->SetColor(RGB(255, 255, 255));
+  auto* rl = new RichLabel(form.get(), "Rich");
+  rl->SetBounds(0, 0, 490, 0);
+  form->HandleNeeded();
+  for (const char* caption : {"Please choose what you want to do and click <b>Next</b>.",
+                              "Click <b>Show details</b> to see every file found and to change it",
+                              "<b>Description</b> of the file type as text:",
+                              "Click <b>Download</b> to fetch the current lists from the server"}) {
+    SCOPED_TRACE(caption);
+    rl->SetCaption(caption);
+    test::Capture cap(form->Handle());
+    auto inkAt = [&](int x) {
+      for (int y = 0; y < rl->Height(); ++y)
+        if (cap.Pixel(x, y) != RGB(255, 255, 255)) return true;
+      return false;
+    };
+    const auto& runs = rl->Runs();
+    ASSERT_GE(runs.size(), 2u);
+    for (size_t k = 1; k < runs.size(); ++k) {
+      SCOPED_TRACE(runs[k].text);
+      int lastInk = runs[k - 1].rect.left - 1, firstInk = runs[k].rect.right;
+      for (int x = runs[k - 1].rect.left; x < runs[k].rect.left; ++x)
+        if (inkAt(x)) lastInk = x;
+      for (int x = runs[k].rect.right - 1; x >= runs[k].rect.left; --x)
+        if (inkAt(x)) firstInk = x;
+      const int gap = firstInk - lastInk - 1;
+      const bool blank = runs[k - 1].text.back() == ' ' || runs[k].text.front() == ' ';
+      if (blank) {
+        EXPECT_GE(gap, 2);
+        EXPECT_LE(gap, 6);
+      } else {
+        EXPECT_LE(gap, 3);
+      }
+    }
+  }
 }
 
 TEST(RichLabel, WrapsWordsAtItsWidth) {

@@ -178,21 +178,35 @@ TEST_F(AllNodesTest, OnlyTheSelectedOnesAndNoPropagation) {
   EXPECT_EQ(CheckedCount(), 2);
   EXPECT_EQ(tree.GetCheckState(nodes[1]), CheckState::Checked);
   EXPECT_EQ(tree.GetCheckState(nodes[3]), CheckState::Checked);
-  // The category is not recomputed (it would be mixed after a click).
-  EXPECT_EQ(tree.GetCheckState(cat), CheckState::Unchecked);
+  // The category shows what its entries give now.
+  EXPECT_EQ(tree.GetCheckState(cat), CheckState::Mixed);
   EXPECT_EQ(tree.GetCheckState(plain), CheckState::Unchecked);
-  // Selecting the category and unchecking only it leaves its entries.
+  // Selecting the category and unchecking only it leaves its entries (and
+  // so it still shows them mixed).
   tree.ClearSelection();
-  tree.SetCheckState(cat, CheckState::Checked);
   tree.SetSelected(cat, true);
   SetAllNodesUnchecked(tree, true);
-  EXPECT_EQ(tree.GetCheckState(cat), CheckState::Unchecked);
+  EXPECT_EQ(tree.GetCheckState(cat), CheckState::Mixed);
   EXPECT_EQ(CheckedCount(), 2);
   EXPECT_EQ(events, 0);
+  // Unmarking the checked entries one by one: the category follows.
+  tree.ClearSelection();
+  tree.SetSelected(nodes[1], true);
+  tree.SetSelected(nodes[3], true);
+  SetAllNodesUnchecked(tree, true);
+  EXPECT_EQ(tree.GetCheckState(cat), CheckState::Unchecked);
+  SetAllNodesChecked(tree, false);
+  tree.ClearSelection();
+  tree.SetSelected(nodes[0], true);
+  SetAllNodesUnchecked(tree, true);
+  EXPECT_EQ(tree.GetCheckState(cat), CheckState::Mixed);
+  SetAllNodesChecked(tree, true);
+  EXPECT_EQ(tree.GetCheckState(cat), CheckState::Checked);
+  SetAllNodesUnchecked(tree, false);
   // No selection: nothing changes.
   tree.ClearSelection();
   SetAllNodesChecked(tree, true);
-  EXPECT_EQ(CheckedCount(), 2);
+  EXPECT_EQ(CheckedCount(), 0);
 }
 
 TEST(AllNodesViewTest, TheViewVersionsWorkOnEmptyAndFilledTrees) {

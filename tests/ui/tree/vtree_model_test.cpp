@@ -225,7 +225,7 @@ TEST_F(TreeTest, RefusedChangesStay) {
   EXPECT_FALSE(tree->ChangeCheckState(Find("A2"), CheckState::Checked));
 }
 
-TEST_F(TreeTest, SetCheckStateIsSilentAndDoesNotPropagate) {
+TEST_F(TreeTest, SetCheckStateIsSilentAndIsNotPassedDown) {
   BuildTwoCategories();
   int events = 0;
   tree->OnChecking = [&](VNode*, CheckState) { ++events; return true; };
@@ -234,7 +234,76 @@ TEST_F(TreeTest, SetCheckStateIsSilentAndDoesNotPropagate) {
   tree->SetCheckState(Find("B1"), CheckState::Checked);
   EXPECT_EQ(events, 0);
   EXPECT_EQ(tree->GetCheckState(Find("A1")), CheckState::Unchecked);
-  EXPECT_EQ(tree->GetCheckState(Find("B")), CheckState::Unchecked);
+  // A category shows what its entries give, however they were changed.
+  EXPECT_EQ(tree->GetCheckState(Find("A")), CheckState::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(Find("B")), CheckState::Mixed);
+}
+
+TEST_F(TreeTest, CategoriesFollowTheirEntriesAfterEveryChangeAndRemoval) {
+  using S = CheckState;
+  BuildTwoCategories();
+  tree->ChangeCheckState(Find("A"), S::Checked);
+  tree->ChangeCheckState(Find("B"), S::Checked);
+  VNode* a = Find("A");
+  VNode* b = Find("B");
+  // Unmarking one selected entry (set directly, as the popup does).
+  tree->SetCheckState(Find("A2"), S::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(a), S::Mixed);
+  // Removing the only unchecked entry (an exception entered for it).
+  tree->DeleteNode(Find("A2"));
+  EXPECT_EQ(tree->GetCheckState(a), S::Checked);
+  // The same from inside a walk, read while the walk still runs.
+  tree->SetCheckState(Find("B3"), S::Unchecked);
+  for (VNode* n : tree->AllNodes()) {
+    if (Name(n) == "B3") tree->DeleteNode(n);
+    if (Name(n) == "B1") EXPECT_EQ(tree->GetCheckState(b), S::Mixed);
+  }
+  EXPECT_EQ(tree->GetCheckState(b), S::Checked);
+  // Removing every checked entry leaves the unchecked ones to decide.
+  tree->SetCheckState(Find("B1"), S::Unchecked);
+  tree->DeleteNode(Find("B2"));
+  EXPECT_EQ(tree->GetCheckState(b), S::Unchecked);
+  // Setting a category apart from its entries does not stick...
+  tree->SetCheckState(a, S::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(a), S::Checked);
+  // ... an entry that stops being checkable no longer counts ...
+  tree->SetCheckState(Find("A1"), S::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(a), S::Mixed);
+  tree->SetCheckType(Find("A1"), CheckType::None);
+  EXPECT_EQ(tree->GetCheckState(a), S::Checked);
+  // ... and a category without checkable entries keeps its own state.
+  tree->DeleteChildren(a);
+  tree->SetCheckState(a, S::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(a), S::Unchecked);
+  // A click on a stale category starts from the state it shows.
+  tree->SetCheckState(Find("B1"), S::Checked);
+  EXPECT_TRUE(tree->ToggleCheckState(b));  // shown checked -> unchecked
+  EXPECT_EQ(tree->GetCheckState(b), S::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(Find("B1")), S::Unchecked);
+}
+
+TEST_F(TreeTest, NestedTriStateNodesFollowThroughEveryLevel) {
+  using S = CheckState;
+  VNode* top = Add(nullptr, "T", 0, CheckType::TriState);
+  VNode* mid = Add(top, "M", 0, CheckType::TriState);
+  VNode* x = Add(mid, "X");
+  VNode* y = Add(mid, "Y");
+  Add(top, "Z");
+  tree->ChangeCheckState(top, S::Checked);
+  EXPECT_EQ(tree->GetCheckState(top), S::Checked);
+  // Two silent changes before anything is read: both levels follow.
+  tree->SetCheckState(x, S::Unchecked);
+  tree->SetCheckState(y, S::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(top), S::Mixed);
+  EXPECT_EQ(tree->GetCheckState(mid), S::Unchecked);
+  // Read the middle first, then change again: the top is not left behind.
+  tree->SetCheckState(x, S::Checked);
+  EXPECT_EQ(tree->GetCheckState(mid), S::Mixed);
+  tree->SetCheckState(y, S::Checked);
+  EXPECT_EQ(tree->GetCheckState(top), S::Checked);
+  tree->DeleteNode(mid);
+  tree->SetCheckState(Find("Z"), S::Unchecked);
+  EXPECT_EQ(tree->GetCheckState(top), S::Unchecked);
 }
 
 // ---- walks that delete

@@ -32,8 +32,11 @@ const CommandSpec kCommands[] = {
     {"terminate", 0, 0},        {"expect-no-window", 0, -1}, {"expect-window", 2, -1},
     {"restore", 1, 1},          {"wait-painted", 1, 2},  {"move-mouse", 2, 2},
     {"set-text", 3, 4},
+    {"select", 3, 4},
+    {"ini-set", 4, 4},
     {"run", 1, -1},
     {"set-text-id", 3, 4},      {"click-id", 2, 3},
+    {"wait-file", 1, 2},
 };
 
 const CommandSpec* FindSpec(const std::string& name) {
@@ -220,6 +223,14 @@ Registry (keys like HKLM\Software\...)
                                    (timeout=S: waits until it holds; VALUE ""
                                    is the default value; sz accepts either
                                    string type, expand only REG_EXPAND_SZ)
+Files
+  ini-set FILE SECTION KEY VALUE   writes one key of an INI file in place
+                                   (the profile functions; the rest of the
+                                   file stays as it was)
+Outside steps
+  wait-file PATH [timeout=S]       waits until the file exists (a host script
+                                   that acts through the window manager
+                                   leaves it when its step is done)
 Process
   wait-mutex-free NAME [timeout=S] no program holds the named mutex
   start [ARG...]                   starts the program (its folder is the current one)
@@ -262,6 +273,11 @@ Controls (by component Name; windowed or windowless)
                                    sets its text (WM_SETTEXT), then sends its
                                    parent the edit's change notification (a
                                    file-name or spin edit: its edit part)
+  select ALIAS NAME INDEX [timeout=S]
+                                   waits until the combo box is visible and
+                                   enabled, selects item INDEX (CB_SETCURSEL),
+                                   then sends its parent the selection change
+                                   notification (CBN_SELCHANGE)
   move-mouse X Y                   moves the cursor (screen coordinates)
 System dialogs (a dialog bound with wait-window ... class=#32770)
   set-text-id ALIAS ID TEXT [timeout=S]
@@ -269,7 +285,9 @@ System dialogs (a dialog bound with wait-window ... class=#32770)
                                    (at any depth; the Open dialog's file name is 1148)
   click-id ALIAS ID [timeout=S]    BM_CLICK to the dialog's button with that id (1 = OK)
 Message boxes (top-level #32770 dialogs of the program)
-  expect-box [text=T] [caption=T] [timeout=S]   binds the alias "box"
+  expect-box [text=T]... [lacks=T]... [caption=T] [timeout=S]
+                                   binds the alias "box"; every text option
+                                   must hold, no "lacks" text may appear
   answer-box ID|CAPTION [timeout=S] presses a button (IDOK, 1, "OK", "&Yes" ...)
                                    of the box (the last expected one, else the
                                    first to appear) and waits for it to go
@@ -473,10 +491,24 @@ void Driver::Execute(const ScriptLine& line) {
     CmdClickAt(a);
   } else if (cmd == "set-text") {
     CmdSetText(a);
+  } else if (cmd == "select") {
+    CmdSelect(a);
+  } else if (cmd == "ini-set") {
+    if (!WritePrivateProfileStringW(Widen(a[2]).c_str(), Widen(a[3]).c_str(), Widen(a[4]).c_str(),
+                                    Widen(a[1]).c_str()))
+      throw Failure("cannot write " + a[3] + " in [" + a[2] + "] of " + a[1] + " (error " +
+                    std::to_string(GetLastError()) + ")");
   } else if (cmd == "set-text-id") {
     CmdSetTextId(a);
   } else if (cmd == "click-id") {
     CmdClickId(a);
+  } else if (cmd == "wait-file") {
+    // A step done outside Windows (a window manager's action, by the host
+    // script of the scenario) is over once it leaves a file behind.
+    SplitArgs s = SplitOptions(a, 2, {"timeout"});
+    const std::wstring path = Widen(a[1]);
+    if (!WaitFor(TimeoutOf(s), [&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+      throw Failure("no file " + a[1] + " appeared");
   } else if (cmd == "list") {
     CmdList(a);
   } else if (cmd == "list-windows") {
@@ -942,9 +974,7 @@ void Driver::CmdClickAt(const std::vector<std::string>& a) {
   ClickPoint(h, Coord(s.positional[0], r.right, "X"), Coord(s.positional[1], r.bottom, "Y"), false);
 }
 
-void Driver::CmdSetText(const std::vector<std::string>& a) {
-  SplitArgs s = SplitOptions(a, 4, {"timeout"});
-  if (!s.positional.empty()) throw Failure("set-text ALIAS NAME TEXT [timeout=S]");
+ControlInfo Driver::WaitUsableControl(const std::vector<std::string>& a, const SplitArgs& s, const char* what) {
   HWND h = Window(a[1]);
   ControlInfo c;
   std::string last;
@@ -960,8 +990,15 @@ void Driver::CmdSetText(const std::vector<std::string>& a) {
     last = DescribeControl(c);
     return c.visible && c.enabled;
   });
-  if (!ok) throw Failure("cannot set the text of " + a[2] + ": " + last);
-  if (!c.hwnd) throw Failure(a[2] + " has no window of its own, so it holds no text to set");
+  if (!ok) throw Failure(std::string("cannot ") + what + " " + a[2] + ": " + last);
+  if (!c.hwnd) throw Failure(a[2] + " has no window of its own");
+  return c;
+}
+
+void Driver::CmdSetText(const std::vector<std::string>& a) {
+  SplitArgs s = SplitOptions(a, 4, {"timeout"});
+  if (!s.positional.empty()) throw Failure("set-text ALIAS NAME TEXT [timeout=S]");
+  ControlInfo c = WaitUsableControl(a, s, "set the text of");
   // A composite control (a file-name or spin edit) takes the text in its edit part.
   if (HWND edit = FindWindowExW(c.hwnd, nullptr, L"Edit", nullptr)) c.hwnd = edit;
   // WM_SETTEXT carries its string across processes; the notification is
@@ -979,6 +1016,23 @@ void Driver::CmdSetText(const std::vector<std::string>& a) {
                                       5000, &r))
     throw Failure("the change notification of " + a[2] + " was not delivered");
   if (WindowText(c.hwnd) != a[3]) throw Failure(a[2] + " holds " + Quoted(WindowText(c.hwnd)) + " after set-text");
+}
+
+void Driver::CmdSelect(const std::vector<std::string>& a) {
+  SplitArgs s = SplitOptions(a, 4, {"timeout"});
+  if (!s.positional.empty()) throw Failure("select ALIAS NAME INDEX [timeout=S]");
+  const int index = ToInt(a[3], "the item index");
+  ControlInfo c = WaitUsableControl(a, s, "select an item of");
+  // The notification is what the user's choice in the list would send.
+  DWORD_PTR r = 0;
+  if (!SendMessageTimeoutW(c.hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 5000, &r) ||
+      static_cast<int>(r) != index)
+    throw Failure(a[2] + " has no item " + a[3]);
+  HWND parent = GetParent(c.hwnd);
+  WPARAM wp = MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(c.hwnd)), CBN_SELCHANGE);
+  if (!parent || !SendMessageTimeoutW(parent, WM_COMMAND, wp, reinterpret_cast<LPARAM>(c.hwnd), SMTO_ABORTIFHUNG,
+                                      5000, &r))
+    throw Failure("the selection change of " + a[2] + " was not delivered");
 }
 
 // ---- system dialogs ------------------------------------------------------
@@ -1033,8 +1087,8 @@ void Driver::CmdClickId(const std::vector<std::string>& a) {
 // ---- message boxes ---------------------------------------------------
 
 void Driver::CmdExpectBox(const std::vector<std::string>& a) {
-  SplitArgs s = SplitOptions(a, 1, {"text", "caption", "timeout"});
-  if (!s.positional.empty()) throw Failure("expect-box [text=T] [caption=T] [timeout=S]");
+  SplitArgs s = SplitOptions(a, 1, {"text", "lacks", "caption", "timeout"});
+  if (!s.positional.empty()) throw Failure("expect-box [text=T]... [lacks=T]... [caption=T] [timeout=S]");
   RequireRunning("expect-box");
   std::vector<HWND> boxes;
   bool ok = WaitFor(TimeoutOf(s), [&] {
@@ -1053,9 +1107,13 @@ void Driver::CmdExpectBox(const std::vector<std::string>& a) {
     return !info.buttons.empty();
   });
   Log("  box " + Quoted(info.caption) + ": " + Quoted(info.text));
-  if (const Option* o = s.Find("text"); o && !MatchText(*o, info.text))
-    throw Failure("the box says " + Quoted(info.text) + ", expected " + (o->contains ? "it to contain " : "") +
-                  Quoted(o->value));
+  for (const Option& o : s.options) {
+    if (o.key == "text" && !MatchText(o, info.text))
+      throw Failure("the box says " + Quoted(info.text) + ", expected " + (o.contains ? "it to contain " : "") +
+                    Quoted(o.value));
+    if (o.key == "lacks" && info.text.find(o.value) != std::string::npos)
+      throw Failure("the box says " + Quoted(info.text) + ", which holds " + Quoted(o.value));
+  }
   if (const Option* o = s.Find("caption"); o && !MatchText(*o, info.caption))
     throw Failure("the box is titled " + Quoted(info.caption) + ", expected " + Quoted(o->value));
   lastBox_ = box;

@@ -10,6 +10,7 @@
 
 #include "image.h"
 #include "script.h"
+#include "winfind.h"
 
 namespace qzdriver {
 
@@ -62,6 +63,10 @@ class Driver {
   void CmdClick(const std::vector<std::string>& a);
   void CmdClickAt(const std::vector<std::string>& a);
   void CmdSetText(const std::vector<std::string>& a);
+  void CmdSelect(const std::vector<std::string>& a);
+  // Finds control a[2] of window a[1] and waits until it is visible and
+  // enabled; it must have a window of its own.
+  ControlInfo WaitUsableControl(const std::vector<std::string>& a, const SplitArgs& s, const char* what);
   // System dialogs (the file dialogs): controls by their dialog id.
   HWND DialogItem(const std::vector<std::string>& a, int optionsFrom);
   void CmdSetTextId(const std::vector<std::string>& a);

@@ -110,6 +110,10 @@ int RunSelfTest() {
       {"set-text new Edit_Name \"QzE2E Link\"", true},
       {"set-text new Edit_Name \"\" timeout=5", true},
       {"set-text new Edit_Name", false},
+      {"select it ComboBox_Typ 4", true},
+      {"select it ComboBox_Typ", false},
+      {"ini-set C:\\p.ini ITTest file http://x/", true},
+      {"ini-set C:\\p.ini ITTest file", false},
       {"run C:\\windows\\regedit.exe /s C:\\x.reg exit=0 timeout=30", true},
       {"run", false},
       {"reg-expect K \"\" expand \"%SystemRoot%\\x\"", true},
@@ -119,6 +123,8 @@ int RunSelfTest() {
       {"set-text-id open 1148", false},
       {"click-id open 1", true},
       {"click-id open", false},
+      {"wait-file C:\\qztests\\host-step-1 timeout=30", true},
+      {"wait-file", false},
   };
   for (const CheckCase& c : checks) {
     bool ok = true;
