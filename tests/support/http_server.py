@@ -19,7 +19,8 @@ paths only:
   /speedtest/...   the speed test's paths (see speedtest_get below)
   /update/<name>   update notices (UPDATE_REPLIES): newer, same, older,
                    nostar, badaddress, 404 (status 404 with a "*" body),
-                   slow (the newer notice after SLOW_UPDATE_SECONDS)
+                   slow (the newer notice after SLOW_UPDATE_SECONDS), late
+                   (after LATE_UPDATE_SECONDS, beyond the program's 15 s)
 
 Usage: http_server.py --port-file PATH [--pid-file PATH] [--idle-exit SECONDS]
 Ends on SIGTERM, or after SECONDS without a request or open connection.
@@ -48,8 +49,10 @@ UPDATE_REPLIES = {
     "badaddress": (200, b"2.11*file:///C:/windows/system32/calc.exe"),
     "404": (404, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
     "slow": (200, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
+    "late": (200, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
 }
 SLOW_UPDATE_SECONDS = 1.5
+LATE_UPDATE_SECONDS = 20
 
 
 def big_body(size):
@@ -270,8 +273,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_body(200, b"ok", "text/plain", {"X-Qz-Test": "yes"})
         elif path.startswith("/update/") and path[len("/update/"):] in UPDATE_REPLIES:
             name = path[len("/update/"):]
-            if name == "slow":
-                time.sleep(SLOW_UPDATE_SECONDS)
+            if name in ("slow", "late"):
+                time.sleep(SLOW_UPDATE_SECONDS if name == "slow" else LATE_UPDATE_SECONDS)
             status, body = UPDATE_REPLIES[name]
             self.send_body(status, body, "text/plain")
         else:
