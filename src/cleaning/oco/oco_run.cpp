@@ -8,7 +8,6 @@
 
 namespace qz::oco {
 
-
 const char* const kGermanResultText =
     "Es wurden insgesammt %1 Dateien gelöscht welche %2 MB belegten. Beim Löschen der Dateien kam es zu %3 "
     "Fehlern.<br>Es wurden %4 Einträge in der Registrierdatenbank gelöscht. Dabei kam es zu %5 Fehlern. Ein "
