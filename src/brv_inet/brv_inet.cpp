@@ -16,68 +16,78 @@
 // is visible but the set-up box.
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdio>
-#include <string>
+#include <cstdlib>
+#include <cstring>
 
+// Plain C runtime only (no C++ library): the program loads this library at
+// every start, and a small one loads fast.
 namespace {
 
 struct InfoCheck {
-  int id = 0;
-  std::string product, version;
-  int lcid = 0;
-  HWND parent = nullptr;
-  HKEY root = nullptr;
-  std::string key;
+  int id;
+  char product[64];
+  char version[64];
+  int lcid;
+  HWND parent;
+  HKEY root;
+  char key[512];
 };
 
 int g_created = 0;
 
-std::string Env(const char* name) {
-  char buf[MAX_PATH * 2];
-  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+// The variable's value, or "" (buffer of size n).
+const char* Env(const char* name, char* buf, DWORD n) {
+  const DWORD got = GetEnvironmentVariableA(name, buf, n);
+  if (got == 0 || got >= n) buf[0] = 0;
+  return buf;
 }
 
-void Log(const std::string& line) {
-  const std::string path = Env("BRV_INET_LOG");
-  if (path.empty()) return;
-  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+// Appends one line to the log file, when one is named.
+void Log(const char* format, ...) {
+  char path[MAX_PATH * 2];
+  if (!*Env("BRV_INET_LOG", path, sizeof path)) return;
+  char line[1024];
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(line, sizeof line - 2, format, args);
+  va_end(args);
+  if (n < 0) return;
+  if (n > static_cast<int>(sizeof line) - 3) n = static_cast<int>(sizeof line) - 3;
+  line[n++] = '\r';
+  line[n++] = '\n';
+  HANDLE h = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;
-  const std::string text = line + "\r\n";
   DWORD written = 0;
-  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  WriteFile(h, line, static_cast<DWORD>(n), &written, nullptr);
   CloseHandle(h);
 }
 
-std::string Quoted(const char* text) { return text ? "\"" + std::string(text) + "\"" : "(null)"; }
+InfoCheck* Check(void* handle) { return static_cast<InfoCheck*>(handle); }
+int Id(void* handle) { return handle ? Check(handle)->id : 0; }
+const char* Text(const char* text) { return text ? text : "(null)"; }
 
-std::string WindowText(HWND window) {
+const char* WindowText(HWND window) {
   if (!window) return "0";
   return IsWindow(window) ? "valid" : "invalid";
 }
 
-std::string RootText(HKEY root) {
+const char* RootText(HKEY root, char* buf, size_t n) {
   if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
   if (root == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(root)));
+  std::snprintf(buf, n, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(root)));
   return buf;
 }
 
-std::string ObjectText(void* handle) {
-  return handle ? std::to_string(static_cast<InfoCheck*>(handle)->id) : std::string("0");
+void Copy(char* to, size_t n, const char* from) {
+  std::strncpy(to, from, n - 1);
+  to[n - 1] = 0;
 }
 
-void SetString(HKEY key, const char* name, const std::string& value) {
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
-}
-
-std::string LanguageName(int lcid) {
-  char name[128] = {};
-  if (VerLanguageNameA(static_cast<DWORD>(lcid), name, sizeof name) == 0 || !name[0]) return std::to_string(lcid);
-  return std::string(name) + " (" + std::to_string(lcid) + ")";
+void SetString(HKEY key, const char* name, const char* value) {
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(std::strlen(value) + 1));
 }
 
 }  // namespace
@@ -87,52 +97,54 @@ extern "C" {
 void WINAPI binet_Init() { Log("binet_Init"); }
 
 void* WINAPI binet_InfoCheckCreate() {
-  if (Env("BRV_INET_CREATE_FAILS") == "1") {
+  char fails[8];
+  if (std::strcmp(Env("BRV_INET_CREATE_FAILS", fails, sizeof fails), "1") == 0) {
     Log("binet_InfoCheckCreate -> 0");
     return nullptr;
   }
-  auto* check = new InfoCheck;
+  auto* check = static_cast<InfoCheck*>(std::calloc(1, sizeof(InfoCheck)));
+  if (!check) return nullptr;
   check->id = ++g_created;
-  Log("binet_InfoCheckCreate -> " + std::to_string(check->id));
+  Log("binet_InfoCheckCreate -> %d", check->id);
   return check;
 }
 
 void WINAPI binet_InfoCheckSetProduct(void* handle, const char* product) {
-  Log("binet_InfoCheckSetProduct " + ObjectText(handle) + " " + Quoted(product));
-  if (handle && product) static_cast<InfoCheck*>(handle)->product = product;
+  Log("binet_InfoCheckSetProduct %d \"%s\"", Id(handle), Text(product));
+  if (handle && product) Copy(Check(handle)->product, sizeof Check(handle)->product, product);
 }
 
 void WINAPI binet_InfoCheckSetProductVersion(void* handle, const char* version) {
-  Log("binet_InfoCheckSetProductVersion " + ObjectText(handle) + " " + Quoted(version));
-  if (handle && version) static_cast<InfoCheck*>(handle)->version = version;
+  Log("binet_InfoCheckSetProductVersion %d \"%s\"", Id(handle), Text(version));
+  if (handle && version) Copy(Check(handle)->version, sizeof Check(handle)->version, version);
 }
 
 void WINAPI binet_InfoCheckSetProductLangLCID(void* handle, int lcid) {
-  Log("binet_InfoCheckSetProductLangLCID " + ObjectText(handle) + " " + std::to_string(lcid));
-  if (handle) static_cast<InfoCheck*>(handle)->lcid = lcid;
+  Log("binet_InfoCheckSetProductLangLCID %d %d", Id(handle), lcid);
+  if (handle) Check(handle)->lcid = lcid;
 }
 
 void WINAPI binet_InfoCheckSetParentWindow(void* handle, HWND window) {
-  Log("binet_InfoCheckSetParentWindow " + ObjectText(handle) + " " + WindowText(window));
-  if (handle) static_cast<InfoCheck*>(handle)->parent = window;
+  Log("binet_InfoCheckSetParentWindow %d %s", Id(handle), WindowText(window));
+  if (handle) Check(handle)->parent = window;
 }
 
 void WINAPI binet_InfoCheckSetRegistryKey(void* handle, HKEY root, const char* key) {
-  Log("binet_InfoCheckSetRegistryKey " + ObjectText(handle) + " " + RootText(root) + " " + Quoted(key));
+  char buf[32];
+  Log("binet_InfoCheckSetRegistryKey %d %s \"%s\"", Id(handle), RootText(root, buf, sizeof buf), Text(key));
   if (handle && key) {
-    static_cast<InfoCheck*>(handle)->root = root;
-    static_cast<InfoCheck*>(handle)->key = key;
+    Check(handle)->root = root;
+    Copy(Check(handle)->key, sizeof Check(handle)->key, key);
   }
 }
 
 void WINAPI binet_InfoCheckStartAllAuto(void* handle) {
-  Log("binet_InfoCheckStartAllAuto " + ObjectText(handle));
+  Log("binet_InfoCheckStartAllAuto %d", Id(handle));
   if (!handle) return;
-  const InfoCheck& c = *static_cast<InfoCheck*>(handle);
-  if (!c.root || c.key.empty()) return;
+  const InfoCheck& c = *Check(handle);
+  if (!c.root || !c.key[0]) return;
   HKEY key = nullptr;
-  if (RegCreateKeyExA(c.root, c.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return;
+  if (RegCreateKeyExA(c.root, c.key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
   SetString(key, "Product", c.product);
   SetString(key, "Version", c.version);
   const DWORD lcid = static_cast<DWORD>(c.lcid);
@@ -147,12 +159,18 @@ void WINAPI binet_InfoCheckStartAllAuto(void* handle) {
 }
 
 void WINAPI binet_InfoCheckDoConfig(void* handle, HWND owner) {
-  Log("binet_InfoCheckDoConfig " + ObjectText(handle) + " " + WindowText(owner));
+  Log("binet_InfoCheckDoConfig %d %s", Id(handle), WindowText(owner));
   if (!handle) return;
-  const InfoCheck& c = *static_cast<InfoCheck*>(handle);
-  const std::string text = "News channels for product " + c.product + " " + c.version + "\r\nLanguage: " +
-                           LanguageName(c.lcid) + "\r\n\r\nThere are no news channels to set up.";
-  MessageBoxA(owner, text.c_str(), "News channels", MB_OK | MB_ICONINFORMATION);
+  const InfoCheck& c = *Check(handle);
+  char language[128] = {};
+  if (GetLocaleInfoA(MAKELCID(static_cast<WORD>(c.lcid), SORT_DEFAULT), LOCALE_SENGLANGUAGE, language,
+                     sizeof language) == 0)
+    language[0] = 0;
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "News channels for product %s %s\r\nLanguage: %s (%d)\r\n\r\nThere are no news channels to set up.",
+                c.product, c.version, language[0] ? language : "unknown", c.lcid);
+  MessageBoxA(owner, text, "News channels", MB_OK | MB_ICONINFORMATION);
 }
 
 }  // extern "C"
