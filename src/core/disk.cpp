@@ -161,7 +161,8 @@ void ScanFolder(const std::wstring& wfolder, const std::string& folder, const Fi
     if (IsFolderEntry(fd)) {
       if (subfolders && IsWalkableFolder(fd)) subfolders->emplace_back(fd.cFileName);
     } else if (IsAddressableName(fd.cFileName) && mask.Matches(fd.cFileName)) {
-      onFile(folder, fd);
+      // A link to a file looks like a file here; only its final path tells.
+      if (FileReachesItself(folder + Narrow(fd.cFileName))) onFile(folder, fd);
     }
   });
 }
@@ -198,6 +199,9 @@ void WalkFilesRecursive(const std::string& folder, const FileMask& mask, OnFile&
 // Removes one folder if it is empty: its attributes are cleared for the
 // removal and put back when the folder stays.
 void RemoveOneFolder(const std::wstring& path, DWORD attr) {
+  // Looked at again right before: a folder swapped for a link (or reached
+  // through one) since the walk is left alone.
+  if (!IsFolderItself(Narrow(path))) return;
   bool cleared = (attr & kSettableAttributes) != 0;
   if (cleared) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (!RemoveDirectoryW(path.c_str()) && cleared) SetFileAttributesW(path.c_str(), attr & kSettableAttributes);
@@ -219,9 +223,17 @@ std::vector<std::wstring> WalkableSubfolders(const std::wstring& wfolder) {
   return subs;
 }
 
+std::function<int(SHFILEOPSTRUCTW&)>& ShellFileOperationStandIn() {
+  static std::function<int(SHFILEOPSTRUCTW&)> standIn;
+  return standIn;
+}
+
 // Runs one shell file operation; success only when the call returns 0 and
 // no part of it was aborted.
 bool ShellOperation(UINT func, const std::string& from, const std::string* to, FILEOP_FLAGS flags) {
+  // The shell would take "*" and "?" as wildcards and strip a trailing dot or
+  // blank: such a name would stand for its siblings.
+  if (!IsShellSafePath(from) || (to && !IsShellSafePath(*to))) return false;
   // Double-NUL-terminated lists of exactly the length needed.
   std::wstring wfrom = Widen(from);
   wfrom.push_back(L'\0');
@@ -235,24 +247,44 @@ bool ShellOperation(UINT func, const std::string& from, const std::string* to, F
   op.pFrom = wfrom.c_str();
   op.pTo = to ? wto.c_str() : nullptr;
   op.fFlags = flags;
-  int rc = SHFileOperationW(&op);
+  int rc = ShellFileOperationStandIn() ? ShellFileOperationStandIn()(op) : SHFileOperationW(&op);
   return rc == 0 && !op.fAnyOperationsAborted;
 }
 
 bool RecycleWithFlags(const std::string& file, FILEOP_FLAGS flags) {
   // The name as given is checked too: expanding it strips a trailing dot or
   // blank, and what exists then is a sibling.
-  if (!IsShellSafePath(file) || !FileExists(file)) return false;
-  std::string full = ExpandFileName(file);
-  if (!IsShellSafePath(full)) return false;
+  if (!IsShellSafePath(file)) return false;
+  const std::string full = ExpandFileName(file);
+  // Right before: a link hands the shell its target.
+  const PathCheck check = CheckPathItself(full);
+  if (!check.IsFile()) return false;
   if (!ShellOperation(FO_DELETE, full, nullptr, flags)) return false;
   // The shell reports success for some failures; only a file that is gone
-  // was recycled.
-  return !PathExists(full);
+  // was recycled, and its name may now reach a twin.
+  return IsGone(CheckFileGone(full, check.identity));
+}
+
+// Where a copy or move would write: the target, or the source's name inside a
+// target folder. It must be free, or a file that is itself. A name that
+// exists yet cannot be opened (a dangling link) is not free: writing there
+// would create the link's target.
+bool TargetIsSafe(const std::string& source, const std::string& target) {
+  std::string dest = target;
+  if (IsFolderItself(target)) dest = IncludeTrailingBackslash(target) + ExtractFileName(source);
+  const PathCheck c = CheckPathItself(dest);
+  if (c.state == PathState::File) return true;
+  if (c.state != PathState::Missing) return false;
+  // Free only when a new file of that name can be made (and is removed again).
+  FileHandle probe = CreateFileItself(dest, DELETE, 0, CreateMode::New);
+  if (!probe) return false;
+  FILE_DISPOSITION_INFO gone{};
+  gone.DeleteFile = TRUE;
+  return SetFileInformationByHandle(probe.get(), FileDispositionInfo, &gone, sizeof gone) != FALSE;
 }
 
 bool ShellTransfer(UINT func, const std::string& source, const std::string& target) {
-  if (!IsShellSafePath(source) || !IsShellSafePath(target)) return false;
+  if (!IsFileItself(source) || !TargetIsSafe(source, target)) return false;
   return ShellOperation(func, source, &target, FOF_NOCONFIRMATION | FOF_ALLOWUNDO);
 }
 
@@ -383,8 +415,20 @@ constexpr FILEOP_FLAGS kQuietRecycle =
 
 bool RecycleFileQuiet(const std::string& file) { return RecycleWithFlags(file, kQuietRecycle); }
 
-bool ShellRecycleQuiet(const std::string& file) {
-  return IsShellSafePath(file) && ShellOperation(FO_DELETE, file, nullptr, kQuietRecycle);
+bool ShellRecycleChecked(const std::string& file, const PathCheck& check) {
+  if (check.path != file || !check.IsFile()) return false;
+  return ShellOperation(FO_DELETE, file, nullptr, kQuietRecycle);
+}
+
+void SetShellFileOperation(std::function<int(SHFILEOPSTRUCTW& op)> operation) {
+  ShellFileOperationStandIn() = std::move(operation);
+}
+
+bool ShellRecycleQuiet(const std::string& file, PathCheck* check) {
+  PathCheck c = CheckPathItself(file);
+  const bool done = ShellRecycleChecked(file, c);
+  if (check) *check = std::move(c);
+  return done;
 }
 
 // ---- lock tests -------------------------------------------------------------
@@ -400,6 +444,8 @@ bool FileIsLocked(const std::string& file) {
 
 bool FileIsLockedAnyAttr(const std::string& file) {
   if (!FileExists(file)) return false;
+  // Attributes are set by name: on a link they would be its target's.
+  if (!IsFileItself(file)) return true;
   std::wstring w = Widen(file);
   DWORD attr = GetFileAttributesW(w.c_str());
   bool cleared = (attr & kSettableAttributes) != 0 && SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -418,6 +464,8 @@ bool IsDriveFolder(const std::string& path) {
 void ListSubfolders(const std::string& folder, StringList& list) {
   PumpMessagesThrottled();
   if (AbortFlag) return;
+  // The names would be those of wherever a linked folder leads.
+  if (!IsFolderItself(folder)) return;
   for (const auto& name : WalkableSubfolders(Widen(folder))) list.push_back(Narrow(name));
 }
 
@@ -446,6 +494,8 @@ void FindFilesRecursive(const std::string& folder, const std::string& mask, std:
 void ListFolder(const std::string& folder, StringList& files, StringList& subfolders) {
   PumpMessagesThrottled();
   if (AbortFlag) return;
+  // The sub-folders would be those of wherever a linked folder leads.
+  if (!IsFolderItself(folder)) return;
   std::vector<std::wstring> subs;
   ScanFolder(
       Widen(folder), folder, FileMask("*.*"),

@@ -1,16 +1,22 @@
 // File, folder and process helpers. Paths are UTF-8. Folder arguments of the
 // walks end with a backslash and are joined to names without inserting one;
 // the walks only append to the caller's list. No walk descends into or removes
-// a reparse point (junction or symbolic link).
+// a reparse point (junction or symbolic link), and every file they list or act
+// on is itself (core/file_itself.h): a link to a file is never listed,
+// recycled, copied, moved or removed, nor anything reached through one.
 #pragma once
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "core/file_itself.h"
 #include "core/stringlist.h"
 
 namespace qz {
@@ -40,13 +46,17 @@ std::string ExpandFileName(const std::string& path);    // GetFullPathNameW
 bool IsShellSafePath(const std::string& path);
 
 // Shell file operations (SHFileOperationW, no confirmation, undo allowed).
-// Success only when the call returns 0 and nothing was aborted; an unsafe
-// path (IsShellSafePath) is refused.
+// Success only when the call returns 0 and nothing was aborted. Refused: an
+// unsafe path (IsShellSafePath), a source that is not a file that is itself,
+// and a target file (the target, or the source's name inside a target folder)
+// that exists and is not itself, or that no call can open (a dangling link,
+// which the copy would create outside).
 bool ShellCopyFile(const std::string& source, const std::string& target);
 bool ShellMoveFile(const std::string& source, const std::string& target);
 // To the Recycle Bin without asking. False when the file does not exist, the
-// path (as given or expanded) is unsafe, the call failed, or the file still
-// exists afterwards.
+// path (as given or expanded) is unsafe, the file is not itself (a link: the
+// shell would recycle its target), the call failed, or the file is still
+// there afterwards (decided by its identity, not its name: see CheckFileGone).
 bool RecycleFile(const std::string& file);
 // The same, but the shell asks the user.
 bool RecycleFileConfirm(const std::string& file);
@@ -54,16 +64,28 @@ bool RecycleFileConfirm(const std::string& file);
 // box) and takes no connected elements (a page's "_files" folder) along.
 bool RecycleFileQuiet(const std::string& file);
 // Hands one file to the shell's quiet delete (as RecycleFileQuiet) and returns
-// only what the shell reported: the caller confirms that the file is gone,
-// which a caller recycling many files of one folder can do in one read of the
-// folder. An unsafe path is refused.
-bool ShellRecycleQuiet(const std::string& file);
+// only what the shell reported: the caller confirms that the file is gone with
+// CheckFileGone(file, check->identity), which a caller recycling many files of
+// one folder can first narrow down with one read of the folder. The file is
+// checked right before (CheckPathItself, reported in *check); an unsafe path
+// or a file that is not itself is refused.
+bool ShellRecycleQuiet(const std::string& file, PathCheck* check = nullptr);
+// The same with a check the caller has just made itself (for rules of its
+// own between the check and the recycle). Refused unless the check is of
+// this very path and found a file that is itself.
+bool ShellRecycleChecked(const std::string& file, const PathCheck& check);
+// For tests: stands in for the shell's file operation (SHFileOperationW),
+// whose answers for some failures no test can bring about; an empty function
+// restores the shell.
+void SetShellFileOperation(std::function<int(SHFILEOPSTRUCTW& op)> operation);
 
 // False when the file does not exist; else true when it cannot be opened for
 // reading and writing without sharing.
 bool FileIsLocked(const std::string& file);
 // As FileIsLocked with the attributes cleared for the test and restored
 // afterwards (also when the test fails), so read-only alone is not "locked".
+// A file that is not itself counts as locked, and its attributes (which are
+// its target's) are not touched.
 bool FileIsLockedAnyAttr(const std::string& file);
 // Characters 2 and 3 are ":\" and the path is a folder.
 bool IsDriveFolder(const std::string& path);
@@ -73,7 +95,8 @@ bool IsDriveFolder(const std::string& path);
 // folder). They leave out names that no Windows path can address (holding
 // \ / : * ? " < > | or a control character, or ending in "." or a blank: the
 // host's file system may hold such names, and a path made of them means
-// other files).
+// other files), and files that are not themselves (FileReachesItself: a file
+// link, or anything when the folder itself is reached through a link).
 // Appends the names of the sub-folders not beginning with "." (no links).
 void ListSubfolders(const std::string& folder, StringList& list);
 // Appends folder + name of every non-folder entry matching folder + mask
@@ -94,7 +117,8 @@ void FindFilesRecursive(const std::string& folder, const std::string& mask, std:
 // sub-folders to `subfolders`, by the same rules.
 void ListFolder(const std::string& folder, StringList& files, StringList& subfolders);
 // Removes the sub-folders, then the folder itself, where empty; files are never
-// deleted; attributes cleared for the removal are restored when it fails.
+// deleted; attributes cleared for the removal are restored when it fails. A
+// folder is removed only when it is itself (IsFolderItself, right before).
 void RemoveFolderTree(const std::string& folder);
 // Removes every empty folder below folder (level 0 = folder itself, kept).
 void RemoveEmptySubfolders(const std::string& folder, int level = 0);

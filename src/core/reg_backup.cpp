@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/disk.h"
+#include "core/file_itself.h"
 #include "core/globals.h"
 #include "core/reg_undo_reader.h"
 #include "core/registry.h"
@@ -83,6 +84,31 @@ bool Units(const uint8_t* data, size_t size, std::wstring& w) {
   w.assign(size / 2, L'\0');
   if (size) memcpy(w.data(), data, size);
   return true;
+}
+
+// ---- names the format can carry ----------------------------------------------
+//
+// The file is read line by line: a key line is "[" root "\" path "]", a value
+// line begins with the quoted name. A line break (CR or LF) inside a name
+// would end its line early and let the rest be read as lines of their own,
+// a key line among them (a key that never existed would then be created, and
+// values written into it); a NUL ends the text there. A key path part that is
+// empty (a doubled, leading or trailing backslash) has no form in a key line.
+// Names that cannot be written so that the restore recreates exactly them are
+// refused: the record fails, and the caller must not make the change.
+
+bool HasLineBreakOrNul(std::wstring_view s) {
+  for (wchar_t c : s)
+    if (c == L'\r' || c == L'\n' || c == L'\0') return true;
+  return false;
+}
+
+bool ValueNameFits(std::wstring_view name) { return !HasLineBreakOrNul(name); }
+
+bool KeyPathFits(std::wstring_view path) {
+  if (path.empty() || HasLineBreakOrNul(path)) return false;
+  if (path.front() == L'\\' || path.back() == L'\\') return false;
+  return path.find(L"\\\\") == std::wstring_view::npos;
 }
 
 std::string StripLeadingBackslash(const std::string& key) {
@@ -180,6 +206,7 @@ bool ListSubKeyNames(HKEY h, std::vector<std::wstring>& names) {
 
 // Every section of the key: its values, then each sub-key in turn.
 bool ExportKey(HKEY root, const std::wstring& rootName, const std::wstring& path, std::string& out) {
+  if (!KeyPathFits(path)) return false;  // a sub-key's name is checked here too
   Key k;
   if (k.Open(root, path) != ERROR_SUCCESS) return false;
   std::wstring section = L"[" + rootName + L"\\" + path + L"]";
@@ -338,6 +365,7 @@ std::string MakeBackupFileName(const std::string& base) {
 // ---- value lines -----------------------------------------------------------
 
 bool FormatValueLine(const std::wstring& name, DWORD type, const uint8_t* data, size_t size, std::string& line) {
+  if (!ValueNameFits(name)) return false;
   std::wstring prefixW = name.empty() ? std::wstring(L"@=") : L"\"" + EscapeQuoted(name) + L"\"=";
   if (!FitsAnsi(prefixW)) return false;
   std::string prefix = Narrow(prefixW);
@@ -396,10 +424,11 @@ bool FormatValueLine(const std::wstring& name, DWORD type, const uint8_t* data, 
 bool FormatRegistryValue(HKEY root, const std::string& key, const std::string& name, std::string& lines) {
   const std::wstring rootName = RootName(root);
   const std::wstring path = Widen(StripLeadingBackslash(key));
-  if (rootName.empty() || path.empty()) return false;
+  if (rootName.empty() || !KeyPathFits(path)) return false;
   std::wstring keyLine = L"[" + rootName + L"\\" + path + L"]";
   if (!FitsAnsi(keyLine)) return false;
   const std::wstring wname = Widen(name);
+  if (!ValueNameFits(wname)) return false;
 
   Key k;
   LONG rc = k.Open(root, path);
@@ -461,7 +490,7 @@ bool BackupRegistryKey(HKEY root, const std::string& key) {
   if (!Active()) return false;
   const std::wstring rootName = RootName(root);
   const std::wstring path = Widen(StripLeadingBackslash(key));
-  if (rootName.empty() || path.empty()) return false;
+  if (rootName.empty() || !KeyPathFits(path)) return false;
   Key k;
   LONG rc = k.Open(root, path);
   if (rc == ERROR_FILE_NOT_FOUND) {
@@ -510,22 +539,51 @@ RegeditRunner& Runner() {
 void SetRegeditRunner(RegeditRunner runner) { Runner() = std::move(runner); }
 
 bool RestoreRegistryBackup(const std::string& undoFile) {
-  const std::string copy = RegistryRestoreCopyPath();
-  const std::wstring wcopy = Widen(copy);
-  SetFileAttributesW(wcopy.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(wcopy.c_str());
+  // As a full path (the checks below compare full paths).
+  const std::string copy = ExpandFileName(RegistryRestoreCopyPath());
+  // The chosen file is read only when it is itself: through a link the
+  // editor would import whatever the link leads to.
+  std::string bytes;
+  {
+    FileHandle in = OpenFileItself(undoFile, GENERIC_READ, FILE_SHARE_READ);
+    if (!in) return false;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(in.get(), &size) || size.QuadPart > (64LL << 20)) return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(in.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size()))
+      return false;
+  }
   // Only a copy made now may go to the editor: an older copy that could not
   // be removed holds some other undo file, and importing it would change
-  // what the user did not choose.
-  if (!CopyFileW(Widen(undoFile).c_str(), wcopy.c_str(), FALSE) || !FileExists(copy)) return false;
+  // what the user did not choose. The old copy is removed only when it is a
+  // file that is itself (through a link the removal would hit the target);
+  // the new one is made only where no entry of that name is left.
+  if (IsFileItself(copy)) {
+    SetFileAttributesItself(copy, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileItself(copy);
+  }
+  {
+    FileHandle out = CreateFileItself(copy, GENERIC_WRITE, 0, CreateMode::New);
+    if (!out || !WriteAll(out.get(), bytes)) {
+      if (out) {
+        FILE_DISPOSITION_INFO gone{};
+        gone.DeleteFile = TRUE;
+        SetFileInformationByHandle(out.get(), FileDispositionInfo, &gone, sizeof gone);
+      }
+      return false;
+    }
+  }
   const std::string commandLine = "regedit.exe \"" + copy + "\"";
   const int64_t rc = Runner() ? Runner()(commandLine, ExtractFileDir(copy))
                               : RunAndWait(commandLine, ExtractFileDir(copy), SW_SHOWNORMAL);
   // The copy is only the editor's input; it must not linger in the
   // Windows temporary folder.
-  DeleteFileW(wcopy.c_str());
-  // What the registry holds decides.
-  return rc != -1 && !VerifyRegistryBackup(undoFile);
+  DeleteFileItself(copy);
+  // What the registry holds decides, for exactly the text the editor got.
+  std::vector<UndoKeyRecord> records;
+  return rc != -1 && ParseRegistryUndoText(bytes, records) && !VerifyRegistryRecords(records);
 }
 
 }  // namespace qz

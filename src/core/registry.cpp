@@ -216,7 +216,6 @@ StringList RegListSubKeys(HKEY root, const std::string& key) { return EnumNames(
 bool RegRemoveKey(HKEY root, const std::string& key) {
   // An empty path (or one of backslashes only) names the root itself:
   // deleting "its tree" would clear a whole hive.
-  if (key.find_first_not_of('\\') == std::string::npos) return false;
   std::wstring path = KeyPath(key);
   if (path.empty() || path.front() == L'\\') return false;
   if (!RegHasKey(root, key)) return true;

@@ -106,6 +106,25 @@ std::wstring QueryText(HINTERNET request, DWORD info) {
   return text;
 }
 
+// Whether the reply's header, as WinINet gives it (HTTP_QUERY_RAW_HEADERS_CRLF),
+// comes from a real status line: "HTTP/x.y nnn" followed by at least one
+// header field. For a reply without a status line WinINet makes up the bare
+// line "HTTP/1.0 200 OK" and nothing else; every real server sends header
+// fields (a date, a type, a length, or "Connection: close") after its status.
+bool HasStatusLine(const std::string& header) {
+  const size_t end = header.find("\r\n");
+  if (end == std::string::npos) return false;
+  const std::string line = header.substr(0, end);
+  if (line.size() < 12 || line.compare(0, 5, "HTTP/") != 0) return false;
+  const size_t space = line.find(' ');
+  if (space == std::string::npos || space + 4 > line.size()) return false;
+  for (size_t i = space + 1; i < space + 4; ++i)
+    if (line[i] < '0' || line[i] > '9') return false;
+  // At least one field line: something other than the closing empty line.
+  const size_t next = header.find_first_not_of("\r\n", end);
+  return next != std::string::npos;
+}
+
 // A file written under a name of its own transfer (so a transfer that was
 // abandoned and still runs never shares a file with a new one) and removed
 // unless kept.
@@ -268,6 +287,13 @@ int HttpClient::Transfer::Perform() {
   // Under Wine a server that never answers can end the wait "successfully"
   // with no status line at all.
   if (status < 100) return Fail(kConnectionFailed, ERROR_INTERNET_TIMEOUT, "No reply from the server");
+  // A reply that is not HTTP (raw bytes, then close) is passed off by WinINet
+  // as "HTTP/1.0 200 OK" with its first line swallowed: no such reply counts.
+  if (!HasStatusLine(header)) {
+    status = 0;
+    header.clear();
+    return Fail(kConnectionFailed, ERROR_HTTP_INVALID_SERVER_RESPONSE, "No status line in the reply");
+  }
   std::wstring length = QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH);
   if (!length.empty()) {
     uint64_t n = 0;

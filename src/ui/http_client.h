@@ -12,7 +12,9 @@
 // further event at all, so a failure handler may call Abort().
 //
 // A reply whose status is outside 200-299 is a failure (the status and the
-// body of the error page stay readable). Time limits are the caller's: a timer
+// body of the error page stay readable). A reply without a status line (raw
+// bytes, which WinINet reports as "200 OK") is a failed connection, with
+// status 0 and no body. Time limits are the caller's: a timer
 // that calls Abort(). A server that accepts the connection and never answers
 // keeps the worker blocked until the receive time-out (if set) ends it; the
 // abandoned worker then finishes on its own and touches nothing of the
@@ -89,7 +91,7 @@ class HttpClient : public Component {
   // too long, the address is malformed, or the file could not be written.
   std::function<void(HttpClient&)> OnFailure;
   // No connection could be made or it broke before a reply arrived (refused,
-  // reset, timed out).
+  // reset, timed out), or what came back was no HTTP reply (no status line).
   std::function<void(HttpClient&)> OnConnectionFailed;
   // The host name could not be resolved.
   std::function<void(HttpClient&)> OnInvalidHost;

@@ -161,6 +161,18 @@ TEST(ShellFileOperations, WildcardAndTrailingDotNamesAreRefused) {
   EXPECT_FALSE(RecycleFile(d / "dot.tmp."));
   EXPECT_FALSE(RecycleFile(d / "blank.tmp "));
   EXPECT_FALSE(ShellCopyFile(d / "dot.tmp.", d / "out"));
+  // The quiet recycle the cleaners call: its own name check, not theirs.
+  for (const char* name : {"a?b.tmp", "a*.tmp", "dot.tmp.", "blank.tmp "}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(RecycleFileQuiet(d / name));
+    EXPECT_FALSE(ShellRecycleQuiet(d / name));
+    // Even with a check that (wrongly) vouches for the name, the shell never
+    // gets it.
+    PathCheck vouched;
+    vouched.path = d / name;
+    vouched.state = PathState::File;
+    EXPECT_FALSE(ShellRecycleChecked(d / name, vouched));
+  }
   for (const auto& f : {a1b, axb, dot, blank}) EXPECT_TRUE(FileExists(f)) << f;
   StringList copied;
   FindFiles(d / "out\\", "*.*", copied);

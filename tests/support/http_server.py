@@ -16,6 +16,8 @@ paths only:
   /truncated.bin   200, announces 100000 bytes, sends 1000 and closes
   /redirect        302 to /small.txt
   /headers         200, with the extra header "X-Qz-Test: yes"
+  /nostatus        no status line and no header: raw bytes, then close
+  /nostatus-http   the same, its first line merely mentions HTTP/1.1 200 OK
   /speedtest/...   the speed test's paths (see speedtest_get below)
   /update/<name>   update notices (UPDATE_REPLIES): newer, same, older,
                    nostar, badaddress, 404 (status 404 with a "*" body),
@@ -269,6 +271,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Location", "/small.txt")
             self.send_header("Content-Length", "0")
             self.end_headers()
+        elif path in ("/nostatus", "/nostatus-http"):
+            # No status line at all: a misconfigured or hostile server.
+            raw = b"C:\\Windows\\\r\nD:\\Data\\\r\n"
+            if path == "/nostatus-http":
+                raw = b"the list says HTTP/1.1 200 OK\r\n" + raw
+            try:
+                self.wfile.write(raw)
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+            self.close_connection = True
         elif path == "/headers":
             self.send_body(200, b"ok", "text/plain", {"X-Qz-Test": "yes"})
         elif path.startswith("/update/") and path[len("/update/"):] in UPDATE_REPLIES:

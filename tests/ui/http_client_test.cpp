@@ -252,6 +252,31 @@ TEST_F(Http, ConnectionFailures) {
   EXPECT_FALSE(rec.wrongThread);
 }
 
+// Raw bytes without a status line, which WinINet passes off as "200 OK":
+// for every caller a failed connection, with nothing kept and no file touched.
+TEST_F(Http, ReplyWithoutAStatusLineIsAFailedConnection) {
+  qz::test::ScratchDir dir("http_nostatus");
+  const std::string list = dir.Write("DC-Folders.txt", "C:\\old\\\r\n");
+  for (const char* path : {"/nostatus", "/nostatus-http"}) {
+    SCOPED_TRACE(path);
+    HttpClient client;
+    Recorder rec(client);
+    ASSERT_TRUE(client.Get(Url(path)));
+    ASSERT_TRUE(client.WaitForCompletion(10000));
+    EXPECT_EQ(rec.Outcome(), "connection failed") << client.ErrorText();
+    EXPECT_EQ(client.StatusCode(), 0);
+    EXPECT_TRUE(client.Body().empty());
+    EXPECT_TRUE(client.Header().empty());
+
+    rec.events.clear();
+    ASSERT_TRUE(client.GetToFile(Url(path), list, dir / "list.header"));
+    ASSERT_TRUE(client.WaitForCompletion(10000));
+    EXPECT_EQ(rec.Outcome(), "connection failed");
+    EXPECT_EQ(qz::test::ReadFileText(list), "C:\\old\\\r\n");
+    EXPECT_EQ(GetFileAttributesW(qz::Widen(dir / "list.header").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+}
+
 TEST_F(Http, HungServerEndsAtTheReceiveTimeOut) {
   HttpClient client;
   Recorder rec(client);

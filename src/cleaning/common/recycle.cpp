@@ -45,7 +45,7 @@ DWORD OwnNameAttributes(const std::string& path) {
   return fd.dwFileAttributes;
 }
 
-RecycleCheck CheckFileItself(const std::string& path) {
+RecycleCheck CheckOwnEntry(const std::string& path) {
   const std::string name = path.substr(path.rfind('\\') + 1);
   if (!IsListableName(name, path)) return RecycleCheck::UnsafeName;
   DWORD a = OwnNameAttributes(path);
@@ -62,6 +62,39 @@ RecycleCheck CheckFileItself(const std::string& path) {
 
 RecycleCheck FromChain(FolderChain c) {
   return c == FolderChain::Missing ? RecycleCheck::Vanished : RecycleCheck::LinkedFolder;
+}
+
+// The core's look right before the recycle (one open): only a file that is
+// itself, and whose name on disk is exactly the listed name. A name that now
+// reaches a file differing only in case (a twin, on a file system that holds
+// both) stands for a file nobody listed: the listed one is gone.
+RecycleCheck CheckItself(const std::string& path, PathCheck& c) {
+  c = CheckPathItself(path);
+  switch (c.state) {
+    case PathState::File:
+      return ExtractFileName(c.finalPath) == ExtractFileName(path) ? RecycleCheck::Ready : RecycleCheck::Vanished;
+    case PathState::Missing:
+      return RecycleCheck::Vanished;
+    case PathState::Folder:
+      return RecycleCheck::NotAFile;
+    case PathState::ReparsePoint:
+      return RecycleCheck::ReparsePoint;
+    case PathState::Elsewhere:
+      return RecycleCheck::NotItself;
+    case PathState::Unreadable:
+      break;
+  }
+  return RecycleCheck::Unreadable;
+}
+
+// The entry's own name first (cheap, no handle), then the core's look.
+RecycleCheck CheckEntry(const std::string& path, PathCheck* check) {
+  PathCheck local;
+  PathCheck& itself = check ? *check : local;
+  itself = PathCheck{};
+  itself.path = path;
+  const RecycleCheck own = CheckOwnEntry(path);
+  return own == RecycleCheck::Ready ? CheckItself(path, itself) : own;
 }
 
 }  // namespace
@@ -99,21 +132,23 @@ bool ListNamesUpper(const std::string& folder, std::unordered_set<std::string>& 
   return true;
 }
 
-RecycleCheck CheckBeforeRecycle(const std::string& path) {
+RecycleCheck CheckBeforeRecycle(const std::string& path, PathCheck* check) {
+  if (check) *check = PathCheck{path};
   size_t slash = path.rfind('\\');
   if (slash == std::string::npos || slash < 2) return RecycleCheck::UnsafeName;
   FolderChain c = CheckFolderChain(path.substr(0, slash + 1));
   if (c != FolderChain::Plain) return FromChain(c);
-  return CheckFileItself(path);
+  return CheckEntry(path, check);
 }
 
-RecycleCheck RecycleChecker::Check(const std::string& folder, const std::string& path) {
+RecycleCheck RecycleChecker::Check(const std::string& folder, const std::string& path, PathCheck* check) {
+  if (check) *check = PathCheck{path};
   if (folder != chainFolder_ || GetTickCount64() - chainTime_ > 50) {
     chainFolder_ = folder;
     chain_ = CheckFolderChain(folder + "\\");
     chainTime_ = GetTickCount64();
   }
-  return chain_ == FolderChain::Plain ? CheckFileItself(path) : FromChain(chain_);
+  return chain_ == FolderChain::Plain ? CheckEntry(path, check) : FromChain(chain_);
 }
 
 void RecycleConfirmation::StartEntry(const std::string& folder) {
@@ -135,8 +170,11 @@ void RecycleConfirmation::Flush() {
   std::vector<Item> items;
   items.swap(taken_);
   for (const Item& t : items) {
-    const bool gone = listed ? present.count(UpperLocale(t.name)) == 0
-                             : CheckBeforeRecycle(folder_ + "\\" + t.name) == RecycleCheck::Vanished;
+    // Confirmed by what the file is, not by its name: the name may now
+    // reach a twin or a new file (Replaced), which means the recycled file
+    // is gone too.
+    const bool gone = (listed && present.count(UpperLocale(t.name)) == 0) ||
+                      IsGone(CheckFileGone(folder_ + "\\" + t.name, t.identity));
     verdict_(t, gone);
   }
 }

@@ -4,8 +4,11 @@
 // A path found by a search is only recycled when it still names the file that
 // was shown: a plain file with a name the shell takes safely, reached through
 // a chain of plain folders (no folder on the way became a link since the
-// search). Files the shell reports as taken are confirmed gone afterwards, in
-// groups per folder.
+// search), that is itself (core/file_itself.h: no link to a file) and whose
+// name on disk is exactly the listed name. Files the shell reports as taken
+// are confirmed gone afterwards, in groups per folder, by the identity taken
+// right before the recycle (a name may by then reach a case twin or a new
+// file).
 #pragma once
 
 #include <windows.h>
@@ -15,6 +18,8 @@
 #include <string>
 #include <unordered_set>
 #include <vector>
+
+#include "core/file_itself.h"
 
 namespace qz::ui {
 struct VNode;
@@ -29,9 +34,13 @@ bool IsListableName(const std::string& name, const std::string& fullPath);
 
 // How an entry stands right before it goes to the Recycle Bin: Ready only for
 // a plain file with a name the shell takes safely, in a chain of plain
-// folders.
-enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable };
-RecycleCheck CheckBeforeRecycle(const std::string& path);
+// folders, that is itself (NotItself: a link to a file) and whose name on
+// disk is exactly the listed name (a name that now reaches a twin differing
+// in case, or another file through a short name, means the listed file is
+// gone: Vanished). *check gets the core's look, with the identity that
+// confirms the recycle afterwards; hand it to ShellRecycleChecked.
+enum class RecycleCheck { Ready, Vanished, NotAFile, ReparsePoint, LinkedFolder, UnsafeName, Unreadable, NotItself };
+RecycleCheck CheckBeforeRecycle(const std::string& path, PathCheck* check = nullptr);
 
 // Every folder from the drive root down to `folder` (with trailing
 // backslash): Plain when each is a real folder, Missing when one is gone,
@@ -48,7 +57,7 @@ bool ListNamesUpper(const std::string& folder, std::unordered_set<std::string>& 
 class RecycleChecker {
  public:
   // folder: the file's folder without trailing backslash.
-  RecycleCheck Check(const std::string& folder, const std::string& path);
+  RecycleCheck Check(const std::string& folder, const std::string& path, PathCheck* check = nullptr);
 
  private:
   std::string chainFolder_;
@@ -67,6 +76,7 @@ class RecycleConfirmation {
     ui::VNode* node = nullptr;
     std::string name;  // file name within the group's folder
     int64_t size = 0;
+    FileIdentity identity;  // taken right before the recycle (PathCheck)
   };
   // Told once per taken file, in the order taken: gone or still there.
   using Verdict = std::function<void(const Item& item, bool gone)>;

@@ -9,6 +9,7 @@
 #include "cleaning/frame/module_window.h"
 #include "cleaning/frame/shell_icons.h"
 #include "core/globals.h"
+#include "core/pump.h"
 #include "core/text.h"
 #include "core/translation.h"
 #include "ui/application.h"
@@ -264,7 +265,14 @@ bool TForm_DC_Options::LoadDriveExceptions() {
   ui::VTreeModel& t = VirtualDrawTree_Ausnahmen->Tree();
   t.Clear();
   if (r != ExceptionLoad::Ok) return false;
-  for (const ExceptionEntry& e : list) AddExceptionNode(e.Path, e.IsFolder != 0, e.IsBuiltIn != 0);
+  // Lists of tens of thousands of lines: one update of the view, messages
+  // answered meanwhile.
+  t.BeginUpdate();
+  for (const ExceptionEntry& e : list) {
+    AddExceptionNode(e.Path, e.IsFolder != 0, e.IsBuiltIn != 0);
+    PumpMessagesThrottled();
+  }
+  t.EndUpdate();
   return true;
 }
 

@@ -98,6 +98,7 @@ SearchOutcome RunDriveSearchCore(DriveScanEngine& e, VTreeModel& tree, const Sea
       e.AddUserFolderException(x.Path);
     else
       e.AddFileException(x.Path);
+    PumpMessagesThrottled();  // a downloaded list has tens of thousands
   }
   tree.EndUpdate();
 
@@ -260,6 +261,7 @@ int RemoveEmptyTempSubfolders(const DriveScanEngine& e, const std::string& folde
         continue;
       walk(sw, su);
       std::wstring bare = w + s;
+      if (!IsFolderItself(Narrow(bare))) continue;  // swapped for a link meanwhile
       if (RemoveDirectoryW(bare.c_str())) {
         ++removed;
       } else if (a & FILE_ATTRIBUTE_READONLY) {
@@ -303,14 +305,15 @@ void DeleteMarkedFilesCore(DriveScanEngine& e, VTreeModel& tree, const DriveClea
     if (hooks.OnFile) hooks.OnFile(path, position);
     PumpMessagesThrottled();
     confirmation.StartEntry(d.Folder);
-    RecycleCheck check = checker.Check(d.Folder, path);
+    PathCheck itself;
+    RecycleCheck check = checker.Check(d.Folder, path, &itself);
     if (check == RecycleCheck::Vanished) {  // nothing left to delete
       ++e.FilesDeleted;
       e.BytesDeleted += d.Size;
       tree.DeleteNode(n);
     } else if (check == RecycleCheck::Ready &&
-               (hooks.Recycle ? hooks.Recycle(path) : ShellRecycleQuiet(path))) {
-      confirmation.Add({n, d.FileName, d.Size});
+               (hooks.Recycle ? hooks.Recycle(path) : ShellRecycleChecked(path, itself))) {
+      confirmation.Add({n, d.FileName, d.Size, itself.identity});
     } else {
       ++e.DeleteErrors;
     }

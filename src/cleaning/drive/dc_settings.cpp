@@ -3,11 +3,15 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "core/disk.h"
 #include "core/globals.h"
 #include "core/ini.h"
 #include "core/msgbox.h"
+#include "core/pump.h"
 #include "core/registry.h"
 #include "core/strings.h"
 #include "core/text.h"
@@ -148,6 +152,8 @@ std::string TooBroadMaskMessage(const TranslateFn& tr) {
 
 // ---- exceptions ----------------------------------------------------------
 
+std::string ExceptionKey(const std::string& path) { return UpperLocale(path); }
+
 ExceptionEntry MakeException(const std::string& path, bool isFolder, bool builtIn) {
   ExceptionEntry e;
   e.Path = path;
@@ -182,10 +188,14 @@ std::string NormaliseEntry(const std::string& raw, bool folder) {
 void SortUnique(StringList& l) {
   std::vector<std::pair<std::string, std::string>> keyed;
   keyed.reserve(l.size());
-  for (std::string& s : l) keyed.emplace_back(UpperLocale(s), std::move(s));
+  for (std::string& s : l) {
+    keyed.emplace_back(ExceptionKey(s), std::move(s));
+    PumpMessagesThrottled();
+  }
   std::stable_sort(keyed.begin(), keyed.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   l.clear();
+  PumpMessagesThrottled();
   for (size_t i = 0; i < keyed.size(); ++i)
     if (i == 0 || keyed[i].first != keyed[i - 1].first) l.push_back(std::move(keyed[i].second));
 }
@@ -195,11 +205,38 @@ void SortUnique(StringList& l) {
 StringList ParseExceptionLines(const std::string& text, bool folders) {
   StringList out;
   for (const std::string& line : SplitLines(text)) {
+    PumpMessagesThrottled();
     std::string e = NormaliseEntry(line, folders);
     if (!e.empty()) out.push_back(std::move(e));
   }
   return out;
 }
+
+namespace {
+
+// Calls fn(name, type) for every value of an open key, in one pass, answering
+// the window's messages meanwhile (lists of tens of thousands are usual).
+template <class Fn>
+void ForEachValueName(HKEY key, Fn&& fn) {
+  DWORD maxName = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr,
+                   nullptr);
+  std::vector<wchar_t> buf(maxName + 2);
+  for (DWORD i = 0;; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size()), type = REG_NONE;
+    LONG rc = RegEnumValueW(key, i, buf.data(), &len, nullptr, &type, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) {  // a longer name was added meanwhile
+      buf.resize(buf.size() * 2 + 256);
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return;
+    fn(std::wstring(buf.data(), len), type);
+    PumpMessagesThrottled();
+  }
+}
+
+}  // namespace
 
 std::string FolderListPath(const std::string& appDir) { return appDir + "\\DC-Folders.txt"; }
 std::string FileListPath(const std::string& appDir) { return appDir + "\\DC-Files.txt"; }
@@ -226,11 +263,17 @@ ExceptionLoad LoadDriveExceptions(const SettingsLocation& loc, const std::string
       return ExceptionLoad::MissingListFile;
     }
     StringList merged = ParseExceptionLines(text, s.folder);
-    for (const std::string& name : RegListValueNames(loc.root, loc.Sub(s.sub))) {
-      std::string e = NormaliseEntry(name, s.folder);
-      if (!e.empty()) merged.push_back(std::move(e));
+    RegKey names;
+    if (names.Open(loc.root, loc.Sub(s.sub), KEY_QUERY_VALUE)) {
+      ForEachValueName(names.get(), [&](const std::wstring& name, DWORD) {
+        std::string e = NormaliseEntry(Narrow(name), s.folder);
+        if (!e.empty()) merged.push_back(std::move(e));
+      });
     }
+    PumpMessagesThrottled();
     SortUnique(merged);
+    PumpMessagesThrottled();
+    out.reserve(out.size() + merged.size());
     for (const std::string& p : merged) out.push_back(MakeException(p, s.folder));
   }
   return ExceptionLoad::Ok;
@@ -240,8 +283,9 @@ bool AddUserException(std::vector<ExceptionEntry>& list, const std::string& path
   std::string p = Trim(path);
   if (p.empty()) return false;
   if (isFolder && p.back() != '\\') p += '\\';
+  const std::string pk = ExceptionKey(p);
   for (const ExceptionEntry& e : list)
-    if ((e.IsFolder != 0) == isFolder && !e.IsBuiltIn && IEquals(e.Path, p)) return false;
+    if ((e.IsFolder != 0) == isFolder && !e.IsBuiltIn && ExceptionKey(e.Path) == pk) return false;
   list.push_back(MakeException(p, isFolder));
   return true;
 }
@@ -280,15 +324,42 @@ ExceptionLoad LoadDriveCleanerSettings(const SettingsLocation& loc, const std::s
 
 namespace {
 
-// Writes one name list as empty string values under key, then removes the
-// values not in it. Returns false when a write failed (nothing removed then).
+// Makes the key hold exactly these names as values with empty string data:
+// one read of what is there, then the missing names written and the others
+// removed, all on one key handle, each name looked up in a hash set (a list
+// of 30,000 names and more is usual after a download). Returns false when a
+// write failed (nothing removed then).
 bool SyncNameList(HKEY root, const std::string& key, const StringList& names) {
-  bool ok = RegEnsureKey(root, key);
-  for (const std::string& n : names)
-    if (!RegSetStringChecked(root, key, n, "") || !RegHasValue(root, key, n)) ok = false;
+  RegKey k;
+  if (!k.Create(root, key, KEY_QUERY_VALUE | KEY_SET_VALUE)) return false;
+  struct Stored {
+    std::wstring name;  // as stored
+    bool isString;      // REG_SZ, as the list's values are written
+  };
+  std::unordered_map<std::string, Stored> present;  // key -> the value there
+  ForEachValueName(k.get(), [&](const std::wstring& name, DWORD type) {
+    present.emplace(ExceptionKey(Narrow(name)), Stored{name, type == REG_SZ});
+  });
+  bool ok = true;
+  std::unordered_set<std::string> wanted;
+  wanted.reserve(names.size());
+  static const wchar_t kEmpty[] = L"";
+  for (const std::string& n : names) {
+    PumpMessagesThrottled();
+    std::string nk = ExceptionKey(n);
+    if (!wanted.insert(nk).second) continue;
+    auto there = present.find(nk);
+    if (there != present.end() && there->second.isString) continue;  // stored already
+    if (RegSetValueExW(k.get(), Widen(n).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kEmpty),
+                       sizeof kEmpty) != ERROR_SUCCESS)
+      ok = false;
+  }
   if (!ok) return false;
-  for (const std::string& old : RegListValueNames(root, key))
-    if (!ContainsI(names, old) && !RegRemoveValue(root, key, old)) ok = false;
+  for (const auto& [nk, stored] : present) {
+    if (wanted.count(nk)) continue;
+    PumpMessagesThrottled();
+    if (RegDeleteValueW(k.get(), stored.name.c_str()) != ERROR_SUCCESS) ok = false;
+  }
   return ok;
 }
 
@@ -307,9 +378,12 @@ bool SaveDriveCleanerOptions(const SettingsLocation& loc, const DriveCleanerSett
   ok &= cleaning::SaveDriveChoice(root, loc.key, s.Drives);
 
   StringList folders, files;
+  std::unordered_set<std::string> seenFolders, seenFiles;
   for (const ExceptionEntry& e : s.Exceptions) {
     if (e.IsBuiltIn || e.Path.empty()) continue;
-    AddUniqueI(e.IsFolder ? folders : files, e.Path);
+    if ((e.IsFolder ? seenFolders : seenFiles).insert(ExceptionKey(e.Path)).second)
+      (e.IsFolder ? folders : files).push_back(e.Path);
+    PumpMessagesThrottled();
   }
 
   // Groups: FileTyp0..n-1 written over the old ones, then the keys beyond.

@@ -100,6 +100,11 @@ std::string TooBroadMaskMessage(const TranslateFn& tr = {});
 
 // ---- exceptions ----------------------------------------------------------
 
+// The one key exception entries are compared by (without regard to case, as
+// the scan compares paths): every list of exceptions is a hash set on it, so
+// loading, saving and applying a list of any length takes linear time.
+std::string ExceptionKey(const std::string& path);
+
 // The six fixed labels, always first: "Recycle Bin", "Temporary Internet
 // Files", "Temporary Files", "Office - VBE", "Cookies", "History.IE5".
 std::vector<ExceptionEntry> BuiltInExceptions();

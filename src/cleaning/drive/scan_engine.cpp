@@ -296,9 +296,46 @@ void DriveScanEngine::CountFolders(const std::string& folder) {
   }
 }
 
+void DriveScanEngine::IndexMasks() {
+  masksByExtension_.clear();
+  otherMasks_.clear();
+  for (size_t i = 0; i < MaskList.size(); ++i) {
+    const std::string& m = MaskList[i].Mask;
+    // "*.EXT" with no other wildcard and no other dot: a plain suffix.
+    const bool plain = m.size() > 2 && m[0] == '*' && m[1] == '.' &&
+                       m.find_first_of("*?.", 2) == std::string::npos;
+    if (plain)
+      masksByExtension_.emplace(m.substr(1), i);  // the first such mask wins
+    else
+      otherMasks_.push_back(i);
+  }
+  indexedMasks_ = MaskList.size();
+}
+
+VNode* DriveScanEngine::MatchingCategory(const std::string& upperName) {
+  if (indexedMasks_ != MaskList.size()) IndexMasks();
+  // The first mask in list order that matches wins: a plain "*.EXT" mask is
+  // found by the name's extension, the others are tried in turn up to it.
+  size_t best = MaskList.size();
+  const size_t dot = upperName.rfind('.');
+  if (dot != std::string::npos) {
+    auto it = masksByExtension_.find(upperName.substr(dot));
+    if (it != masksByExtension_.end()) best = it->second;
+  }
+  for (size_t i : otherMasks_) {
+    if (i >= best) break;
+    if (Matcher.Matches(upperName, MaskList[i].Mask)) {
+      best = i;
+      break;
+    }
+  }
+  return best < MaskList.size() ? MaskList[best].Category : nullptr;
+}
+
 void DriveScanEngine::ScanDrive(const std::string& driveRoot, const std::string& rel) {
   if (AbortFlag == 1 || !ScanTree) return;
   ErrorModeGuard guard;
+  IndexMasks();  // the masks may have changed since the last pass
 
   struct Pending {
     std::string rel;
@@ -373,6 +410,9 @@ void DriveScanEngine::ExamineFile(const ScanFolder& where, const FileItem& f) {
   const std::string upperFull = where.upperFolder + upperName;
   if (IsExceptedOrListed(upperName, upperFull)) return;
   if (!IsListableName(name, full)) return;
+  // A link to a file looks like a plain file in the listing: only a file that
+  // is itself is listed (one open per candidate, not per file examined).
+  if (!FileReachesItself(full)) return;
   if (SkipLockedFiles == 1 && LeaveOutLocked(where.folderW + f.name, f.attr)) return;
   std::string info;
   if (!ShortcutTestPasses(full, upperName, info)) return;
@@ -389,11 +429,6 @@ bool DriveScanEngine::MayBeJunk(const FileItem& f, const std::string& upperName)
   return !(f.attr & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-VNode* DriveScanEngine::MatchingCategory(const std::string& upperName) {
-  for (const MaskEntry& m : MaskList)
-    if (Matcher.Matches(upperName, m.Mask)) return m.Category;
-  return nullptr;
-}
 
 bool DriveScanEngine::IsExceptedOrListed(const std::string& upperName, const std::string& upperFull) const {
   return FileExceptions.ContainsUpper(upperName) || FoundFiles.ContainsUpper(upperFull) ||
@@ -454,8 +489,9 @@ void DriveScanEngine::ScanMaskFolder(const std::wstring& folderW, const std::str
     const std::string N = UpperW(f.name);
     const std::string U = upperFolder + N;
     if (FileExceptions.ContainsUpper(N) || FileExceptions.ContainsUpper(U)) continue;
-    if (SkipLockedFiles == 1 && LeaveOutLocked(folderW + f.name, f.attr)) continue;
     if (FoundFiles.ContainsUpper(U)) continue;
+    if (!FileReachesItself(full)) continue;  // a link to a file is never listed
+    if (SkipLockedFiles == 1 && LeaveOutLocked(folderW + f.name, f.attr)) continue;
     FoundFiles.AddUpper(U);
     ++Totals.Found;
     AddEntry(CurrentCategoryNode, name, folderNoSlash, f.size, {});

@@ -7,7 +7,8 @@
 //
 // What is never listed, whatever the masks say:
 //  - anything below a reparse point (junction, symbolic link) and a file that
-//    is one: no walk enters or follows them;
+//    is one: no walk enters or follows them; a file that is not itself (a
+//    link to a file, which looks like a plain file under Wine: core/file_itself.h);
 //  - names the shell's file operation cannot take safely (holding
 //    < > : " / \ | ? * or a control character, ending in "." or a blank, or a
 //    path too long for it);
@@ -206,6 +207,10 @@ class DriveScanEngine {
   void ScanMaskFolder(const std::wstring& folderW, const std::string& folder, const std::string& mask,
                       bool allFiles);
   bool LeaveOutLocked(const std::wstring& pathW, uint32_t attr) const;
+  void IndexMasks();
+  std::unordered_map<std::string, size_t> masksByExtension_;  // ".EXT" -> first "*.EXT" mask
+  std::vector<size_t> otherMasks_;                             // the rest, in list order
+  size_t indexedMasks_ = static_cast<size_t>(-1);
   std::vector<FileItem> files_;  // reused by the walks
   // The counting pass reads every folder of a drive right before the scanning
   // pass reads them again; it keeps what it read (up to a budget of entries)

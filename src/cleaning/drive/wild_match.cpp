@@ -40,7 +40,13 @@ void Decode(std::string_view s, bool upper, std::u32string& out) {
 }  // namespace
 
 bool WildMatch::Matches(std::string_view text, std::string_view mask) {
-  Decode(text, !MatchCase, t_);
+  // The scan tries one name against every mask in turn: the name is decoded
+  // once for all of them.
+  if (text != lastText_ || MatchCase != lastMatchCase_) {
+    Decode(text, !MatchCase, t_);
+    lastText_.assign(text);
+    lastMatchCase_ = MatchCase;
+  }
   Decode(mask, !MatchCase, m_);
   const size_t n = t_.size(), m = m_.size();
   const char32_t ws = WildString, wc = WildChar;

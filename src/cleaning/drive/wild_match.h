@@ -32,6 +32,8 @@ class WildMatch {
  private:
   // Reused between calls: the scan matches every file against every mask.
   std::u32string t_, m_;
+  std::string lastText_;  // the text t_ holds, decoded
+  bool lastMatchCase_ = false;
   std::vector<unsigned char> next_, cur_;
 };
 

@@ -434,13 +434,14 @@ void InternetCleaner::DeleteMarkedProfileFiles() {
     }
     const std::string folder = path.substr(0, slash);
     confirmation.StartEntry(folder);
-    switch (checker.Check(folder, path)) {
+    PathCheck itself;
+    switch (checker.Check(folder, path, &itself)) {
       case cleaning::RecycleCheck::Vanished:  // deleted by someone else: neither way
         tree_->DeleteNode(n);
         break;
       case cleaning::RecycleCheck::Ready:
-        if (Recycle ? Recycle(path) : ShellRecycleQuiet(path))
-          confirmation.Add({n, path.substr(slash + 1), d.Size});
+        if (Recycle ? Recycle(path) : ShellRecycleChecked(path, itself))
+          confirmation.Add({n, path.substr(slash + 1), d.Size, itself.identity});
         else
           ++Counts.DeleteErrors;
         break;

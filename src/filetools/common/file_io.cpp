@@ -8,28 +8,6 @@
 
 namespace qz::ft {
 
-namespace {
-
-// The final path of an open handle in its plain form: "\\?\C:\x" -> "C:\x",
-// "\\?\UNC\srv\share" -> "\\srv\share". Empty when it cannot be asked.
-std::wstring FinalPath(HANDLE h) {
-  std::wstring buf(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), VOLUME_NAME_DOS);
-    if (n == 0) return {};
-    if (n < buf.size()) {
-      buf.resize(n);
-      break;
-    }
-    buf.assign(n + 1, L'\0');
-  }
-  if (buf.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + buf.substr(8);
-  if (buf.rfind(L"\\\\?\\", 0) == 0) return buf.substr(4);
-  return buf;
-}
-
-}  // namespace
-
 std::wstring FullLongPath(const std::string& path) {
   const std::wstring full = Widen(ExpandFileName(path));
   std::wstring longer(full.size() + MAX_PATH, L'\0');
@@ -39,40 +17,25 @@ std::wstring FullLongPath(const std::string& path) {
   return longer;
 }
 
-bool HandleIsPath(HANDLE h, const std::string& path) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(h, &info)) return false;
-  if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-  std::wstring final = FinalPath(h);
-  std::wstring expected = FullLongPath(path);
-  return !final.empty() &&
-         CompareStringOrdinal(final.c_str(), static_cast<int>(final.size()), expected.c_str(),
-                              static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
-}
-
 // ---- the real file system ----------------------------------------------------
 
-// The identity rule of the file tools: open without following, then compare
-// the final path. A core open-without-following can take this over in one
-// place.
+// The identity rule is the core's (core/file_itself.h): open without
+// following, the final path is the path, and renames, deletes and attribute
+// changes go through the checked handle.
 HANDLE FileSystem::OpenExisting(const std::string& path, DWORD access, DWORD share) {
-  HANDLE h = CreateFileW(Widen(path).c_str(), access, share, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return h;
-  if (!HandleIsPath(h, path)) {
-    CloseHandle(h);
-    SetLastError(ERROR_CANT_ACCESS_FILE);
+  PathCheck check;
+  FileHandle h = OpenFileItself(path, access, share, &check);
+  if (!h) {
+    if (check.state == PathState::Missing)
+      SetLastError(ERROR_FILE_NOT_FOUND);
+    else if (check.state != PathState::Unreadable)
+      SetLastError(ERROR_CANT_ACCESS_FILE);
     return INVALID_HANDLE_VALUE;
   }
-  return h;
+  return h.Release();
 }
 
-bool FileSystem::IsItself(const std::string& path) {
-  HANDLE h = OpenExisting(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  Close(h);
-  return true;
-}
+bool FileSystem::IsItself(const std::string& path) { return IsFileItself(path); }
 
 HANDLE FileSystem::CreateNew(const std::string& path, DWORD access, DWORD share) {
   return CreateFileW(Widen(path).c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -106,15 +69,19 @@ bool FileSystem::Flush(HANDLE h) { return FlushFileBuffers(h) != 0; }
 void FileSystem::Close(HANDLE h) { CloseHandle(h); }
 
 bool FileSystem::Rename(const std::string& from, const std::string& to, DWORD flags) {
-  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), flags) != 0;
+  if (flags == 0) return RenameFileItself(from, to);
+  // Replacing a target: only a source that is itself is moved (by name, a
+  // link would carry its target off); the move replaces the target's entry,
+  // never what a link there leads to.
+  return IsFileItself(from) && MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), flags) != 0;
 }
 
-bool FileSystem::Delete(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool FileSystem::Delete(const std::string& path) { return DeleteFileItself(path); }
 
 DWORD FileSystem::Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
 
 bool FileSystem::SetAttributes(const std::string& path, DWORD attributes) {
-  return SetFileAttributesW(Widen(path).c_str(), attributes) != 0;
+  return SetFileAttributesItself(path, attributes);
 }
 
 FileSystem& RealFileSystem() {

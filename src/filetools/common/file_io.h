@@ -6,10 +6,11 @@
 // failed flush, a read error, a failed rename or delete).
 //
 // Rules the callers keep:
-// - An existing file is opened only when it is itself (OpenExisting): not a
-//   folder, not a reparse point, and its final path is the path asked for.
-//   Under Wine a symbolic link to a file looks like a plain file; writing
-//   through one would destroy its target, reading through one would leak it.
+// - An existing file is opened, renamed, deleted or given attributes only when
+//   it is itself (core/file_itself.h): not a folder, not a reparse point, and
+//   its final path is the path asked for. Under Wine a symbolic link to a file
+//   looks like a plain file; writing through one would destroy its target,
+//   reading through one would leak it.
 // - Every read and write count is checked (File::ReadExact, File::WriteAll).
 // - Output that replaces a file, or that precedes deleting an original, is
 //   written to a TempOutput beside the target and only moved over the target
@@ -54,11 +55,6 @@ FileSystem& RealFileSystem();
 // The full path (GetFullPathNameW) with its long names (GetLongPathNameW)
 // as far as they exist.
 std::wstring FullLongPath(const std::string& path);
-
-// True when the open handle is the file `path` names: not a folder or
-// reparse point, and its final path equals the full long form of `path`
-// (without regard to case).
-bool HandleIsPath(HANDLE h, const std::string& path);
 
 // One open file. Closed at destruction.
 class File {

@@ -139,8 +139,10 @@ int64_t StartupStore::FileSize(const std::string& path) { return GetFileSize64(p
 
 DWORD StartupStore::Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
 
+// Attributes and deletes go through the checked handle: by name, a link to a
+// file would pass them on to its target.
 bool StartupStore::SetAttributes(const std::string& path, DWORD attributes) {
-  return SetFileAttributesW(Widen(path).c_str(), attributes) != FALSE;
+  return SetFileAttributesItself(path, attributes);
 }
 
 bool StartupStore::MakeFolder(const std::string& folder) {
@@ -163,9 +165,8 @@ bool StartupStore::ShellCopy(const std::string& source, const std::string& targe
 bool StartupStore::Recycle(const std::string& file) { return RecycleFileQuiet(file); }
 
 bool StartupStore::DeleteOwnFile(const std::string& file) {
-  std::wstring w = Widen(file);
-  SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return DeleteFileW(w.c_str()) != FALSE;
+  SetFileAttributesItself(file, FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileItself(file);
 }
 
 void StartupStore::LoadLink(TShortcutLink& link) {

@@ -14,6 +14,14 @@
 #   win\temp\canary-link -> the canary
 #   wild\  a1b.tmp, axb.tmp, dot.tmp beside "a?b.tmp", "st*r.tmp", "dot.tmp.",
 #          "blank.tmp ", and names with < > | : \ "
+#   scan\tocanary.tmp -> the canary's a.tmp, scan\dangling.tmp -> nothing in
+#          the canary, scan\hard.tmp: a second name of the canary's x.log
+#   win\temp\tocanary.tmp -> the canary's Temp/f.tmp
+#   win\Minidump\real.dmp, win\Minidump\tocanary.dmp -> the canary's crash.dmp
+#   swap\listed\victim.tmp, and swap\staged\victim.tmp -> the canary's b.bak,
+#          which a test swaps in between its search and its delete
+#   twins\Case.tmp + case.tmp, twins2\Case.tmp + case.tmp (names that differ
+#          only in case)
 #   tests/cleaning/drive/fixtures.sh create|check|remove
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/env.sh"
@@ -51,6 +59,21 @@ create() {
   printf 'note\n' >"$fx/win/temp/note.tmp"
   ln -s "$QZ_CANARY" "$fx/scan/canary-link"
   ln -s "$QZ_CANARY" "$fx/win/temp/canary-link"
+  # Links to files, which look like plain files to a Windows program.
+  mkdir -p "$fx/win/Minidump" "$fx/swap/listed" "$fx/swap/staged" "$fx/twins" "$fx/twins2"
+  ln -s "$QZ_CANARY/a.tmp" "$fx/scan/tocanary.tmp"
+  ln -s "$QZ_CANARY/gone.tmp" "$fx/scan/dangling.tmp"
+  ln "$QZ_CANARY/x.log" "$fx/scan/hard.tmp"
+  ln -s "$QZ_CANARY/Temp/f.tmp" "$fx/win/temp/tocanary.tmp"
+  printf 'dump\n' >"$fx/win/Minidump/real.dmp"
+  ln -s "$QZ_CANARY/crash.dmp" "$fx/win/Minidump/tocanary.dmp"
+  printf 'victim\n' >"$fx/swap/listed/victim.tmp"
+  ln -s "$QZ_CANARY/b.bak" "$fx/swap/staged/victim.tmp"
+  local t
+  for t in twins twins2; do
+    printf 'Upper\n' >"$fx/$t/Case.tmp"
+    printf 'lower\n' >"$fx/$t/case.tmp"
+  done
   local n
   for n in "${odd[@]}" a1b.tmp axb.tmp dot.tmp; do
     printf 'fixture %s\n' "$n" >"$fx/wild/$n"

@@ -42,6 +42,19 @@ VNode* FindCategory(VTreeModel& tree, const std::string& caption) {
   return nullptr;
 }
 
+// A checked entry, as the scan adds one.
+VNode* AddCheckedEntry(VTreeModel& tree, VNode* cat, const std::string& folder, const std::string& name,
+                       int64_t size = 0) {
+  DriveScanNode r;
+  r.Folder = folder;
+  r.FileName = name;
+  r.Size = size;
+  VNode* n = tree.AddChild(cat, std::move(r));
+  tree.SetCheckType(n, ui::CheckType::TriState);
+  tree.SetCheckState(n, CheckState::Checked);
+  return n;
+}
+
 SearchSettings Settings(bool tmp, bool dump, const std::string& drives = "D") {
   SearchSettings s;
   s.Options.TMPDir_ALL = tmp;
@@ -269,14 +282,7 @@ struct FakeTree {
     };
   }
   VNode* Add(VNode* cat, const std::string& folder, const std::string& name, int64_t size) {
-    DriveScanNode r;
-    r.Folder = folder;
-    r.FileName = name;
-    r.Size = size;
-    VNode* n = tree.AddChild(cat, std::move(r));
-    tree.SetCheckType(n, ui::CheckType::TriState);
-    tree.SetCheckState(n, CheckState::Checked);
-    return n;
+    return AddCheckedEntry(tree, cat, folder, name, size);
   }
 };
 
@@ -506,12 +512,7 @@ TEST_F(DeleteTest, UnsafeEntriesNeverReachTheShell) {
   std::string axb = base.Write("wild\\axb.tmp");
   std::string dot = base.Write("wild\\dot.tmp");
   for (const char* name : {"a?b.tmp", "a*.tmp", "dot.tmp.", "dot.tmp "}) {
-    DriveScanNode r;
-    r.Folder = base / "wild";
-    r.FileName = name;
-    VNode* n = tree.AddChild(cat, std::move(r));
-    tree.SetCheckType(n, ui::CheckType::TriState);
-    tree.SetCheckState(n, CheckState::Checked);
+    AddCheckedEntry(tree, cat, base / "wild", name);
   }
   RecomputeTotals(e, tree);
   int shellCalls = 0;
@@ -549,14 +550,7 @@ TEST_F(DeleteTest, AnAliasNeverStandsForAnotherFile) {
   ASSERT_NE(GetFileAttributesW(Widen(base / "alias\\" + fileAlias).c_str()), INVALID_FILE_ATTRIBUTES);
   ASSERT_NE(GetFileAttributesW(Widen(base / "alias\\" + folderAlias + "\\x.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 
-  auto add = [&](const std::string& folder, const std::string& name) {
-    DriveScanNode r;
-    r.Folder = folder;
-    r.FileName = name;
-    VNode* n = tree.AddChild(cat, std::move(r));
-    tree.SetCheckType(n, ui::CheckType::TriState);
-    tree.SetCheckState(n, CheckState::Checked);
-  };
+  auto add = [&](const std::string& folder, const std::string& name) { AddCheckedEntry(tree, cat, folder, name); };
   add(base / "alias", fileAlias);                  // its own file is gone
   add(base / "alias\\" + folderAlias, "x.tmp");    // its own folder is gone
   add(base / "alias", "real~name.tmp");            // a real name with "~"
@@ -578,6 +572,28 @@ TEST_F(DeleteTest, AnAliasNeverStandsForAnotherFile) {
   EXPECT_EQ(qz::test::ReadFileText(file), "precious");
   EXPECT_EQ(qz::test::ReadFileText(inFolder), "precious too");
   EXPECT_FALSE(Exists(real));
+}
+
+// The recycle is confirmed by what the file is: a file made anew under the
+// listed name right after is not the listed file. The entry goes (the listed
+// file is gone) and the new file is never counted or left checked.
+TEST_F(DeleteTest, AFileMadeAnewUnderTheListedNameIsNotTheListedFile) {
+  const std::string listed = base.Write("anew\\again.tmp", "listed");
+  Scan("anew\\");
+  ASSERT_EQ(e.Totals.Found, 1);
+  DeleteHooks hooks;
+  hooks.Recycle = [&](const std::string& p) {
+    // Made before the old one goes, so it is another file for certain.
+    const std::string next = base.Write("anew\\next.dat", "made anew");
+    const bool taken = DeleteFileItself(p);
+    MoveFileW(Widen(next).c_str(), Widen(p).c_str());
+    return taken;
+  };
+  DeleteMarkedFilesCore(e, tree, NoTemp(), hooks);
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(e.DeleteErrors, 0);
+  EXPECT_TRUE(EntryPaths(tree).empty());
+  EXPECT_EQ(qz::test::ReadFileText(listed), "made anew");
 }
 
 TEST_F(DeleteTest, CancelStopsTheWalkAndSkipsTheCleanUp) {
@@ -643,12 +659,7 @@ TEST(DeleteHost, NothingBehindALinkIsTouched) {
   const std::string behind = fx + "scan\\canary-link\\a.tmp";
   ASSERT_TRUE(Exists(behind));
   EXPECT_EQ(CheckBeforeRecycle(behind), RecycleCheck::LinkedFolder);
-  DriveScanNode r;
-  r.Folder = fx + "scan\\canary-link";
-  r.FileName = "a.tmp";
-  VNode* linked = tree.AddChild(tree.GetFirst(), std::move(r));
-  tree.SetCheckType(linked, ui::CheckType::TriState);
-  tree.SetCheckState(linked, CheckState::Checked);
+  AddCheckedEntry(tree, tree.GetFirst(), fx + "scan\\canary-link", "a.tmp");
   DeleteMarkedFilesCore(e, tree, s.Options);
   EXPECT_EQ(e.DeleteErrors, 1);
   EXPECT_TRUE(Exists(behind));
@@ -657,4 +668,136 @@ TEST(DeleteHost, NothingBehindALinkIsTouched) {
   EXPECT_FALSE(Exists(fx + "win\\temp\\real"));
   EXPECT_TRUE(Exists(fx + "win\\temp\\canary-link"));
   EXPECT_TRUE(Exists(fx + "win\\temp\\canary-link\\empty"));
+}
+
+// ---- files that are not themselves --------------------------------------------
+//
+// The host fixture (tests/cleaning/drive/fixtures.sh) holds links to files in
+// the canary outside the sandbox: in a scanned folder, in the temporary
+// folder, in the crash-dump folder, a dangling one, one swapped in between a
+// search and its delete, and a hard link; and names that differ only in case.
+// A Windows program sees every file link as a plain file.
+
+namespace {
+
+const std::string kLinkFx = "D:\\qzdclink\\";
+
+bool HaveLinkFixture() { return Exists(kLinkFx + "scan\\tocanary.tmp") && Exists(kLinkFx + "twins\\case.tmp"); }
+
+// A drive pass over one folder of the fixture with the mask *.TMP; the
+// entries found are checked and counted.
+void ScanFixtureFolder(DriveScanEngine& e, VTreeModel& tree, const std::string& rel) {
+  e.ScanTree = &tree;
+  e.PrepareDriveScan(TestEnvironment(kLinkFx));
+  VNode* cat = AddCategory(tree, "tmp", 0);
+  e.MaskList = {{"*.TMP", cat}};
+  e.ScanDrive("D:\\", "qzdclink\\" + rel);
+  RecomputeTotals(e, tree);
+}
+
+DriveCleanerOptions NoTempPasses() {
+  DriveCleanerOptions o;
+  o.TMPDir_ALL = o.TMPDir_User = false;
+  return o;
+}
+
+}  // namespace
+
+TEST(DeleteHost, FileLinksAreNeverListedNorRecycled) {
+  if (!HaveLinkFixture()) GTEST_SKIP() << "host fixture not present";
+  VTreeModel tree;
+  DriveScanEngine e;
+  e.ScanTree = &tree;
+  // Every pass: the drive pass over the scanned folder, the temporary folder
+  // and the crash dumps.
+  SearchSettings s = Settings(true, true, "E");
+  ASSERT_EQ(RunDriveSearchCore(e, tree, s, {}, TestEnvironment(kLinkFx)), SearchOutcome::Found);
+  ScanFixtureFolder(e, tree, "scan\\");
+  const std::vector<std::string> listed = EntryPaths(tree);
+  for (const std::string& p : listed) EXPECT_EQ(p.find("canary"), std::string::npos) << p;
+  EXPECT_FALSE(Has(listed, kLinkFx + "scan\\dangling.tmp"));
+  EXPECT_TRUE(Has(listed, kLinkFx + "scan\\plain.tmp"));
+  EXPECT_TRUE(Has(listed, kLinkFx + "scan\\hard.tmp"));  // a second name is itself
+  EXPECT_TRUE(Has(listed, kLinkFx + "win\\Minidump\\real.dmp"));
+
+  // Entries for the links, as if a search had listed them: refused, left in
+  // place and counted as errors; the hard link goes (only its own name).
+  tree.Clear();
+  VNode* cat = AddCategory(tree, "links", 0);
+  AddCheckedEntry(tree, cat, kLinkFx + "scan", "tocanary.tmp");
+  AddCheckedEntry(tree, cat, kLinkFx + "win\\temp", "tocanary.tmp");
+  AddCheckedEntry(tree, cat, kLinkFx + "win\\Minidump", "tocanary.dmp");
+  AddCheckedEntry(tree, cat, kLinkFx + "scan", "hard.tmp");
+  RecomputeTotals(e, tree);
+  EXPECT_EQ(CheckBeforeRecycle(kLinkFx + "scan\\tocanary.tmp"), RecycleCheck::NotItself);
+  DeleteMarkedFilesCore(e, tree, NoTempPasses());
+  EXPECT_EQ(e.DeleteErrors, 3);
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(EntryPaths(tree).size(), 3u);
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "scan\\tocanary.tmp"), "canary a.tmp\n");
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "win\\temp\\tocanary.tmp"), "canary Temp/f.tmp\n");
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "win\\Minidump\\tocanary.dmp"), "canary crash.dmp\n");
+  EXPECT_FALSE(Exists(kLinkFx + "scan\\hard.tmp"));
+  ExpectInTrash(kLinkFx + "scan\\hard.tmp");
+}
+
+// The file the search listed was swapped for a link before the delete: the
+// delete refuses it and leaves everything where it is.
+TEST(DeleteHost, ALinkSwappedInAfterTheSearchIsRefused) {
+  if (!Exists(kLinkFx + "swap\\staged\\victim.tmp")) GTEST_SKIP() << "host fixture not present";
+  VTreeModel tree;
+  DriveScanEngine e;
+  ScanFixtureFolder(e, tree, "swap\\listed\\");
+  ASSERT_EQ(EntryPaths(tree), (std::vector<std::string>{kLinkFx + "swap\\listed\\victim.tmp"}));
+  // The swap: plain folders renamed, the link inside the staged one carried along.
+  ASSERT_TRUE(MoveFileW(Widen(kLinkFx + "swap\\listed").c_str(), Widen(kLinkFx + "swap\\searched").c_str()));
+  ASSERT_TRUE(MoveFileW(Widen(kLinkFx + "swap\\staged").c_str(), Widen(kLinkFx + "swap\\listed").c_str()));
+  DeleteMarkedFilesCore(e, tree, NoTempPasses());
+  EXPECT_EQ(e.FilesDeleted, 0);
+  EXPECT_EQ(e.DeleteErrors, 1);
+  EXPECT_EQ(EntryPaths(tree).size(), 1u);
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "swap\\listed\\victim.tmp"), "canary b.bak\n");
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "swap\\searched\\victim.tmp"), "victim\n");
+}
+
+// Names that differ only in case: the recycle is confirmed by what the file
+// is, not by its name, which afterwards reaches the twin; and an entry whose
+// own file is gone never stands for the twin.
+TEST(DeleteHost, CaseTwinsAreToldApart) {
+  if (!HaveLinkFixture() || !Exists(kLinkFx + "twins2\\Case.tmp")) GTEST_SKIP() << "host fixture not present";
+  VTreeModel tree;
+  DriveScanEngine e;
+  ScanFixtureFolder(e, tree, "twins\\");
+  const std::vector<std::string> listed = EntryPaths(tree);
+  ASSERT_EQ(listed.size(), 1u);  // the twins are one path to the scan
+  const std::string name = ExtractFileName(listed[0]);
+  const std::string other = kLinkFx + "twins\\" + (name == "Case.tmp" ? "case.tmp" : "Case.tmp");
+  const std::string otherText = name == "Case.tmp" ? "lower\n" : "Upper\n";
+  DeleteMarkedFilesCore(e, tree, NoTempPasses());
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(e.DeleteErrors, 0);
+  EXPECT_TRUE(EntryPaths(tree).empty()) << "an entry whose name now reaches the twin stayed";
+  EXPECT_EQ(e.Totals.Marked, 0);
+  EXPECT_EQ(qz::test::ReadFileText(other), otherText);
+  ExpectInTrash(listed[0]);
+
+  // The listed file vanished before the delete; its name reaches the twin.
+  tree.Clear();
+  VNode* cat = AddCategory(tree, "tmp", 0);
+  AddCheckedEntry(tree, cat, kLinkFx + "twins2", "Case.tmp");
+  RecomputeTotals(e, tree);
+  ASSERT_TRUE(DeleteFileItself(kLinkFx + "twins2\\Case.tmp"));
+  ASSERT_EQ(qz::test::ReadFileText(kLinkFx + "twins2\\Case.tmp"), "lower\n");
+  int shellCalls = 0;
+  DeleteHooks hooks;
+  hooks.Recycle = [&](const std::string&) {
+    ++shellCalls;
+    return false;
+  };
+  DeleteMarkedFilesCore(e, tree, NoTempPasses(), hooks);
+  EXPECT_EQ(shellCalls, 0);
+  EXPECT_EQ(e.FilesDeleted, 1);
+  EXPECT_EQ(e.DeleteErrors, 0);
+  EXPECT_TRUE(EntryPaths(tree).empty());
+  EXPECT_EQ(qz::test::ReadFileText(kLinkFx + "twins2\\case.tmp"), "lower\n");
 }

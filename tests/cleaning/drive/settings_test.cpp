@@ -2,6 +2,8 @@
 // drive-letter rules, file-type groups and exception lists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cleaning/drive/dc_settings.h"
 #include "cleaning/frame/list_download.h"
 #include "core/disk.h"
@@ -284,6 +286,35 @@ TEST(DcSettings, SaveRemovesStaleEntriesAfterWriting) {
   s.Groups.clear();
   ASSERT_TRUE(SaveDriveCleanerOptions(l, s));
   EXPECT_TRUE(LoadMaskGroups(l).empty());
+}
+
+// Lists as long as a download brings: every name stored once (no regard to
+// case), a name already stored kept as it is, stale ones removed; the same
+// on a second save.
+TEST(DcSettings, LongListsSaveEachNameOnce) {
+  ScratchKey k("dc_longlist");
+  SettingsLocation l = Loc(k);
+  ASSERT_TRUE(RegSetStringChecked(l.root, l.Sub("Folders"), "D:\\KEPT\\", ""));
+  ASSERT_TRUE(RegSetStringChecked(l.root, l.Sub("Folders"), "D:\\Stale\\", ""));
+  DriveCleanerSettings s;
+  s.Exceptions = BuiltInExceptions();
+  for (int i = 0; i < 5000; ++i) {
+    const std::string p = "D:\\Folder" + std::to_string(i) + "\\";
+    s.Exceptions.push_back(MakeException(p, true));
+    if (i % 10 == 0) s.Exceptions.push_back(MakeException("d:\\folder" + std::to_string(i) + "\\", true));  // a case twin
+  }
+  s.Exceptions.push_back(MakeException("d:\\kept\\", true));
+  s.Exceptions.push_back(MakeException("D:\\Folder7\\", false));  // a file entry of the same text
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    ASSERT_TRUE(SaveDriveCleanerOptions(l, s));
+    StringList folders = RegListValueNames(l.root, l.Sub("Folders"));
+    EXPECT_EQ(folders.size(), 5001u);
+    EXPECT_TRUE(ContainsI(folders, "D:\\Folder4999\\"));
+    EXPECT_FALSE(ContainsI(folders, "D:\\Stale\\"));
+    EXPECT_EQ(std::count(folders.begin(), folders.end(), "D:\\KEPT\\"), 1);
+    EXPECT_EQ(RegListValueNames(l.root, l.Sub("Files")), (StringList{"D:\\Folder7\\"}));
+  }
 }
 
 TEST(DcSettings, ShippedDataHoldsTheListsAndAddresses) {

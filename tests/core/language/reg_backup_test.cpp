@@ -374,5 +374,92 @@ TEST_F(UndoFile, AnOlderRestoreCopyThatCannotBeReplacedIsNeverImported) {
   EXPECT_FALSE(RegHasValue(HKEY_CURRENT_USER, key.key(), "Stale"));
 }
 
+// ---- names the format cannot carry ----------------------------------------
+
+// A line break inside a name ends its line early, and what follows is read
+// as lines of its own; a NUL ends the text. Such names are refused.
+TEST(UndoFileLines, NamesWithLineBreaksOrNulAreRefused) {
+  std::string line;
+  const std::vector<uint8_t> dword = Bytes({1, 0, 0, 0}), text = Sz(L"x");
+  for (const std::wstring& name : {std::wstring(L"a\r\nb"), std::wstring(L"a\nb"), std::wstring(L"a\rb"),
+                                   std::wstring(L"a\0b", 3), std::wstring(L"\n")}) {
+    EXPECT_FALSE(FormatValueLine(name, REG_DWORD, dword.data(), dword.size(), line));
+    EXPECT_FALSE(FormatValueLine(name, REG_SZ, text.data(), text.size(), line));
+  }
+  EXPECT_TRUE(FormatValueLine(L"[HKEY_CURRENT_USER] a]b \"@\" = \\", REG_DWORD, dword.data(), dword.size(), line));
+}
+
+// Whatever the names under a recorded key or value, an undo file never
+// makes the restore touch a key it did not record: names that would spell out
+// lines of their own are refused (and the change with them), names the format
+// carries come back exactly.
+TEST_F(UndoFile, NoRestoreTouchesAKeyItDidNotRecord) {
+  const std::string scratch = key.key();
+  const std::wstring scratchW = Widen(scratch);
+  const std::string recorded = key / "Recorded";
+  // A sub-key whose name spells a key line for a sibling of the recorded key.
+  const std::string hostileKey =
+      recorded + "\\A\r\n[HKEY_CURRENT_USER\\" + scratch + "\\Outside";
+  Put(HKEY_CURRENT_USER, hostileKey, L"planted", REG_DWORD, Bytes({1, 0, 0, 0}));
+  // Value names that spell a key line for the root and a default value there.
+  const std::wstring hostileValue = L"x\r\n[HKEY_CURRENT_USER]\r\n@=dword:00000001\r\nz";
+  Put(HKEY_CURRENT_USER, key / "Values", hostileValue.c_str(), REG_DWORD, Bytes({2, 0, 0, 0}));
+  const std::string absentValue = "gone\r\n[HKEY_CURRENT_USER]\r\n@=dword:00000003\r\nz";
+  const std::string absentKey = scratch + "\\gone\r\n[HKEY_CURRENT_USER]\r\n@=dword:00000004\r\n";
+  // Odd names the format does carry.
+  const std::string odd = key / "Odd [key] ] x ";
+  Put(HKEY_CURRENT_USER, odd, L"[HKEY_CURRENT_USER] a]b \"@\" = \\", REG_SZ, Sz(L"[HKEY_CURRENT_USER]\r\n@=x"));
+  Put(HKEY_CURRENT_USER, odd, L"@", REG_DWORD, Bytes({5, 0, 0, 0}));
+  Put(HKEY_CURRENT_USER, key / "Benign", L"kept", REG_DWORD, Bytes({7, 0, 0, 0}));
+  HKEY root = HKEY_CURRENT_USER;
+  ASSERT_NE(RegQueryValueExW(root, L"", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS)
+      << "HKEY_CURRENT_USER has a default value before the test";
+
+  const std::string file = dir / "Backups\\RC\\user\\hostile.REG";
+  ASSERT_TRUE(BeginRegistryBackup(file));
+  EXPECT_FALSE(BackupRegistryKey(HKEY_CURRENT_USER, recorded));
+  EXPECT_FALSE(BackupRegistryValue(HKEY_CURRENT_USER, key / "Values", Narrow(hostileValue)));
+  EXPECT_FALSE(BackupRegistryValue(HKEY_CURRENT_USER, key / "Values", absentValue));
+  EXPECT_FALSE(BackupRegistryKey(HKEY_CURRENT_USER, absentKey));
+  EXPECT_FALSE(BackupRegistryValue(HKEY_CURRENT_USER, absentKey, "v"));
+  // Key paths without a form in a key line: the root itself, empty parts.
+  for (const std::string& path : {std::string(), std::string("\\"), key / "\\x", key / "x\\", key / "a\\\\b"}) {
+    SCOPED_TRACE("path '" + path + "'");
+    EXPECT_FALSE(BackupRegistryKey(HKEY_CURRENT_USER, path));
+    EXPECT_FALSE(BackupRegistryValue(HKEY_CURRENT_USER, path, "kept"));
+    EXPECT_FALSE(BackupRegistryValue(HKEY_CURRENT_USER, path, ""));
+  }
+  ASSERT_TRUE(BackupRegistryKey(HKEY_CURRENT_USER, odd));
+  ASSERT_TRUE(BackupRegistryValue(HKEY_CURRENT_USER, key / "Benign", "kept"));
+  ASSERT_TRUE(EndRegistryBackup());
+
+  Snapshot oddBefore;
+  Take(HKEY_CURRENT_USER, Widen(odd), oddBefore);
+  // The change (made here even where the backup refused, to see what a
+  // restore would do): everything goes.
+  ASSERT_TRUE(RegRemoveKey(HKEY_CURRENT_USER, recorded));
+  ASSERT_TRUE(RegRemoveKey(HKEY_CURRENT_USER, key / "Values"));
+  ASSERT_TRUE(RegRemoveKey(HKEY_CURRENT_USER, odd));
+  ASSERT_TRUE(RegRemoveKey(HKEY_CURRENT_USER, key / "Benign"));
+  ASSERT_TRUE(RestoreRegistryBackup(file));
+
+  Snapshot after;
+  Take(HKEY_CURRENT_USER, scratchW, after);
+  const bool planted = RegQueryValueExW(root, L"", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  if (planted) RegDeleteValueW(root, L"");
+  EXPECT_FALSE(planted) << "the restore wrote a default value into HKEY_CURRENT_USER";
+  EXPECT_FALSE(RegHasKey(HKEY_CURRENT_USER, key / "Outside")) << "the restore made a key nobody recorded";
+  EXPECT_FALSE(RegHasKey(HKEY_CURRENT_USER, recorded));
+  EXPECT_FALSE(RegHasKey(HKEY_CURRENT_USER, key / "Values"));
+  // Exactly the recorded keys came back, with their odd names intact.
+  std::vector<std::wstring> keys;
+  for (const auto& [path, values] : after.keys) keys.push_back(path);
+  EXPECT_EQ(keys, (std::vector<std::wstring>{scratchW, scratchW + L"\\Benign", Widen(odd)}));
+  Snapshot oddAfter;
+  Take(HKEY_CURRENT_USER, Widen(odd), oddAfter);
+  EXPECT_TRUE(oddAfter == oddBefore);
+  EXPECT_TRUE(RegIntegerEquals(HKEY_CURRENT_USER, key / "Benign", "kept", 7));
+}
+
 }  // namespace
 }  // namespace qz

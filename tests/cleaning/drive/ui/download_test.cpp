@@ -91,6 +91,8 @@ TEST_F(DownloadTest, FailuresKeepTheOldLists) {
       {"500", "/error500", "/small.txt", false},
       {"body over 1 MiB", "/big.bin", "/small.txt", false},
       {"refused connection", "http://127.0.0.1:1/x.txt", "/small.txt", false},
+      {"no status line", "/nostatus", "/small.txt", false},
+      {"no status line, second fetch", "/small.txt", "/nostatus-http", true},
       {"second fetch fails", "/small.txt", "/missing.txt", true},
   };
   for (const Case& c : cases) {
