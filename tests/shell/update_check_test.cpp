@@ -336,8 +336,11 @@ TEST_F(UpdateServerTest, RepliesOfTheServer) {
   EXPECT_TRUE(ui::App().Terminated());
 }
 
-TEST_F(UpdateServerTest, NoServerOrNoHostIsAFailure) {
-  for (const char* address : {"http://127.0.0.1:1/update/newer", "http://quenzal-update.invalid/version.txt"}) {
+// No server, no host, or an answer that is no HTTP reply (no status line).
+TEST_F(UpdateServerTest, NoServerNoHostOrNoHttpReplyIsAFailure) {
+  const std::string noStatusLine = "http://127.0.0.1:" + std::to_string(ServerPort()) + "/nostatus-http";
+  for (const std::string& address : {std::string("http://127.0.0.1:1/update/newer"),
+                                     std::string("http://quenzal-update.invalid/version.txt"), noStatusLine}) {
     boxes.boxes.clear();
     auto w = Window("", address);
     Check(*w);
