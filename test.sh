@@ -30,8 +30,14 @@ trap cleanup EXIT
 source tests/support/http_server.sh
 qz_start_http_server || exit 1
 
-ctest --test-dir "$QZ_BUILD" --output-on-failure -j"${QZ_TEST_JOBS:-4}" "$@"
-rc=$?
+# A skipped test is a failure here: everything a test needs exists by now.
+ctest --test-dir "$QZ_BUILD" --output-on-failure -j"${QZ_TEST_JOBS:-4}" "$@" 2>&1 | tee "$QZ_BUILD/ctest.log"
+rc=${PIPESTATUS[0]}
+if grep -q '\*\*\*Skipped' "$QZ_BUILD/ctest.log"; then
+  echo "skipped tests (a skip is a failure here):"
+  grep '\*\*\*Skipped' "$QZ_BUILD/ctest.log"
+  rc=1
+fi
 wineserver -k >/dev/null 2>&1
 fixtures remove || rc=1
 tools/canary.sh check || rc=1

@@ -18,24 +18,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_autostart >/dev/null 2>&1 || tools/build.sh --target bench_autostart
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_autostart
 
 exe="$QZ_BUILD/bench_autostart.exe"
-cleanup() {
+bench_tidy() {
   tools/wine-run "$exe" clean </dev/null >/dev/null 2>&1 || true
-  wineserver -k >/dev/null 2>&1 || true
-  qz_stop_xvfb
   rm -rf "$WINEPREFIX/drive_c/qzbench"
 }
-trap cleanup EXIT
 
-qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
-wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+qz_bench_desktop
 tools/wine-run "$exe" clean </dev/null >/dev/null
 rm -rf "$WINEPREFIX/drive_c/qzbench"
 tools/wine-run "$exe" setup </dev/null >/dev/null

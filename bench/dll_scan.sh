@@ -14,15 +14,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_dll dll_fixtures >/dev/null 2>&1 || tools/build.sh --target bench_dll dll_fixtures
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_dll dll_fixtures
 
 tree="$QZ_DRIVES/d/qzdllbench"
-cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; rm -rf "$tree"; }
-trap cleanup EXIT
+bench_tidy() { rm -rf "$tree"; }
 
 rm -rf "$tree"
 python3 - "$tree" "$QZ_BUILD/dllfx" <<'PY'
@@ -66,9 +62,7 @@ for i in range(others):
 PY
 echo "Tree: $(find "$tree" -type f | wc -l) files ($(find "$tree" -type f -iname '*.dll' | wc -l) DLLs) in $(find "$tree" -type d | wc -l) folders"
 
-qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
-wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+qz_bench_desktop
 out="$QZ_SANDBOX/tmp/bench_dll.txt"
 : >"$out"
 exe="$QZ_BUILD/bench_dll.exe"

@@ -14,11 +14,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_drive >/dev/null 2>&1 || tools/build.sh --target bench_drive
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_drive
 
 tree="$QZ_DRIVES/d/qzbench"
 del='D:\qzbench-del\'
@@ -36,8 +33,7 @@ tidy_trash() {
     done |
     xargs -0 -r rm -f --
 }
-cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; rm -rf "$tree" "$QZ_DRIVES/d/qzbench-del"; tidy_trash; }
-trap cleanup EXIT
+bench_tidy() { rm -rf "$tree" "$QZ_DRIVES/d/qzbench-del"; tidy_trash; }
 
 # 10 x 10 x 10 leaf folders (1,111 folders) of 45 files each plus 5 in every
 # other folder: 45,555 files; one in 14 carries a junk extension (7.1 %).
@@ -45,9 +41,7 @@ rm -rf "$tree"
 python3 bench/make_tree.py "$tree"
 echo "Tree: $(find "$tree" -type f | wc -l) files in $(find "$tree" -type d | wc -l) folders; drive D: holds $(find "$QZ_DRIVES/d" -type f | wc -l) files"
 
-qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
-wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+qz_bench_desktop
 out="$QZ_SANDBOX/tmp/bench_drive.txt"
 : >"$out"
 exe="$QZ_BUILD/bench_drive.exe"

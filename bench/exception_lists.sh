@@ -13,17 +13,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_lists >/dev/null 2>&1 || tools/build.sh --target bench_lists
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_lists
 
 dir="$WINEPREFIX/drive_c/qzbench-lists"
-cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; rm -rf "$dir"; }
-trap cleanup EXIT
+bench_tidy() { rm -rf "$dir"; }
 qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
+qz_bench_server
 out="$QZ_SANDBOX/tmp/bench_lists.txt"
 : >"$out"
 for lines in 33836 100000; do

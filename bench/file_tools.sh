@@ -15,25 +15,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_filetools >/dev/null 2>&1 || tools/build.sh --target bench_filetools
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_filetools
 
 work="$QZ_DRIVES/d/qzbench-ft"
 tree="$QZ_DRIVES/d/qzbench-ft-tree"
-cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; rm -rf "$work" "$tree"; }
-trap cleanup EXIT
+bench_tidy() { rm -rf "$work" "$tree"; }
 rm -rf "$work" "$tree"
 mkdir -p "$work"
 head -c $((256 << 20)) /dev/urandom >"$work/data.bin"
 head -c $((32 << 20)) /dev/urandom >"$work/small.bin"
 python3 bench/make_tree.py "$tree"
 
-qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
-wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+qz_bench_desktop
 out="$QZ_SANDBOX/tmp/bench_filetools.txt"
 : >"$out"
 exe="$QZ_BUILD/bench_filetools.exe"

@@ -7,11 +7,7 @@
 #   bench/file_types.sh [types] [runs]        (default 5000 types, 5 runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh
-source tools/env.sh
-tools/build.sh --target bench_file_types >/dev/null 2>&1 || tools/build.sh --target bench_file_types
-tools/sandbox.sh make test >/dev/null
-cleanup() { wineserver -k >/dev/null 2>&1 || true; }
-trap cleanup EXIT
-wineserver -p </dev/null >/dev/null 2>&1
+source bench/common.sh
+qz_bench_prepare bench_file_types
+qz_bench_server
 tools/wine-run "$QZ_BUILD/tools/win/bench_file_types/bench_file_types.exe" "${1:-5000}" "${2:-5}"

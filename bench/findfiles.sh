@@ -8,15 +8,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
-tools/deps.sh
-source tools/env.sh
-tools/build.sh --target bench_walk >/dev/null 2>&1 || tools/build.sh --target bench_walk
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_walk
 
 base="$WINEPREFIX/drive_c/qzbench"
 tree="$base/tree"
-cleanup() { wineserver -k >/dev/null 2>&1 || true; rm -rf "$base"; }
-trap cleanup EXIT
+bench_tidy() { rm -rf "$base"; }
 
 # 10 x 10 x 10 leaf folders of 50 files each (50,000 files, 1,111 folders),
 # names and extensions mixed like a user's disk.
@@ -37,7 +34,7 @@ PY
 files=$(find "$tree" -type f | wc -l)
 echo "Tree: $files files in $(find "$tree" -type d | wc -l) folders ($tree)"
 
-wineserver -p </dev/null >/dev/null 2>&1
+qz_bench_server
 out="$QZ_SANDBOX/tmp/bench_walk.txt"
 : >"$out"
 for mask in '*.*' '*.tmp'; do

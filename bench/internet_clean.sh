@@ -20,25 +20,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_internet >/dev/null 2>&1 || tools/build.sh --target bench_internet
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_internet
 
 root="$QZ_DRIVES/d/qzicbench"
 profile='D:\qzicbench\ff'
 source tests/support/trash.sh
 tidy_trash() { qz_tidy_trash "*/qzicbench/*"; }
 exe="$QZ_BUILD/bench_internet.exe"
-cleanup() {
+bench_tidy() {
   tools/wine-run "$exe" ie-clear </dev/null >/dev/null 2>&1 || true
-  wineserver -k >/dev/null 2>&1 || true
-  qz_stop_xvfb
   rm -rf "$root"
   tidy_trash
 }
-trap cleanup EXIT
 
 rm -rf "$root"
 python3 - "$root/ff/Cache" <<'PY'
@@ -60,9 +54,7 @@ for a in range(16):
 PY
 echo "Profile cache: $(find "$root/ff/Cache" -type f | wc -l) files in $(find "$root/ff/Cache" -type d | wc -l) folders"
 
-qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
-wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+qz_bench_desktop
 out="$QZ_SANDBOX/tmp/bench_internet.txt"
 : >"$out"
 run() { tools/wine-run "$exe" "$@" </dev/null | tr -d '\r'; }

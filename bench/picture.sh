@@ -6,18 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
-tools/deps.sh
-source tools/env.sh
-tools/build.sh --target bench_picture >/dev/null 2>&1 || tools/build.sh --target bench_picture
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_picture
 
 base="$WINEPREFIX/drive_c/qzbench-picture"
-cleanup() { wineserver -k >/dev/null 2>&1 || true; rm -rf "$base"; }
-trap cleanup EXIT
+bench_tidy() { rm -rf "$base"; }
 rm -rf "$base"
 mkdir -p "$base"
 
-wineserver -p </dev/null >/dev/null 2>&1
+qz_bench_server
 out="$QZ_SANDBOX/tmp/bench_picture.txt"
 mkdir -p "$(dirname "$out")"
 tools/wine-run "$QZ_BUILD/bench_picture.exe" 'C:\qzbench-picture\' "$runs" </dev/null | tr -d '\r' >"$out"

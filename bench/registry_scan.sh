@@ -21,17 +21,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-tools/deps.sh
 source tools/env.sh
 export QZ_SANDBOX="$QZ_BUILD/bench-registry/sandbox"
 rm -rf "$QZ_BUILD/bench-registry"
 mkdir -p "$QZ_SANDBOX"
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_registry >/dev/null 2>&1 || tools/build.sh --target bench_registry
-tools/sandbox.sh make test >/dev/null
-cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; }
-trap cleanup EXIT
+source bench/common.sh
+qz_bench_prepare bench_registry
 
 reg="$WINEPREFIX/drive_c/qzbench.reg"
 expected=$(python3 - "$WINEPREFIX/drive_c" "$reg" <<'PY'
@@ -122,7 +117,7 @@ echo "  imported in $(( $(date +%s) - t0 )) s"
 rm -f "$reg"
 
 qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
+qz_bench_server
 out="$QZ_SANDBOX/tmp/bench_registry.txt"
 : >"$out"
 exe="$QZ_BUILD/bench_registry.exe"

@@ -16,22 +16,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
 size=$((200 * 1024 * 1024))
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-tools/build.sh --target bench_http >/dev/null 2>&1 || tools/build.sh --target bench_http
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare bench_http
 
 exe="$QZ_BUILD/bench_http.exe"
 work="$WINEPREFIX/drive_c/qzbench/it"
 source tests/support/http_server.sh
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  qz_stop_xvfb
+bench_tidy() {
   qz_stop_http_server
   rm -rf "$work" "$QZ_SANDBOX/tmp/bench_curl.bin"
 }
-trap cleanup EXIT
 
 qz_start_http_server
 port=$(tr -d '\r\n ' <"$QZ_HTTP_PORTFILE")
@@ -40,9 +34,7 @@ mkdir -p "$work/temp"
 printf '[ITTest]\r\nfile=http://127.0.0.1:%s/speedtest/address.txt?target=/speedtest/file.bin%%3Fsize%%3D%s\r\n' \
   "$port" "$size" >"$work/project.ini"
 
-qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
-wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+qz_bench_desktop
 out="$QZ_SANDBOX/tmp/bench_speed_test.txt"
 : >"$out"
 one_round() {

@@ -29,13 +29,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-tools/deps.sh
-source tools/env.sh
-source tools/xvfb.sh
-for t in QuenzalSuite2 qzdriver bench_shaped; do
-  tools/build.sh --target "$t" >/dev/null 2>&1 || tools/build.sh --target "$t"
-done
-tools/sandbox.sh make test >/dev/null
+source bench/common.sh
+qz_bench_prepare QuenzalSuite2 qzdriver bench_shaped
 tools/sandbox.sh install
 
 main_window=${QZ_BENCH_MAIN:-'name=TForm_ZAMO2'}
@@ -47,11 +42,7 @@ rm -rf "$bench_dir"
 mkdir -p "$bench_dir" "$QZ_TESTBIN"
 rm -f "$QZ_TESTBIN/bench_shaped.exe"; cp "$QZ_BUILD/bench_shaped.exe" "$QZ_TESTBIN/"
 
-cleanup() { wineserver -k >/dev/null 2>&1 || true; qz_stop_xvfb; }
-trap cleanup EXIT
-qz_start_xvfb
-wineserver -p </dev/null >/dev/null 2>&1
-wine rundll32.exe user32.dll,MessageBeep </dev/null >/dev/null 2>&1
+qz_bench_desktop
 
 # One driver script: a warm-up start of each, then the runs, alternating.
 script="$bench_dir/startup.qzs"

@@ -9,6 +9,7 @@
 #include "core/startup.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "shell/news_bridge.h"
 #include "shell/startup_trace.h"
 #include "skin/library_mutex.h"
 #include "ui/application.h"
@@ -31,6 +32,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       qz::ui::App().SetTitle(qz::kProductTitle);
       qz::shell::RegisterBuiltInModules();
 
+      const std::vector<std::string> args = qz::ProgramArguments();
+      // With the "OCO" switch the optimiser runs before the main window shows.
+      const bool oneClickStart = qz::FirstArgumentAsksForOneClick(args);
       qz::shell::TForm_ZAMO2* mainWindow = nullptr;
       qz::StartupHooks hooks;
       hooks.initSkins = [] {
@@ -45,10 +49,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       hooks.createMainWindow = [&]() -> HWND {
         qz::shell::TraceStep("language-file");
         qz::ui::App().SetTitle(qz::ProductTitle);
-        mainWindow = qz::shell::CreateMainWindowWithSplash();
+        mainWindow = qz::shell::CreateMainWindowWithSplash(!oneClickStart);
         if (!mainWindow) return nullptr;
         qz::ConnectApplicationHelp(qz::ui::App());
         return mainWindow->Handle();
+      };
+      hooks.startNews = [](HWND main) {
+        qz::shell::StartInfoChannels(main);
+        qz::shell::TraceStep("news");
       };
       hooks.firstRunNotice = [&](HWND) {
         qz::ui::Guarded([&] { mainWindow->ShowFirstRunNotice(); });
@@ -63,7 +71,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         qz::ui::App().Run();
         return 0;
       };
-      exitCode = qz::RunStartup(hooks, qz::ProgramArguments());
+      exitCode = qz::RunStartup(hooks, args);
       qz::FreeHtmlHelp();  // closes the help windows, then frees the library
       delete mainWindow;   // before GDI+ and COM end
       qz::shell::TraceStep("exit");

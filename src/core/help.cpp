@@ -142,8 +142,9 @@ std::string ResolveConfiguredURL(const std::string& name) {
   return kDefaultLinkAddress;
 }
 
-void OpenConfiguredURL(const std::string& name) {
-  std::string address = ResolveConfiguredURL(name);
+void OpenConfiguredURL(const std::string& name) { OpenURL(ResolveConfiguredURL(name)); }
+
+void OpenURL(const std::string& address) {
   if (Launcher()) {
     Launcher()(address);
     return;

@@ -81,6 +81,10 @@ std::string ResolveConfiguredURL(const std::string& name);
 // itself. Failures are not reported.
 void OpenConfiguredURL(const std::string& name);
 
+// Opens an address with the shell's "open" on the address itself (through
+// the launcher). The caller has checked the address.
+void OpenURL(const std::string& address);
+
 // The launcher that opens an address (ShellExecute "open", shown normally).
 using UrlLauncher = std::function<void(const std::string& address)>;
 // Replace the launcher (tests); nullptr restores the shell.

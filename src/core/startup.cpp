@@ -8,6 +8,7 @@
 #include "core/osinfo.h"
 #include "core/stringlist.h"
 #include "core/text.h"
+#include "core/translation.h"
 
 namespace qz {
 
@@ -31,7 +32,7 @@ bool LoadLanguageFile() {
     TranslationFile = LanguageFileFor(LanguageID);
     if (!FileExists(TranslationFile)) return false;
   }
-  return LoadLines(TranslationFile, TranslationList);
+  return LoadLanguageLines(TranslationFile, TranslationList);
 }
 
 bool FirstArgumentAsksForOneClick(const std::vector<std::string>& args) {

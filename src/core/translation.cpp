@@ -5,6 +5,19 @@
 
 namespace qz {
 
+bool LoadLanguageLines(const std::string& path, StringList& lines, TextEncoding* encoding) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return false;
+  const bool utf8 = bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+                    static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF;
+  if (utf8)
+    lines = SplitLines(std::string_view(bytes).substr(3));
+  else
+    lines = SplitLines(AnsiToUtf8(bytes));
+  if (encoding) *encoding = utf8 ? TextEncoding::Utf8Bom : TextEncoding::Ansi;
+  return true;
+}
+
 bool FindSectionText(const StringList& lines, std::string_view section, std::string& text) {
   const std::string header = "[" + std::string(section) + "]";
   for (size_t i = 0; i < lines.size(); ++i) {

@@ -23,6 +23,12 @@
 
 namespace qz {
 
+// Language files are read and written by one rule: a file that begins with
+// the UTF-8 byte-order mark is UTF-8, any other is in the ANSI code page; a
+// file is written back in the encoding it was read in (a new file: ANSI).
+// LoadLanguageLines gives the lines and, when asked, the encoding found.
+bool LoadLanguageLines(const std::string& path, StringList& lines, TextEncoding* encoding = nullptr);
+
 // The section's text (its line and all lines after it, CR LF after each line)
 // when `lines` holds the section; false when it does not.
 bool FindSectionText(const StringList& lines, std::string_view section, std::string& text);

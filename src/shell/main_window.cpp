@@ -15,6 +15,7 @@
 #include "core/translation.h"
 #include "shell/module_table.h"
 #include "shell/startup_trace.h"
+#include "shell/update_check.h"
 #include "skin/skin.h"
 #include "skin/smooth_text.h"
 #include "ui/application.h"
@@ -220,7 +221,7 @@ void TForm_ZAMO_Splash::SetStatus(const std::string& text) {
 // ---- the main window ------------------------------------------------------------------
 
 std::function<void(TForm_ZAMO2&)>& TForm_ZAMO2::UpdateCheckHook() {
-  static std::function<void(TForm_ZAMO2&)> hook;
+  static std::function<void(TForm_ZAMO2&)> hook = StartUpdateCheck;
   return hook;
 }
 
@@ -871,14 +872,17 @@ void TForm_ZAMO2::OCOClick() {
     if (hidden) Show();
   };
   try {
+    bool closedDuringRun = false;
     if (startNow) {
       Hide();
       hidden = true;
       oco->Show();
       if (auto* weiter = dynamic_cast<ui::Control*>(FindDeep(*oco, "Button_Weiter"))) weiter->Click();
+      // Closed by the user while it ran: it is not shown again.
+      closedDuringRun = !oco->Visible();
       oco->Hide();
     }
-    oco->ShowModal();
+    if (!closedDuringRun) oco->ShowModal();
   } catch (...) {
     // A failed run must not leave the program without its window, nor the
     // cleaners believing the optimiser still drives them.
@@ -1022,7 +1026,7 @@ class SkinPrefetch {
 
 }  // namespace
 
-TForm_ZAMO2* CreateMainWindowWithSplash() {
+TForm_ZAMO2* CreateMainWindowWithSplash(bool showMainWindow) {
   TForm_ZAMO2* main = nullptr;
   std::unique_ptr<TForm_ZAMO_Splash> splash;
   auto fail = [&](const std::string& text) {
@@ -1048,8 +1052,10 @@ TForm_ZAMO2* CreateMainWindowWithSplash() {
     TraceStep("skin-built");
     splash.reset();
     TraceStep("splash-freed");
-    main->Show();
-    TraceStep("main-shown");
+    if (showMainWindow) {
+      main->Show();
+      TraceStep("main-shown");
+    }
     return main;
   } catch (const skin::SkinPictureError& e) {
     std::string text = GetTranslation("TForm_ZAMO2", "MESSAGE_SkinPictureError", kGermanSkinPictureError);

@@ -213,7 +213,8 @@ class TForm_ZAMO2 : public ui::Form {
   const ui::Picture& SubmenuBlank() const { return submenuBlank_; }
   skin::TMorvekMouseImage3State* ModuleButton(int button) const;  // 1..4
 
-  // What the update item does (the update check fills it in); nothing when empty.
+  // What the update item does: the update check (update_check.h) unless a
+  // test replaces it; nothing when empty.
   static std::function<void(TForm_ZAMO2&)>& UpdateCheckHook();
 
  protected:
@@ -272,9 +273,10 @@ bool LoadResourcePicture(const wchar_t* name, ui::Picture& picture);
 
 // The start-up's steps 5 and 6: creates and shows the splash, creates the
 // main window (the application's main form), builds it from the skin, frees
-// the splash and shows the main window. A skin picture that is missing or broken
+// the splash and shows the main window (unless told not to: the "OCO" start
+// shows it only after the optimiser). A skin picture that is missing or broken
 // gives one error box naming the file; then everything made is freed and
 // nullptr comes back (the program ends).
-TForm_ZAMO2* CreateMainWindowWithSplash();
+TForm_ZAMO2* CreateMainWindowWithSplash(bool showMainWindow = true);
 
 }  // namespace qz::shell

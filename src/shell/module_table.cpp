@@ -6,6 +6,7 @@
 #include "cleaning/dll/dll_form.h"
 #include "cleaning/drive/dc_form.h"
 #include "cleaning/internet/ic_form.h"
+#include "cleaning/oco/oco_form.h"
 #include "cleaning/registry/rc_form.h"
 #include "core/globals.h"
 #include "core/text.h"
@@ -14,6 +15,7 @@
 #include "filetools/crypt/fed_form.h"
 #include "filetools/split/fsj_form.h"
 #include "filetools/wipe/fw_form.h"
+#include "shell/options_window.h"
 #include "tuning/internet/it_form.h"
 #include "tuning/netquiet/nq_form.h"
 #include "tuning/startup/st_form.h"
@@ -75,6 +77,8 @@ void RegisterBuiltInModules() {
   RegisterModule("RC", rc::CreateRegistryCleanerWindow);
   RegisterModule("FA", fa::CreateFileAssociatorWindow);
   RegisterModule("ST", st::CreateStartupTunerWindow);
+  RegisterModule("OCO", oco::CreateOneClickWindow);
+  RegisterModule("OPTIONS", CreateOptionsWindow);
   RegisterModule("IT", it::CreateInternetTunerWindow);
   RegisterModule("NQ", nq::CreateNetquietWindow);
   RegisterModule("WIN", win::CreateWindowsToolsWindow);

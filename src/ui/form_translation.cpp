@@ -80,12 +80,15 @@ void TranslateListViewColumns(const std::string& section, ui::Component& listVie
 
 bool SaveFormTranslation(const std::string& fileName, ui::Component& window) {
   DumpState st;
-  if (FileExists(fileName) && !LoadLines(fileName, st.lines)) return false;
+  // Written back in the encoding it was read in: a save followed by a load
+  // gives back every text.
+  TextEncoding encoding = TextEncoding::Ansi;
+  if (FileExists(fileName) && !LoadLanguageLines(fileName, st.lines, &encoding)) return false;
   st.lines.push_back("[" + window.Name + "]");
   DumpFrom(window, st);
   if (st.failed) return false;
   for (const char* l : {"||", "", "||", ""}) st.lines.emplace_back(l);
-  return SaveLines(fileName, st.lines, TextEncoding::Ansi);
+  return SaveLines(fileName, st.lines, encoding);
 }
 
 std::string Tr(const ui::Component& window, const std::string& key, const std::string& german) {

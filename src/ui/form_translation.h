@@ -67,9 +67,11 @@ void TranslateListViewColumns(const std::string& section, ui::Component& listVie
 // "||" + Name + "=" + caption and an empty line for every component with
 // Tag != 0 whose Name and caption are not empty, then "||", "", "||", "".
 // A Name met twice is reported in an "Error!" box (its line is still
-// written). The file is saved in the ANSI code page. False, with nothing
-// saved, when a component with Tag != 0 has no caption, when a text has no
-// exact form in the ANSI code page, or when the file cannot be written.
+// written). The file is saved in the encoding it was read in (UTF-8 with
+// its byte-order mark, or the ANSI code page; a new file in ANSI), see
+// LoadLanguageLines. False, with nothing saved, when a component with
+// Tag != 0 has no caption, when a text has no exact form in an ANSI file's
+// code page, or when the file cannot be written.
 bool SaveFormTranslation(const std::string& fileName, ui::Component& window);
 
 }  // namespace qz

@@ -47,3 +47,8 @@ endif()
 if(TEST e2e_dll_cleaner)
   set_tests_properties(e2e_dll_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
 endif()
+# The One-Click-Optimizer's scenario plants orphans in the real registry and
+# entries in the URL cache too.
+if(TEST e2e_one_click)
+  set_tests_properties(e2e_one_click PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry;qz_urlcache")
+endif()

@@ -8,6 +8,8 @@
 #include <memory>
 #include <tuple>
 
+#include "cleaning/oco/fake_cleaner.h"
+#include "cleaning/oco/oco_form.h"
 #include "core/help.h"
 #include "core/registry.h"
 #include "core/text.h"
@@ -361,6 +363,56 @@ TEST(MainWindow, TheOcoSwitchRunsTheOptimiserOnceAndLaterClicksShowItsStartPage)
   EXPECT_EQ(OcoRunning, 0);
 }
 
+// The "OCO" start builds the main window without showing it; the optimiser
+// runs and shows its result first, the main window comes after it.
+TEST(MainWindow, TheOcoStartShowsTheMainWindowOnlyAfterTheOptimiser) {
+  ShellGlobals g("shell_oco_start");
+  test::ModuleProbe probe;
+  OptimizerRun run;
+  TForm_ZAMO2* w = CreateMainWindowWithSplash(false);
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->Built());
+  EXPECT_FALSE(IsWindowVisible(w->Handle()));
+  {
+    test::ModuleOverride fake("OCO", FakeOptimizerFactory(probe, run, w->Handle()));
+    w->RunOneClickFromCommandLine();
+  }
+  EXPECT_EQ(run.weiterClicks, 1);
+  EXPECT_FALSE(run.mainVisible);
+  EXPECT_EQ(probe.modalShows, 1);
+  EXPECT_TRUE(IsWindowVisible(w->Handle()));
+  ui::App().SetMainForm(nullptr);
+  AppHelpRouter = nullptr;
+  delete w;
+}
+
+// Closing the optimiser while the command line's run works ends it: the
+// window is not shown again afterwards.
+TEST(MainWindow, ClosingTheOptimiserDuringTheCommandLineRunEndsIt) {
+  ShellGlobals g("shell_oco_close");
+  auto w = test::BuildMainWindow();
+  w->Show();
+  oco::test::FakeCleaners fakes;
+  int modalShows = 0;
+  test::ModuleOverride real("OCO", [&](ui::Component* owner) -> ui::Form* {
+    auto* f = new oco::TForm_OCO(owner);
+    f->DoCreate();
+    fakes.InstallInto(f->Run);
+    fakes.specs[oco::kDrive].duringSearch = [f] { f->Close(); };
+    f->OnShow = [f, &modalShows] {
+      if (!f->IsModal()) return;
+      ++modalShows;
+      ui::App().Post([f] { f->SetModalResult(ui::mrOk); });
+    };
+    return f;
+  });
+  w->RunOneClickFromCommandLine();
+  EXPECT_EQ(fakes.journal, (oco::test::Journal{"DC made", "DC search", "DC freed"}));
+  EXPECT_EQ(modalShows, 0);
+  EXPECT_EQ(OcoRunning, 0);
+  EXPECT_TRUE(IsWindowVisible(w->Handle()));
+}
+
 TEST(MainWindow, AFailedCommandLineRunShowsTheMainWindowAgainAndResetsTheFlag) {
   ShellGlobals g("shell_oco_fail");
   test::MessageBoxRecorder boxes;
@@ -451,12 +503,13 @@ TEST(MainWindow, HeaderButtonsModulesAndLinksReachTheirTargets) {
   EXPECT_EQ(opened[1], kDefaultLinkAddress);
 
   int updates = 0;
+  const auto updateCheck = TForm_ZAMO2::UpdateCheckHook();
   TForm_ZAMO2::UpdateCheckHook() = [&](TForm_ZAMO2& form) {
     EXPECT_EQ(&form, w.get());
     ++updates;
   };
   w->MorvekMouseImage3State_IM_Update->Click();
-  TForm_ZAMO2::UpdateCheckHook() = nullptr;
+  TForm_ZAMO2::UpdateCheckHook() = updateCheck;
   EXPECT_EQ(updates, 1);
 }
 

@@ -19,6 +19,10 @@ paths only:
   /nostatus        no status line and no header: raw bytes, then close
   /nostatus-http   the same, its first line merely mentions HTTP/1.1 200 OK
   /speedtest/...   the speed test's paths (see speedtest_get below)
+  /update/<name>   update notices (UPDATE_REPLIES): newer, same, older,
+                   nostar, badaddress, 404 (status 404 with a "*" body),
+                   slow (the newer notice after SLOW_UPDATE_SECONDS), late
+                   (after LATE_UPDATE_SECONDS, beyond the program's 15 s)
 
 Usage: http_server.py --port-file PATH [--pid-file PATH] [--idle-exit SECONDS]
 Ends on SIGTERM, or after SECONDS without a request or open connection.
@@ -37,6 +41,20 @@ SMALL_TEXT = b"Hello from the test server.\r\nSecond line.\r\n"
 BIG_SIZE = 3 * 1024 * 1024 + 12345
 SLOW_SIZE = 1024 * 1024
 HANG_SECONDS = 300
+
+# The update check's replies: path name -> (status, body).
+UPDATE_REPLIES = {
+    "newer": (200, b"2.11*http://www.brinvale.example/download/quenzal2.exe\r\n"),
+    "same": (200, b"2.10*http://www.brinvale.example/download/quenzal2.exe"),
+    "older": (200, b"2.9*http://www.brinvale.example/download/quenzal2.exe"),
+    "nostar": (200, b"2.11\r\n"),
+    "badaddress": (200, b"2.11*file:///C:/windows/system32/calc.exe"),
+    "404": (404, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
+    "slow": (200, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
+    "late": (200, b"2.11*http://www.brinvale.example/download/quenzal2.exe"),
+}
+SLOW_UPDATE_SECONDS = 1.5
+LATE_UPDATE_SECONDS = 20
 
 
 def big_body(size):
@@ -265,6 +283,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
         elif path == "/headers":
             self.send_body(200, b"ok", "text/plain", {"X-Qz-Test": "yes"})
+        elif path.startswith("/update/") and path[len("/update/"):] in UPDATE_REPLIES:
+            name = path[len("/update/"):]
+            if name in ("slow", "late"):
+                time.sleep(SLOW_UPDATE_SECONDS if name == "slow" else LATE_UPDATE_SECONDS)
+            status, body = UPDATE_REPLIES[name]
+            self.send_body(status, body, "text/plain")
         else:
             self.send_body(404, b"unknown path", "text/plain")
 

@@ -31,71 +31,46 @@ const cleaning::ExceptionLists kDllCleanerLists{
 
 TForm_DLL::TForm_DLL(ui::Component* owner) : CleanerWizard(owner, "TForm_DLL", kDllCleanerInfo) {
   // Page 0: start
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim DLL Cleaner");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
+  RadioButton_Update = AddStartPage(
+      "Willkommen beim DLL Cleaner",
       "Der DLL Cleaner sucht DLL-Dateien, die unter demselben Namen mehrfach vorkommen und von denen eine Kopie "
       "im Windows- oder System-Ordner liegt, und sagt Ihnen zu jeder anderen Kopie, wie sie sich davon "
       "unterscheidet. Dieser Programmteil ist für erfahrene Benutzer gedacht.<br><br>Bitte wählen Sie, was Sie "
       "tun möchten, und klicken Sie dann auf <b>Weiter</b>.",
-      48, 90);
-  RadioButton_Start =
-      cleaning::AddChoice(TabSheet_Start, "RadioButton_Start", "Suche nach unnötigen, doppelten DLL-Dateien", 40, 160);
-  RadioButton_Start->SetChecked(true);
-  RadioButton_Options = cleaning::AddChoice(TabSheet_Start, "RadioButton_Options",
-                                            "Einstellungen für diesen Programmteil jetzt bearbeiten", 40, 188);
-  RadioButton_Update = cleaning::AddChoice(TabSheet_Start, "RadioButton_Update",
-                                           "Ausnahme-Liste per Internet aktualisieren", 40, 216);
+      {.Search = "Suche nach unnötigen, doppelten DLL-Dateien",
+       .Options = "Einstellungen für diesen Programmteil jetzt bearbeiten",
+       .OtherName = "RadioButton_Update",
+       .Other = "Ausnahme-Liste per Internet aktualisieren"});
 
   // Page 1: search
-  TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
-  Label_Search_Header = AddPageTitle(TabSheet_Search, "Label_Search_Header", "Suche nach doppelten DLL-Dateien");
-  JvLinkLabel_Search = AddPageText(TabSheet_Search, "JvLinkLabel_Search",
-                                   "Bitte haben Sie einen Moment Geduld. Je nach Größe Ihrer Laufwerke kann die "
-                                   "Suche einige Minuten dauern.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
-  JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
-  Label_DLL_Search_Drive = AddLineLabel(TabSheet_Search, "Label_DLL_Search_Drive", 178);
-  Label_DLL_Search_Folder = AddLineLabel(TabSheet_Search, "Label_DLL_Search_Folder", 198);
-  Label_DLL_Search_File = AddLineLabel(TabSheet_Search, "Label_DLL_Search_File", 218);
+  AddSearchPage("Suche nach doppelten DLL-Dateien",
+                "Bitte haben Sie einen Moment Geduld. Je nach Größe Ihrer Laufwerke kann die Suche einige "
+                "Minuten dauern.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
+  AddSearchLines(156, {{Label_DLL_Search_Drive, "Label_DLL_Search_Drive"},
+                       {Label_DLL_Search_Folder, "Label_DLL_Search_Folder"},
+                       {Label_DLL_Search_File, "Label_DLL_Search_File"}});
 
   // Page 2: result
-  const ResultPage result = AddResultPage(
+  AddResultPage(
       "Die Suche ist abgeschlossen",
       "Nach der Suche ist nichts markiert. Mit <b>Details anzeigen</b> sehen Sie jede gefundene Kopie mit dem "
       "Grund, aus dem sie aufgeführt ist, und markieren, was entfernt werden soll.<br>Mit <b>Weiter</b> werden "
       "die markierten Dateien in den Papierkorb verschoben.");
-  TabSheet_Result = result.Sheet;
-  Label_Result_Header = result.Header;
-  JvLinkLabel_Result = result.Summary;
-  JvLinkLabel_ResultHint = result.Hint;
-  Button_Results = result.Details;
   JvLinkLabel_ResultHint->SetBounds(16, 130, 600, 48);
   Button_Results->SetBounds(16, 190, 140, 25);
 
   // Page 3: delete
-  TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
-  Label_Delete_Header =
-      AddPageTitle(TabSheet_Delete, "Label_Delete_Header", "Die markierten DLL-Dateien werden gelöscht");
-  ProgressBar_DLL_Delete = new ui::ProgressBar(TabSheet_Delete, "ProgressBar_DLL_Delete");
-  ProgressBar_DLL_Delete->SetBounds(16, 120, 608, 18);
-  Label_DLL_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DLL_Delete_Fixed", "Lösche Datei:");
-  Label_DLL_Delete_Fixed->SetBounds(16, 156, 200, 16);
-  Label_DLL_Delete_Fixed->Tag = 1;
-  Label_DLL_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DLL_Delete_File", 176);
+  AddDeletePage("Die markierten DLL-Dateien werden gelöscht");
+  ProgressBar_DLL_Delete = AddProgressBar(TabSheet_Delete, "ProgressBar_DLL_Delete");
+  AddDeletingFileLines({Label_DLL_Delete_Fixed, "Label_DLL_Delete_Fixed"},
+                       {Label_DLL_Delete_File, "Label_DLL_Delete_File"});
 
   // Page 4: download of the exception lists
-  const DownloadPage download = AddDownloadPage(
+  AddDownloadPage(
       "DLL-Dateien in den Ordnern und mit den Namen der Ausnahme-Listen bietet der DLL Cleaner nie an. Mit "
       "<b>Downloaden</b> holen Sie die aktuellen Listen vom Server des Herstellers; Ihre eigenen Ausnahmen "
       "bleiben erhalten.",
       kDllCleanerLists, [this] { return ReloadLists(); });
-  TabSheet_Download = download.Sheet;
-  Label_Download_Header = download.Header;
-  JvLinkLabel_Download = download.Text;
-  Button_CheckNewExceptions = download.Start;
-  ListDownload = download.Download;
-  Timer_UpdateTimeOut = ListDownload->TimeOut;
 }
 
 TForm_DLL::~TForm_DLL() {
@@ -111,14 +86,7 @@ void TForm_DLL::CreateModuleWindows() {
   result_->DoCreate();
 }
 
-// ---- the wizard's steps --------------------------------------------------
-
-void TForm_DLL::NextClick() {
-  if (State() == cleaning::WizardState::Start)
-    ChooseOnStartPage(RadioButton_Start, RadioButton_Options, *options_, RadioButton_Update);
-  else if (State() == cleaning::WizardState::Results)
-    DeleteMarkedDlls();
-}
+// ---- the search page --------------------------------------------------------
 
 void TForm_DLL::ProgressTimerEvent() {
   Label_DLL_Search_Drive->SetCaption(engine_.CurrentDrive);
@@ -127,6 +95,8 @@ void TForm_DLL::ProgressTimerEvent() {
 }
 
 // ---- the cleaner wizard's hooks ----------------------------------------------
+
+ui::Form* TForm_DLL::OptionsWindow() { return options_; }
 
 bool TForm_DLL::PrepareSearch() {
   const TranslateFn tr = Translator(*this);
@@ -212,14 +182,8 @@ bool TForm_DLL::ReloadLists() {
   return true;
 }
 
-void TForm_DLL::Button_CheckNewExceptionsClick() { Button_CheckNewExceptions->Click(); }
-
 // ---- the launch table's factory -------------------------------------------
 
-ui::Form* CreateDllCleanerWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_DLL> window(new TForm_DLL(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateDllCleanerWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_DLL>(owner); }
 
 }  // namespace qz::dll

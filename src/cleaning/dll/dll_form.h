@@ -20,18 +20,10 @@
 #include "cleaning/frame/cleaner_wizard.h"
 
 namespace qz::ui {
-class Button;
 class Label;
 class ProgressBar;
 class RadioButton;
-class RichLabel;
-class TabSheet;
-class Timer;
 }  // namespace qz::ui
-
-namespace qz::cleaning {
-class ExceptionListDownload;
-}
 
 namespace qz::dll {
 
@@ -43,42 +35,17 @@ class TForm_DLL : public cleaning::CleanerWizard {
   explicit TForm_DLL(ui::Component* owner);
   ~TForm_DLL() override;
 
+  // The module's own parts of the pages (the wizard holds the shared ones)
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
-  ui::RadioButton* RadioButton_Start;
-  ui::RadioButton* RadioButton_Options;
   ui::RadioButton* RadioButton_Update;
   // Page 1
-  ui::TabSheet* TabSheet_Search;
-  ui::Label* Label_Search_Header;
-  ui::RichLabel* JvLinkLabel_Search;
-  ui::RichLabel* JvLinkLabel_SearchNow;
   ui::Label* Label_DLL_Search_Drive;
   ui::Label* Label_DLL_Search_Folder;
   ui::Label* Label_DLL_Search_File;
-  // Page 2
-  ui::TabSheet* TabSheet_Result;
-  ui::Label* Label_Result_Header;
-  ui::RichLabel* JvLinkLabel_Result;
-  ui::RichLabel* JvLinkLabel_ResultHint;
-  ui::Button* Button_Results;
   // Page 3
-  ui::TabSheet* TabSheet_Delete;
-  ui::Label* Label_Delete_Header;
   ui::ProgressBar* ProgressBar_DLL_Delete;
   ui::Label* Label_DLL_Delete_Fixed;
   ui::Label* Label_DLL_Delete_File;
-  // Page 4
-  ui::TabSheet* TabSheet_Download;
-  ui::Label* Label_Download_Header;
-  ui::RichLabel* JvLinkLabel_Download;
-  ui::Button* Button_CheckNewExceptions;
-  // Hidden: the exception-list download (its HTTP client NMHTTP_Update and
-  // time-out timer Timer_UpdateTimeOut)
-  cleaning::ExceptionListDownload* ListDownload;
-  ui::Timer* Timer_UpdateTimeOut;
 
   TForm_DLL_Options* Options() const { return options_; }
   TForm_DLL_Result* Result() const { return result_; }
@@ -90,13 +57,11 @@ class TForm_DLL : public cleaning::CleanerWizard {
   void StartDllSearch() { RunSearch(); }
   void DeleteMarkedDlls() { RunDelete(); }
   void ShowDllSummary();
-  void Button_ResultsClick() { ShowResultWindow(); }
-  void Button_CheckNewExceptionsClick();
 
  protected:
   void CreateModuleWindows() override;
-  void NextClick() override;
   // ---- the cleaner wizard's hooks
+  ui::Form* OptionsWindow() override;
   bool PrepareSearch() override;
   cleaning::SearchOutcome Search() override;
   void ShowSummary() override { ShowDllSummary(); }

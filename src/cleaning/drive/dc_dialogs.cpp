@@ -1,5 +1,6 @@
 #include "cleaning/drive/dc_dialogs.h"
 
+#include "cleaning/frame/module_window.h"
 #include "core/globals.h"
 #include "ui/dialogs.h"
 #include "ui/form_translation.h"
@@ -40,21 +41,12 @@ void AddTranslationTools(ui::Form* f, ui::Button*& save, ui::Button*& load) {
   load = b.load;
 }
 
-void DialogFrame(ui::Form* f, int w, int h) {
-  f->SetBorderStyle(ui::FormBorder::Dialog);
-  f->SetBorderIcons(ui::IconSystemMenu);
-  f->SetPosition(ui::FormPosition::ScreenCenter);
-  f->SetClientSize(w, h);
-  f->Tag = 1;
-}
-
 }  // namespace
 
 // ---- new file-type group -------------------------------------------------
 
 TForm_DC_NewTyp::TForm_DC_NewTyp(ui::Component* owner) : Form(owner, "TForm_DC_NewTyp") {
-  DialogFrame(this, 400, 196);
-  SetCaption("Drive Cleaner ; neuen Dateityp festlegen");
+  cleaning::BuildDialog(*this, "Drive Cleaner ; neuen Dateityp festlegen", 400, 196);
 
   JvHTLabel_Name = new ui::RichLabel(this, "JvHTLabel_Name", "<b>Beschreibung</b> des Dateitypes als Text:");
   JvHTLabel_Name->SetBounds(12, 12, 376, 16);
@@ -91,8 +83,7 @@ void TForm_DC_NewTyp::FormCreate() {
 // ---- new exception -------------------------------------------------------
 
 TForm_DC_NewExc::TForm_DC_NewExc(ui::Component* owner) : Form(owner, "TForm_DC_NewExc") {
-  DialogFrame(this, 400, 150);
-  SetCaption("Drive Cleaner ; neue Ausnahme festlegen");
+  cleaning::BuildDialog(*this, "Drive Cleaner ; neue Ausnahme festlegen", 400, 150);
 
   JvHTLabel_Name = new ui::RichLabel(this, "JvHTLabel_Name", "<b>Ordner- oder Dateiname</b> der Ausnahme:");
   JvHTLabel_Name->SetBounds(12, 12, 376, 16);

@@ -28,76 +28,47 @@ const cleaning::ExceptionLists kDriveCleanerLists{
 
 TForm_DC::TForm_DC(ui::Component* owner) : CleanerWizard(owner, "TForm_DC", kDriveCleanerInfo) {
   // Page 0: start
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim Drive Cleaner");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
+  RadioButton_Update = AddStartPage(
+      "Willkommen beim Drive Cleaner",
       "Der Drive Cleaner sucht auf Ihren Laufwerken nach überflüssigen Dateien: temporäre Dateien, "
       "Sicherungskopien, Reste von Programmen und Abstürzen. Sie sehen jede gefundene Datei und entscheiden "
       "selbst, welche in den Papierkorb verschoben wird.<br><br>Bitte wählen Sie, was Sie tun möchten, und "
       "klicken Sie dann auf <b>Weiter</b>.",
-      48, 90);
-  RadioButton_Start =
-      cleaning::AddChoice(TabSheet_Start, "RadioButton_Start", "Überflüssige Dateien jetzt suchen", 40, 160);
-  RadioButton_Start->SetChecked(true);
-  RadioButton_Options = cleaning::AddChoice(TabSheet_Start, "RadioButton_Options",
-                                            "Einstellungen für diesen Programmteil jetzt bearbeiten", 40, 188);
-  RadioButton_Update = cleaning::AddChoice(TabSheet_Start, "RadioButton_Update",
-                                           "Ausnahme-Liste per Internet aktualisieren", 40, 216);
+      {.Search = "Überflüssige Dateien jetzt suchen",
+       .Options = "Einstellungen für diesen Programmteil jetzt bearbeiten",
+       .OtherName = "RadioButton_Update",
+       .Other = "Ausnahme-Liste per Internet aktualisieren"});
 
   // Page 1: search
-  TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
-  Label_Search_Header = AddPageTitle(TabSheet_Search, "Label_Search_Header", "Suche nach überflüssigen Dateien");
-  JvLinkLabel_Search = AddPageText(TabSheet_Search, "JvLinkLabel_Search",
-                                   "Bitte haben Sie einen Moment Geduld. Je nach Größe Ihrer Laufwerke kann die "
-                                   "Suche einige Minuten dauern.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
-  ProgressBar_DC_Search = new ui::ProgressBar(TabSheet_Search, "ProgressBar_DC_Search");
-  ProgressBar_DC_Search->SetBounds(16, 120, 608, 18);
-  ProgressBar_DC_Search->SetRange(0, 100);
-  JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 156, 16);
-  Label_DC_Laufwerk = AddLineLabel(TabSheet_Search, "Label_DC_Laufwerk", 178);
-  Label_DC_Folder = AddLineLabel(TabSheet_Search, "Label_DC_Folder", 198);
-  Label_DC_Datei = AddLineLabel(TabSheet_Search, "Label_DC_Datei", 218);
-  Label_DC_FoldersScanned = AddLineLabel(TabSheet_Search, "Label_DC_FoldersScanned", 250);
-  Label_DC_FilesExamined = AddLineLabel(TabSheet_Search, "Label_DC_FilesExamined", 268);
-  Label_DC_FilesFound = AddLineLabel(TabSheet_Search, "Label_DC_FilesFound", 286);
-  Label_DC_BytesFound = AddLineLabel(TabSheet_Search, "Label_DC_BytesFound", 304);
-  for (ui::Label* l : {Label_DC_FoldersScanned, Label_DC_FilesExamined, Label_DC_FilesFound, Label_DC_BytesFound})
-    l->SetVisible(false);
+  AddSearchPage("Suche nach überflüssigen Dateien",
+                "Bitte haben Sie einen Moment Geduld. Je nach Größe Ihrer Laufwerke kann die Suche einige "
+                "Minuten dauern.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
+  ProgressBar_DC_Search = AddProgressBar(TabSheet_Search, "ProgressBar_DC_Search");
+  AddSearchLines(156, {{Label_DC_Laufwerk, "Label_DC_Laufwerk"},
+                       {Label_DC_Folder, "Label_DC_Folder"},
+                       {Label_DC_Datei, "Label_DC_Datei"}});
+  AddCounterLabels({{Label_DC_FoldersScanned, "Label_DC_FoldersScanned"},
+                    {Label_DC_FilesExamined, "Label_DC_FilesExamined"},
+                    {Label_DC_FilesFound, "Label_DC_FilesFound"},
+                    {Label_DC_BytesFound, "Label_DC_BytesFound"}});
 
   // Page 2: result
-  const ResultPage result = AddResultPage(
-      "Die Suche ist abgeschlossen",
-      "Mit <b>Details anzeigen</b> sehen Sie jede gefundene Datei und können die Auswahl ändern.<br>"
-      "Mit <b>Weiter</b> werden die markierten Dateien in den Papierkorb verschoben.");
-  TabSheet_Result = result.Sheet;
-  Label_Result_Header = result.Header;
-  JvLinkLabel_Result = result.Summary;
-  JvLinkLabel_ResultHint = result.Hint;
-  Button_Results = result.Details;
+  AddResultPage("Die Suche ist abgeschlossen",
+                "Mit <b>Details anzeigen</b> sehen Sie jede gefundene Datei und können die Auswahl ändern.<br>"
+                "Mit <b>Weiter</b> werden die markierten Dateien in den Papierkorb verschoben.");
 
   // Page 3: delete
-  TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
-  Label_Delete_Header = AddPageTitle(TabSheet_Delete, "Label_Delete_Header", "Die markierten Dateien werden gelöscht");
-  ProgressBar_DC_Delete = new ui::ProgressBar(TabSheet_Delete, "ProgressBar_DC_Delete");
-  ProgressBar_DC_Delete->SetBounds(16, 120, 608, 18);
-  Label_DC_Delete_Fixed = new ui::Label(TabSheet_Delete, "Label_DC_Delete_Fixed", "Lösche Datei:");
-  Label_DC_Delete_Fixed->SetBounds(16, 156, 200, 16);
-  Label_DC_Delete_Fixed->Tag = 1;
-  Label_DC_Delete_File = AddLineLabel(TabSheet_Delete, "Label_DC_Delete_File", 176);
+  AddDeletePage("Die markierten Dateien werden gelöscht");
+  ProgressBar_DC_Delete = AddProgressBar(TabSheet_Delete, "ProgressBar_DC_Delete");
+  AddDeletingFileLines({Label_DC_Delete_Fixed, "Label_DC_Delete_Fixed"},
+                       {Label_DC_Delete_File, "Label_DC_Delete_File"});
 
   // Page 4: download of the exception lists
-  const DownloadPage download = AddDownloadPage(
+  AddDownloadPage(
       "Dateien in den Ordnern und mit den Namen der Ausnahme-Listen rührt der Drive Cleaner nie an. Mit "
       "<b>Downloaden</b> holen Sie die aktuellen Listen vom Server des Herstellers; Ihre eigenen Ausnahmen "
       "bleiben erhalten.",
       kDriveCleanerLists, [this] { return ReloadLists(); });
-  TabSheet_Download = download.Sheet;
-  Label_Download_Header = download.Header;
-  JvLinkLabel_Download = download.Text;
-  Button_CheckNewExceptions = download.Start;
-  ListDownload = download.Download;
-  Timer_UpdateTimeOut = ListDownload->TimeOut;
 
   // ---- handlers
   engine_.SearchEvents.OnPass = [this](const PassStart& p) { SearchPassStarted(p); };
@@ -128,14 +99,7 @@ void TForm_DC::CreateModuleWindows() {
 
 void TForm_DC::ModuleCreate() { result_->FileTypeImages = options_->ImageList_Filetypes; }
 
-// ---- the wizard's steps --------------------------------------------------
-
-void TForm_DC::NextClick() {
-  if (State() == cleaning::WizardState::Start)
-    ChooseOnStartPage(RadioButton_Start, RadioButton_Options, *options_, RadioButton_Update);
-  else if (State() == cleaning::WizardState::Results)
-    DeleteMarkedFiles();
-}
+// ---- the search page --------------------------------------------------------
 
 void TForm_DC::ProgressTimerEvent() {
   const DriveScanEngine& e = engine_.Scan;
@@ -182,6 +146,8 @@ void TForm_DC::SearchPassStarted(const PassStart& p) {
 
 // ---- the cleaner wizard's hooks ----------------------------------------------
 
+ui::Form* TForm_DC::OptionsWindow() { return options_; }
+
 bool TForm_DC::PrepareSearch() {
   settings_ = MakeSearchSettings(options_->CurrentSettings(), cleaning::ReadHideEmptyCategories());
   if (!settings_.Drives.empty()) return true;
@@ -202,11 +168,7 @@ cleaning::SearchOutcome TForm_DC::Search() {
   // The totals are shown as they now stand, zero included.
   result_->UpdateLabels();
   result_->Tree->Invalidate();
-  switch (outcome) {
-    case SearchOutcome::Found: return cleaning::SearchOutcome::Found;
-    case SearchOutcome::NothingFound: return cleaning::SearchOutcome::NothingFound;
-    default: return cleaning::SearchOutcome::Cancelled;
-  }
+  return cleaning::WizardOutcome(outcome);
 }
 
 void TForm_DC::ShowSummary() { JvLinkLabel_Result->SetCaption(SummaryText(engine_.Scan, engine_.Tr)); }
@@ -242,8 +204,6 @@ cleaning::ResultWindow* TForm_DC::Results() { return result_; }
 
 // ---- download of the exception lists -----------------------------------
 
-bool TForm_DC::Downloading() const { return ListDownload->Running(); }
-
 bool TForm_DC::ReloadLists() {
   // The user's own entries go to the registry first, then the tree shows the
   // new lists merged with them.
@@ -254,14 +214,8 @@ bool TForm_DC::ReloadLists() {
   return false;
 }
 
-void TForm_DC::Button_CheckNewExceptionsClick() { Button_CheckNewExceptions->Click(); }
-
 // ---- the launch table's factory -------------------------------------------
 
-ui::Form* CreateDriveCleanerWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_DC> window(new TForm_DC(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateDriveCleanerWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_DC>(owner); }
 
 }  // namespace qz::dc

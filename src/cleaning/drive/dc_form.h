@@ -25,18 +25,10 @@
 #include "cleaning/frame/cleaner_wizard.h"
 
 namespace qz::ui {
-class Button;
 class Label;
 class ProgressBar;
 class RadioButton;
-class RichLabel;
-class TabSheet;
-class Timer;
 }  // namespace qz::ui
-
-namespace qz::cleaning {
-class ExceptionListDownload;
-}
 
 namespace qz::dc {
 
@@ -48,19 +40,11 @@ class TForm_DC : public cleaning::CleanerWizard {
   explicit TForm_DC(ui::Component* owner);
   ~TForm_DC() override;
 
+  // The module's own parts of the pages (the wizard holds the shared ones)
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
-  ui::RadioButton* RadioButton_Start;
-  ui::RadioButton* RadioButton_Options;
   ui::RadioButton* RadioButton_Update;
   // Page 1
-  ui::TabSheet* TabSheet_Search;
-  ui::Label* Label_Search_Header;
-  ui::RichLabel* JvLinkLabel_Search;
   ui::ProgressBar* ProgressBar_DC_Search;
-  ui::RichLabel* JvLinkLabel_SearchNow;
   ui::Label* Label_DC_Laufwerk;
   ui::Label* Label_DC_Folder;
   ui::Label* Label_DC_Datei;
@@ -68,27 +52,10 @@ class TForm_DC : public cleaning::CleanerWizard {
   ui::Label* Label_DC_FilesExamined;
   ui::Label* Label_DC_FilesFound;
   ui::Label* Label_DC_BytesFound;
-  // Page 2
-  ui::TabSheet* TabSheet_Result;
-  ui::Label* Label_Result_Header;
-  ui::RichLabel* JvLinkLabel_Result;
-  ui::RichLabel* JvLinkLabel_ResultHint;
-  ui::Button* Button_Results;
   // Page 3
-  ui::TabSheet* TabSheet_Delete;
-  ui::Label* Label_Delete_Header;
   ui::ProgressBar* ProgressBar_DC_Delete;
   ui::Label* Label_DC_Delete_Fixed;
   ui::Label* Label_DC_Delete_File;
-  // Page 4
-  ui::TabSheet* TabSheet_Download;
-  ui::Label* Label_Download_Header;
-  ui::RichLabel* JvLinkLabel_Download;
-  ui::Button* Button_CheckNewExceptions;
-  // Hidden: the exception-list download (its HTTP client NMHTTP_Update and
-  // time-out timer Timer_UpdateTimeOut)
-  cleaning::ExceptionListDownload* ListDownload;
-  ui::Timer* Timer_UpdateTimeOut;
 
   TForm_DC_Options* Options() const { return options_; }
   TForm_DC_Result* Result() const { return result_; }
@@ -103,17 +70,11 @@ class TForm_DC : public cleaning::CleanerWizard {
   // What the last search ended with (NoDrives before the first one).
   SearchOutcome LastSearch() const { return engine_.LastSearch(); }
 
-  // ---- the detail button and the download page
-  void Button_ResultsClick() { ShowResultWindow(); }
-  void Button_CheckNewExceptionsClick();
-  // A download of the exception lists is under way.
-  bool Downloading() const;
-
  protected:
   void CreateModuleWindows() override;
   void ModuleCreate() override;
-  void NextClick() override;
   // ---- the cleaner wizard's hooks
+  ui::Form* OptionsWindow() override;
   bool PrepareSearch() override;
   cleaning::SearchOutcome Search() override;
   void ShowSummary() override;

@@ -1,7 +1,5 @@
 #include "cleaning/drive/dc_result.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 
 #include "cleaning/drive/dc_options.h"
@@ -48,9 +46,7 @@ TForm_DC_Result::TForm_DC_Result(ui::Component* owner, DriveCleaner& engine, TFo
   PopUp_Explorer->OnClick = [this] { PopUp_ExplorerClick(); };
   PopUp_ExceptDirs->OnClick = [this] { PopUp_ExceptDirsClick(); };
   PopUp_ExceptFiles->OnClick = [this] { PopUp_ExceptFilesClick(); };
-  OpenExplorer = [this](const std::string& parameters) {
-    ShellExecuteW(Handle(), L"open", L"explorer", Widen(parameters).c_str(), nullptr, SW_SHOWNORMAL);
-  };
+  OpenExplorer = StartProgram(L"explorer");
 }
 
 void TForm_DC_Result::ModuleCreate() { UpdateLabels(); }

@@ -64,7 +64,7 @@ class TForm_DC_Result : public cleaning::ResultWindow {
 
   // How a folder is handed to the Explorer (tests replace it): the
   // parameter text, already quoted.
-  std::function<void(const std::string& parameters)> OpenExplorer;
+  ProgramStarter OpenExplorer;
 
  protected:
   void ModuleCreate() override;

@@ -258,7 +258,8 @@ ExceptionLoad LoadDriveExceptions(const SettingsLocation& loc, const std::string
     std::string text;
     if (!FileExists(s.file) || !LoadTextFile(s.file, text)) {
       if (missingFile) *missingFile = s.file;
-      ShowMessageBox(owner, MissingListMessage(s.file), MsgKind::Error);
+      // The optimizer runs unattended: it is told by the result, not by a box.
+      if (!OcoRunning) ShowMessageBox(owner, MissingListMessage(s.file), MsgKind::Error);
       return ExceptionLoad::MissingListFile;
     }
     StringList merged = ParseExceptionLines(text, s.folder);

@@ -122,8 +122,9 @@ enum class ExceptionLoad { Ok, MissingListFile };
 // The built-in entries, then for the folder list and the file list in turn
 // the list file's entries merged with the registry's (K\Folders, K\Files):
 // sorted without regard to case, each once. A missing list file shows the
-// fatal box ("Needed File" ... through ShowMessageBox, owner given) and
-// returns MissingListFile: the caller ends the program, nothing else may run.
+// fatal box ("Needed File" ... through ShowMessageBox, owner given; none
+// while the optimizer runs) and returns MissingListFile: the caller ends the
+// program (the optimizer skips the cleaner), nothing else may run.
 ExceptionLoad LoadDriveExceptions(const SettingsLocation& loc, const std::string& appDir,
                                   std::vector<ExceptionEntry>& out, HWND owner = nullptr,
                                   std::string* missingFile = nullptr);

@@ -1,5 +1,7 @@
 #include "cleaning/drive/drive_cleaner.h"
 
+#include <stdexcept>
+
 #include "cleaning/frame/result_rules.h"
 #include "core/globals.h"
 #include "ui/application.h"
@@ -51,8 +53,11 @@ SearchSettings DriveCleaner::StoredSettings() const {
   DriveCleanerSettings s;
   // The groups' default captions are the options window's texts.
   if (LoadDriveCleanerSettings(SettingsLocation::Default(), AppDir, s, SectionTranslator("TForm_DC_Options")) ==
-      ExceptionLoad::MissingListFile)
+      ExceptionLoad::MissingListFile) {
+    // Under the optimizer the cleaner cannot start; the program goes on.
+    if (OcoRunning) throw std::runtime_error("Drive Cleaner: an exception-list file is missing");
     QuitForMissingListFile();
+  }
   return MakeSearchSettings(s, cleaning::ReadHideEmptyCategories());
 }
 

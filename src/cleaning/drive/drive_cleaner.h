@@ -49,7 +49,8 @@ class DriveCleaner : public cleaning::UnattendedCleaner, public cleaning::BoundR
   SearchOutcome LastSearch() const { return last_; }
 
   // The settings as stored (options, drives, groups and exceptions). A
-  // missing exception-list file shows its box and ends the program.
+  // missing exception-list file shows its box and ends the program; while
+  // the optimizer runs (OcoRunning) it throws instead, without a box.
   SearchSettings StoredSettings() const;
 
   // ---- cleaning::UnattendedCleaner

@@ -2,11 +2,10 @@
 // wrote for the current Windows user (AppDir\Backups\<code>\<user>\*.reg),
 // one row each, with Restore and Delete.
 //
-// In a module window (code "ST", "IT", ...):
-//   auto* page = AddWizardPage("TabSheet_Backups", "Backups");
-//   AddPageTitle(page, "Label_Backups_Header", "Backups");
-//   backups_ = new cleaning::BackupPage(this, page, "ST");
-//   ... when the page is shown: backups_->ListRegistryBackups();
+// In a module window (code "ST", "IT", ...), the whole page with its title
+// and line of text (ModuleWindow::AddBackupsPage):
+//   Backups = AddBackupsPage("Backups", "Wählen Sie ein Backup ...", "ST");
+//   ... when the page is shown: Backups->ListRegistryBackups();
 //
 // Rows show the file's name less its last 4 characters (the extension) with
 // every "_" shown as ":" (the undo-file names replaced the date's colons).

@@ -47,14 +47,18 @@ void CleanerWizard::SetState(WizardState s) {
   ShowCancel(s == WizardState::Searching || s == WizardState::Deleting);
 }
 
-void CleanerWizard::ChooseOnStartPage(const ui::RadioButton* search, const ui::RadioButton* options,
-                                      ui::Form& optionsWindow, const ui::RadioButton* lastPage) {
-  if (search->Checked())
-    RunSearch();
-  else if (options->Checked())
-    ShowModalWindow(optionsWindow);
-  else if (lastPage->Checked())
-    SetState(WizardState::LastPage);
+void CleanerWizard::NextClick() {
+  if (state_ == WizardState::Start && RadioButton_Start) {
+    if (RadioButton_Start->Checked()) {
+      RunSearch();
+    } else if (RadioButton_Options->Checked()) {
+      if (ui::Form* options = OptionsWindow()) ShowModalWindow(*options);
+    } else if (otherChoice_->Checked()) {
+      OtherChoice();
+    }
+  } else if (state_ == WizardState::Results) {
+    RunDelete();
+  }
 }
 
 void CleanerWizard::BackClick() {
@@ -115,43 +119,96 @@ void CleanerWizard::RunDelete() {
   });
 }
 
-CleanerWizard::ResultPage CleanerWizard::AddResultPage(const std::string& title, const std::string& hint) {
-  ResultPage p;
-  p.Sheet = AddWizardPage("TabSheet_Result", "Ergebniss");
-  p.Header = AddPageTitle(p.Sheet, "Label_Result_Header", title);
-  p.Summary = AddPageText(p.Sheet, "JvLinkLabel_Result", "", 48, 70);
-  p.Summary->Tag = 0;  // the summary is written by the search
-  p.Hint = AddPageText(p.Sheet, "JvLinkLabel_ResultHint", hint, 130, 40);
-  p.Details = new ui::Button(p.Sheet, "Button_Results", "Details anzeigen");
-  p.Details->SetBounds(16, 184, 140, 25);
-  p.Details->SetTabStop(true);
-  p.Details->Tag = 1;
-  p.Details->OnClick = [this] { ShowResultWindow(); };
-  return p;
+ui::RadioButton* CleanerWizard::AddStartPage(const std::string& title, const std::string& text,
+                                             const StartChoices& choices) {
+  AddStartPage(title, text, 90);
+  AddStartChoices(160, 28,
+                  {{RadioButton_Start, "RadioButton_Start", choices.Search},
+                   {RadioButton_Options, "RadioButton_Options", choices.Options},
+                   {otherChoice_, choices.OtherName, choices.Other}});
+  return otherChoice_;
 }
 
-CleanerWizard::DownloadPage CleanerWizard::AddDownloadPage(const std::string& text, const ExceptionLists& lists,
-                                                           std::function<bool()> reload) {
-  DownloadPage p;
-  p.Sheet = AddWizardPage("TabSheet_Download", "Download Exception");
-  p.Header = AddPageTitle(p.Sheet, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
-  p.Text = AddPageText(p.Sheet, "JvLinkLabel_Download", text, 48, 60);
-  p.Start = new ui::Button(p.Sheet, "Button_CheckNewExceptions", "Downloaden");
-  p.Start->SetBounds(16, 130, 120, 25);
-  p.Start->SetTabStop(true);
-  p.Start->Tag = 1;
-  p.Download = new ExceptionListDownload(this, lists);
-  p.Download->OnStored = std::move(reload);
-  ui::Button* start = p.Start;
-  ExceptionListDownload* download = p.Download;
+void CleanerWizard::AddSearchPage(const std::string& title, const std::string& text) {
+  TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
+  Label_Search_Header = AddPageTitle(TabSheet_Search, "Label_Search_Header", title);
+  JvLinkLabel_Search = AddPageText(TabSheet_Search, "JvLinkLabel_Search", text);
+}
+
+void CleanerWizard::AddSearchLines(int top, std::initializer_list<LabelSlot> lines) {
+  JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", top, 16);
+  top += 22;
+  for (const LabelSlot& l : lines) {
+    l.Label = AddLineLabel(TabSheet_Search, l.Name, top);
+    top += 20;
+  }
+}
+
+void CleanerWizard::AddCounterLabels(std::initializer_list<LabelSlot> counters) {
+  int top = 250;
+  for (const LabelSlot& c : counters) {
+    c.Label = AddLineLabel(TabSheet_Search, c.Name, top);
+    c.Label->SetVisible(false);
+    top += 18;
+  }
+}
+
+void CleanerWizard::AddResultPage(const std::string& title, const std::string& hint) {
+  TabSheet_Result = AddWizardPage("TabSheet_Result", "Ergebniss");
+  Label_Result_Header = AddPageTitle(TabSheet_Result, "Label_Result_Header", title);
+  JvLinkLabel_Result = AddPageText(TabSheet_Result, "JvLinkLabel_Result", "", 48, 70);
+  JvLinkLabel_Result->Tag = 0;  // the summary is written by the search
+  JvLinkLabel_ResultHint = AddPageText(TabSheet_Result, "JvLinkLabel_ResultHint", hint, 130, 40);
+  Button_Results = new ui::Button(TabSheet_Result, "Button_Results", "Details anzeigen");
+  Button_Results->SetBounds(16, 184, 140, 25);
+  Button_Results->SetTabStop(true);
+  Button_Results->Tag = 1;
+  Button_Results->OnClick = [this] { ShowResultWindow(); };
+}
+
+void CleanerWizard::AddDeletePage(const std::string& title) {
+  TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
+  Label_Delete_Header = AddPageTitle(TabSheet_Delete, "Label_Delete_Header", title);
+}
+
+void CleanerWizard::AddDeletingFileLines(LabelSlot fixed, LabelSlot file) {
+  fixed.Label = new ui::Label(TabSheet_Delete, fixed.Name, "Lösche Datei:");
+  fixed.Label->SetBounds(16, 156, 200, 16);
+  fixed.Label->Tag = 1;
+  file.Label = AddLineLabel(TabSheet_Delete, file.Name, 176);
+}
+
+void CleanerWizard::AddDownloadPage(const std::string& text, const ExceptionLists& lists,
+                                    std::function<bool()> reload) {
+  TabSheet_Download = AddWizardPage("TabSheet_Download", "Download Exception");
+  Label_Download_Header = AddPageTitle(TabSheet_Download, "Label_Download_Header", "Ausnahme-Listen aktualisieren");
+  JvLinkLabel_Download = AddPageText(TabSheet_Download, "JvLinkLabel_Download", text, 48, 60);
+  Button_CheckNewExceptions = new ui::Button(TabSheet_Download, "Button_CheckNewExceptions", "Downloaden");
+  Button_CheckNewExceptions->SetBounds(16, 130, 120, 25);
+  Button_CheckNewExceptions->SetTabStop(true);
+  Button_CheckNewExceptions->Tag = 1;
+  ListDownload = new ExceptionListDownload(this, lists);
+  ListDownload->OnStored = std::move(reload);
+  Timer_UpdateTimeOut = ListDownload->TimeOut;
+  ui::Button* start = Button_CheckNewExceptions;
+  ExceptionListDownload* download = ListDownload;
   download->OnFinished = [start] { start->SetEnabled(true); };
   start->OnClick = [start, download] {
     if (download->Running()) return;
     start->SetEnabled(false);
     download->Start();
   };
-  return p;
 }
+
+ui::ProgressBar* CleanerWizard::AddProgressBar(ui::TabSheet* page, const char* name, int top) {
+  auto* bar = new ui::ProgressBar(page, name);
+  bar->SetBounds(16, top, 608, 18);
+  return bar;
+}
+
+void CleanerWizard::Button_CheckNewExceptionsClick() { Button_CheckNewExceptions->Click(); }
+
+bool CleanerWizard::Downloading() const { return ListDownload && ListDownload->Running(); }
 
 void CleanerWizard::ShowResultWindow() {
   ResultWindow* r = Results();

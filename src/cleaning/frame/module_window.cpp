@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "cleaning/frame/backup_page.h"
 #include "core/globals.h"
 #include "skin/skin.h"
 #include "ui/application.h"
@@ -101,6 +102,28 @@ ui::TabSheet* ModuleWindow::AddWizardPage(const std::string& name, const std::st
   return page;
 }
 
+void ModuleWindow::AddStartPage(const std::string& title, const std::string& text, int textHeight) {
+  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
+  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", title);
+  JvLinkLabel_Start = AddPageText(TabSheet_Start, "JvLinkLabel_Start", text, 48, textHeight);
+}
+
+void ModuleWindow::AddStartChoices(int top, int step, std::initializer_list<ChoiceSlot> choices) {
+  for (const ChoiceSlot& c : choices) {
+    c.Choice = AddChoice(TabSheet_Start, c.Name, c.Caption, 40, top);
+    top += step;
+  }
+  if (choices.size() > 0) choices.begin()->Choice->SetChecked(true);
+}
+
+BackupPage* ModuleWindow::AddBackupsPage(const std::string& title, const std::string& text, const std::string& code,
+                                         bool counts) {
+  ui::TabSheet* page = AddWizardPage("TabSheet_Backups", "Backups");
+  AddPageTitle(page, "Label_Backups_Header", title);
+  AddPageText(page, "JvLinkLabel_Backups", text, 40, 18);
+  return new BackupPage(this, page, code, counts);
+}
+
 ui::Label* ModuleWindow::AddPageTitle(ui::TabSheet* page, const std::string& name, const std::string& caption) {
   auto* l = new ui::Label(page, name, caption);
   ui::FontSpec f;
@@ -139,15 +162,19 @@ ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char*
   return r;
 }
 
-ui::PageControl* BuildOptionsWindow(ui::Form& window, const std::string& caption) {
+void BuildDialog(ui::Form& window, const std::string& caption, int width, int height) {
   window.SetBorderStyle(ui::FormBorder::Dialog);
   window.SetBorderIcons(ui::IconSystemMenu);
   window.SetPosition(ui::FormPosition::ScreenCenter);
-  window.SetClientSize(560, 420);
+  window.SetClientSize(width, height);
   window.SetCaption(caption);
   window.Tag = 1;
+}
+
+ui::PageControl* BuildOptionsWindow(ui::Form& window, const std::string& caption, int width, int height) {
+  BuildDialog(window, caption, width, height);
   auto* pages = new ui::PageControl(&window, "PageControl1");
-  pages->SetBounds(8, 8, 544, 368);
+  pages->SetBounds(8, 8, width - 16, height - 52);
   return pages;
 }
 

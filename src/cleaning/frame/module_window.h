@@ -6,8 +6,10 @@
 //     explicit TForm_XY(ui::Component* owner)
 //         : ModuleWindow(owner, "TForm_XY", {.Code = "XY", .Title = "XY Tool",
 //                                            .Group = "Tuning-Tools"}) {
-//       auto* start = AddWizardPage("TabSheet_Start", "Start");
-//       AddPageTitle(start, "Label_Start_Header", "Willkommen ...");
+//       AddStartPage("Willkommen ...", "Was der Programmteil tut ...", 90);
+//       AddStartChoices(160, 28, {{RadioButton_X, "RadioButton_X", "..."}, ...});
+//       auto* page = AddWizardPage("TabSheet_Work", "Work");
+//       AddPageTitle(page, "Label_Work_Header", "...");
 //       ...
 //     }
 //    protected:
@@ -52,6 +54,8 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "core/msgbox.h"
@@ -70,6 +74,8 @@ class WinControl;
 }  // namespace qz::ui
 
 namespace qz::cleaning {
+
+class BackupPage;
 
 // What a module window states about itself.
 struct ModuleInfo {
@@ -100,6 +106,11 @@ class ModuleWindow : public ui::Form {
   ui::Button* Button_Cancel = nullptr;  // only with ModuleInfo::HasCancel
   ui::Button* Button_SaveTranslation;
   ui::Button* Button_LoadTranslation;
+  // The start page (AddStartPage; a module that titles it otherwise sets
+  // these itself).
+  ui::TabSheet* TabSheet_Start = nullptr;
+  ui::Label* Label_Start_Header = nullptr;
+  ui::RichLabel* JvLinkLabel_Start = nullptr;
 
   const ModuleInfo& Info() const { return info_; }
   int PageIndex() const;
@@ -118,6 +129,25 @@ class ModuleWindow : public ui::Form {
   // ---- page building
   // Appends a page (tabs stay hidden; the caption is for the designer).
   ui::TabSheet* AddWizardPage(const std::string& name, const std::string& caption);
+  // The start page every module opens with, appended as page 0:
+  // TabSheet_Start "Start" with the title Label_Start_Header and the text
+  // JvLinkLabel_Start (at 48, `textHeight` high) that says what the module
+  // does. The module adds its choices below the text.
+  void AddStartPage(const std::string& title, const std::string& text, int textHeight);
+  // A choice the build makes for the module: its member, Name and caption.
+  struct ChoiceSlot {
+    ui::RadioButton*& Choice;
+    const char* Name;
+    const char* Caption;
+  };
+  // The start page's choices (AddChoice) one below the other from `top`
+  // down, `step` apart; the first one checked.
+  void AddStartChoices(int top, int step, std::initializer_list<ChoiceSlot> choices);
+  // The undo-file page (backup_page.h) appended as the next page:
+  // TabSheet_Backups "Backups" with the title Label_Backups_Header, one line
+  // of text JvLinkLabel_Backups and the list with its buttons.
+  BackupPage* AddBackupsPage(const std::string& title, const std::string& text, const std::string& code,
+                             bool counts = false);
   // The bold 12-point page title at the top of a page (translated, Tag 1).
   ui::Label* AddPageTitle(ui::TabSheet* page, const std::string& name, const std::string& caption);
   // An explanatory rich label below the title (translated, Tag 1).
@@ -162,10 +192,16 @@ class ModuleWindow : public ui::Form {
 ui::RadioButton* AddChoice(ui::WinControl* parent, const char* name, const char* caption, int left, int top,
                            int width = 560);
 
-// The build every options window shares: a 560 x 420 dialog centred on the
-// screen with the caption (translated), and the page control "PageControl1"
-// (8, 8, 544 x 368) for the window's tabs, which AddOptionsTab adds.
-ui::PageControl* BuildOptionsWindow(ui::Form& window, const std::string& caption);
+// The build every module's dialog shares (options windows, small input
+// windows): a fixed dialog with only the system menu, centred on the screen,
+// of the given client size, with its caption (translated).
+void BuildDialog(ui::Form& window, const std::string& caption, int width, int height);
+
+// The build every options window shares: the dialog (560 x 420 unless said
+// otherwise) and the page control "PageControl1" at (8, 8), as wide as the
+// window less 16 and 52 pixels short of its foot (the buttons' row), for the
+// window's tabs, which AddOptionsTab adds.
+ui::PageControl* BuildOptionsWindow(ui::Form& window, const std::string& caption, int width = 560, int height = 420);
 ui::TabSheet* AddOptionsTab(ui::PageControl* pages, const std::string& name, const std::string& caption);
 
 // The "&Hilfe" and "&Ok" buttons in the bottom right corner of an options
@@ -183,5 +219,14 @@ OkHelpButtons AddOkHelpButtons(ui::Form& window, int top, const std::string& hel
 using ModalHook = std::function<int(ui::Form& window)>;
 void SetModalHook(ModalHook hook);  // nullptr restores ShowModal
 int ShowModalWindow(ui::Form& window);
+
+// The launch table's factory of a module window: the window made and created
+// (not shown). A creation that fails frees the window and passes the error on.
+template <class Window>
+ui::Form* MakeModuleWindow(ui::Component* owner) {
+  std::unique_ptr<Window> window(new Window(owner));
+  window->DoCreate();
+  return window.release();
+}
 
 }  // namespace qz::cleaning

@@ -1,8 +1,11 @@
 #include "cleaning/frame/result_window.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 
 #include "core/globals.h"
+#include "core/text.h"
 #include "ui/check_state.h"
 #include "ui/form_translation.h"
 #include "ui/help_router.h"
@@ -128,6 +131,12 @@ void ResultWindow::Layout() {
     right -= kGap;
   }
   LayoutExtras(top);
+}
+
+ResultWindow::ProgramStarter ResultWindow::StartProgram(const std::wstring& program) {
+  return [this, program](const std::string& parameters) {
+    ShellExecuteW(Handle(), L"open", program.c_str(), Widen(parameters).c_str(), nullptr, SW_SHOWNORMAL);
+  };
 }
 
 }  // namespace qz::cleaning

@@ -27,6 +27,7 @@
 // adds its own labels and popup entries and overrides LayoutExtras.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "cleaning/frame/result_rules.h"
@@ -69,6 +70,10 @@ class ResultWindow : public ui::Form {
   // Counts the totals from the tree, then TotalsChanged and a repaint.
   void RecomputeTotals();
 
+  // A hook that hands a path to a program (the parameter text, already
+  // quoted); tests put their own in its place.
+  using ProgramStarter = std::function<void(const std::string& parameters)>;
+
   // The current sort column (0 at creation).
   int SortColumn = 0;
   void HeaderClick(int column);
@@ -89,6 +94,10 @@ class ResultWindow : public ui::Form {
 
   EntryAccessor Accessor() const;
   void Layout();
+
+  // The program of that name (the Explorer, Notepad), started by the shell
+  // with `parameters`: what a module hands an entry's path to by default.
+  ProgramStarter StartProgram(const std::wstring& program);
 
  private:
   std::string helpTopic_;

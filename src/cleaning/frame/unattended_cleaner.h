@@ -17,7 +17,9 @@
 //    once AbortFlag is 1; DeleteMarked() does the same for the delete.
 //  - Neither asks a question or shows a box (the optimizer sets OcoRunning;
 //    an engine shows nothing in any case). Errors of single items are counted,
-//    not thrown.
+//    not thrown. A cleaner that cannot start at all (a missing list file)
+//    throws from Search(), and never ends the program under OcoRunning: the
+//    optimizer skips it and counts one error.
 //  - Progress() may be called at any time from the GUI thread (the timer
 //    event runs while the work pumps messages); it only reads.
 //  - Counters() are those of the last DeleteMarked() (zeros before the first).

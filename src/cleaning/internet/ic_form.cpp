@@ -18,64 +18,35 @@ namespace {
 const cleaning::ModuleInfo kInternetCleanerInfo{
     .Code = "IC", .Title = "Internet Cleaner", .Group = "Cleaning-Tools", .TimerInterval = 0, .HasCancel = false};
 
-ui::ProgressBar* Bar(ui::TabSheet* page, const char* name) {
-  auto* b = new ui::ProgressBar(page, name);
-  b->SetBounds(16, 120, 608, 18);
-  b->SetRange(0, 100);
-  return b;
-}
-
 }  // namespace
 
 TForm_ZAMO2_IC::TForm_ZAMO2_IC(ui::Component* owner, BrowserEnvironment env, UrlCacheSource* cache)
     : CleanerWizard(owner, "TForm_ZAMO2_IC", kInternetCleanerInfo), env_(env), engine_(std::move(env), cache) {
   // Page 0: start
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim Internet Cleaner");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
+  RadioButton_Verlauf = AddStartPage(
+      "Willkommen beim Internet Cleaner",
       "Der Internet Cleaner entfernt die Spuren eines Browsers: den Cache, die Cookies (außer denen "
       "vertrauenswürdiger Seiten) und die Liste der besuchten Seiten. Sie sehen jeden Fund und entscheiden "
       "selbst, was gelöscht wird.<br><br>Bitte wählen Sie, was Sie tun möchten, und klicken Sie dann auf "
       "<b>Weiter</b>.",
-      48, 90);
-  RadioButton_Start = new ui::RadioButton(TabSheet_Start, "RadioButton_Start", "Suche starten");
-  RadioButton_Start->SetBounds(40, 160, 560, 20);
-  RadioButton_Start->SetChecked(true);
-  RadioButton_Options =
-      new ui::RadioButton(TabSheet_Start, "RadioButton_Options", "Browser, Profile und Einstellungen festlegen");
-  RadioButton_Options->SetBounds(40, 188, 560, 20);
-  RadioButton_Verlauf = new ui::RadioButton(TabSheet_Start, "RadioButton_Verlauf", "Windows-Verlauf leeren");
-  RadioButton_Verlauf->SetBounds(40, 216, 560, 20);
-  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Options, RadioButton_Verlauf}) {
-    r->Tag = 1;
-    r->SetTabStop(true);
-  }
+      {.Search = "Suche starten",
+       .Options = "Browser, Profile und Einstellungen festlegen",
+       .OtherName = "RadioButton_Verlauf",
+       .Other = "Windows-Verlauf leeren"});
 
   // Page 1: search
-  TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
-  Label_Search_Header = AddPageTitle(TabSheet_Search, "Label_Search_Header", "Suche nach Internet-Spuren");
-  JvLinkLabel_Search = AddPageText(TabSheet_Search, "JvLinkLabel_Search",
-                                   "Bitte haben Sie einen Moment Geduld, der Browser wird untersucht.");
-  ProgressBar_Search = Bar(TabSheet_Search, "ProgressBar_Search");
+  AddSearchPage("Suche nach Internet-Spuren", "Bitte haben Sie einen Moment Geduld, der Browser wird untersucht.");
+  ProgressBar_Search = AddProgressBar(TabSheet_Search, "ProgressBar_Search");
   ProgressBar_Search->SetVisible(false);
 
   // Page 2: result
-  const ResultPage result =
-      AddResultPage("Die Suche ist abgeschlossen",
-                    "Mit <b>Details anzeigen</b> sehen Sie jeden Fund und können die Auswahl ändern.<br>"
-                    "Mit <b>Weiter</b> werden die markierten Elemente gelöscht.");
-  TabSheet_Result = result.Sheet;
-  Label_Result_Header = result.Header;
-  JvLinkLabel_Result = result.Summary;
-  JvLinkLabel_ResultHint = result.Hint;
-  Button_Results = result.Details;
+  AddResultPage("Die Suche ist abgeschlossen",
+                "Mit <b>Details anzeigen</b> sehen Sie jeden Fund und können die Auswahl ändern.<br>"
+                "Mit <b>Weiter</b> werden die markierten Elemente gelöscht.");
 
   // Page 3: delete
-  TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
-  Label_Delete_Header =
-      AddPageTitle(TabSheet_Delete, "Label_Delete_Header", "Die markierten Elemente werden gelöscht");
-  ProgressBar_Delete = Bar(TabSheet_Delete, "ProgressBar_Delete");
+  AddDeletePage("Die markierten Elemente werden gelöscht");
+  ProgressBar_Delete = AddProgressBar(TabSheet_Delete, "ProgressBar_Delete");
 
   engine_.OnProgress = [this] { ProgressMoved(); };
   HistoryFolder = [this] { return std::make_unique<ShellHistoryNamespace>(Handle()); };
@@ -92,24 +63,6 @@ void TForm_ZAMO2_IC::CreateModuleWindows() {
   engine_.BindTree(result_->Model());
 }
 
-void TForm_ZAMO2_IC::NextClick() {
-  switch (State()) {
-    case cleaning::WizardState::Start:
-      if (RadioButton_Start->Checked())
-        RunInternetScan();
-      else if (RadioButton_Options->Checked())
-        cleaning::ShowModalWindow(*options_);
-      else if (RadioButton_Verlauf->Checked())
-        EmptyWindowsHistory();
-      break;
-    case cleaning::WizardState::Results:
-      DeleteInternetItems();
-      break;
-    default:
-      break;
-  }
-}
-
 void TForm_ZAMO2_IC::EmptyWindowsHistory() {
   RunWork([this] {
     std::unique_ptr<HistoryNamespace> ns = HistoryFolder();
@@ -124,6 +77,8 @@ void TForm_ZAMO2_IC::ProgressMoved() {
 }
 
 // ---- the cleaner wizard's hooks ----------------------------------------------
+
+ui::Form* TForm_ZAMO2_IC::OptionsWindow() { return options_; }
 
 bool TForm_ZAMO2_IC::PrepareSearch() {
   settings_ = options_->CurrentSettings();
@@ -177,9 +132,7 @@ cleaning::ResultWindow* TForm_ZAMO2_IC::Results() { return result_; }
 // ---- the launch table's factory -------------------------------------------
 
 ui::Form* CreateInternetCleanerWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_ZAMO2_IC> window(new TForm_ZAMO2_IC(owner));
-  window->DoCreate();
-  return window.release();
+  return cleaning::MakeModuleWindow<TForm_ZAMO2_IC>(owner);
 }
 
 }  // namespace qz::ic

@@ -30,12 +30,8 @@
 #include "cleaning/internet/ic_engine.h"
 
 namespace qz::ui {
-class Button;
-class Label;
 class ProgressBar;
 class RadioButton;
-class RichLabel;
-class TabSheet;
 }  // namespace qz::ui
 
 namespace qz::ic {
@@ -51,27 +47,12 @@ class TForm_ZAMO2_IC : public cleaning::CleanerWizard {
                           UrlCacheSource* cache = nullptr);
   ~TForm_ZAMO2_IC() override;
 
+  // The module's own parts of the pages (the wizard holds the shared ones)
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
-  ui::RadioButton* RadioButton_Start;
-  ui::RadioButton* RadioButton_Options;
   ui::RadioButton* RadioButton_Verlauf;
   // Page 1
-  ui::TabSheet* TabSheet_Search;
-  ui::Label* Label_Search_Header;
-  ui::RichLabel* JvLinkLabel_Search;
   ui::ProgressBar* ProgressBar_Search;
-  // Page 2
-  ui::TabSheet* TabSheet_Result;
-  ui::Label* Label_Result_Header;
-  ui::RichLabel* JvLinkLabel_Result;
-  ui::RichLabel* JvLinkLabel_ResultHint;
-  ui::Button* Button_Results;
   // Page 3
-  ui::TabSheet* TabSheet_Delete;
-  ui::Label* Label_Delete_Header;
   ui::ProgressBar* ProgressBar_Delete;
 
   TForm_ZAMO2_IC_Options* Options() const { return options_; }
@@ -82,7 +63,6 @@ class TForm_ZAMO2_IC : public cleaning::CleanerWizard {
   void RunInternetScan() { RunSearch(); }
   void DeleteInternetItems() { RunDelete(); }
   void ShowFoundSummary() { ShowSummary(); }
-  void Button_ResultsClick() { ShowResultWindow(); }
   void EmptyWindowsHistory();
   // The History folder the last "Empty Windows history" came to.
   const HistoryResult& LastHistory() const { return lastHistory_; }
@@ -94,8 +74,9 @@ class TForm_ZAMO2_IC : public cleaning::CleanerWizard {
 
  protected:
   void CreateModuleWindows() override;
-  void NextClick() override;
   // ---- the cleaner wizard's hooks
+  ui::Form* OptionsWindow() override;
+  void OtherChoice() override { EmptyWindowsHistory(); }
   bool PrepareSearch() override;
   cleaning::SearchOutcome Search() override;
   void ShowSummary() override;

@@ -1,10 +1,10 @@
 #include "cleaning/internet/ic_options.h"
 
+#include "cleaning/frame/module_window.h"
 #include "cleaning/frame/result_rules.h"
 #include "core/globals.h"
 #include "core/text.h"
 #include "ui/form_translation.h"
-#include "ui/help_router.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 
@@ -12,19 +12,10 @@ namespace qz::ic {
 
 TForm_ZAMO2_IC_Options::TForm_ZAMO2_IC_Options(ui::Component* owner, BrowserEnvironment env)
     : Form(owner, "TForm_ZAMO2_IC_Options"), env_(std::move(env)) {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(480, 360);
-  SetCaption("Einstellungen zum Internet Cleaner");
-  Tag = 1;
-
-  PageControl1 = new ui::PageControl(this, "PageControl1");
-  PageControl1->SetBounds(8, 8, 464, 308);
-  TabSheet_Browser = new ui::TabSheet(PageControl1, "TabSheet_Browser", "Browser");
-  TabSheet_Elemente = new ui::TabSheet(PageControl1, "TabSheet_Elemente", "Elemente");
-  TabSheet_Cookies = new ui::TabSheet(PageControl1, "TabSheet_Cookies", "Cookies");
-  for (ui::TabSheet* t : {TabSheet_Browser, TabSheet_Elemente, TabSheet_Cookies}) t->Tag = 1;
+  PageControl1 = cleaning::BuildOptionsWindow(*this, "Einstellungen zum Internet Cleaner", 480, 360);
+  TabSheet_Browser = cleaning::AddOptionsTab(PageControl1, "TabSheet_Browser", "Browser");
+  TabSheet_Elemente = cleaning::AddOptionsTab(PageControl1, "TabSheet_Elemente", "Elemente");
+  TabSheet_Cookies = cleaning::AddOptionsTab(PageControl1, "TabSheet_Cookies", "Cookies");
 
   // Tab "Browser": a radio button per browser, a profile box beside the Mozilla family.
   auto radio = [this](const char* name, const char* caption, int top) {
@@ -82,15 +73,9 @@ TForm_ZAMO2_IC_Options::TForm_ZAMO2_IC_Options(ui::Component* owner, BrowserEnvi
   Button_Trust_Delete->SetBounds(369, 220, 75, 25);
   Button_Trust_Delete->Tag = 1;
 
-  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
-  Button_Help->SetBounds(316, 326, 75, 25);
-  Button_Help->Tag = 1;
-  Button_Ok = new ui::Button(this, "Button_Ok", "&Ok");
-  Button_Ok->SetBounds(397, 326, 75, 25);
-  Button_Ok->ModalResult = ui::mrOk;
-  Button_Ok->SetDefault(true);
-  Button_Ok->SetCancel(true);
-  Button_Ok->Tag = 1;
+  const cleaning::OkHelpButtons buttons = cleaning::AddOkHelpButtons(*this, 326, "IC");
+  Button_Help = buttons.Help;
+  Button_Ok = buttons.Ok;
 
   const TranslationButtons tb = AddTranslationButtons(*this);
   Button_SaveTranslation = tb.save;
@@ -107,7 +92,6 @@ TForm_ZAMO2_IC_Options::TForm_ZAMO2_IC_Options(ui::Component* owner, BrowserEnvi
     handled = true;
     Button_Trust_AddClick();
   };
-  Button_Help->OnClick = [] { ShowHelpTopic("IC"); };
   Button_Ok->OnClick = [this] { SaveOptions(); };  // the button's modal result closes the window
 }
 

@@ -1,7 +1,5 @@
 #include "cleaning/internet/ic_result.h"
 
-#include <shellapi.h>
-
 #include "cleaning/internet/ic_engine.h"
 #include "cleaning/internet/ic_options.h"
 #include "core/msgbox.h"
@@ -46,9 +44,7 @@ TForm_InternetCleanerResult::TForm_InternetCleanerResult(ui::Component* owner, I
   Tree->OnDrawNode = [this](const ui::TreeCell& c) { DrawNode(c); };
   Popup_Cookies->OnClick = [this] { Popup_CookiesClick(); };
   Popup_SeeCokie->OnClick = [this] { Popup_SeeCokieClick(); };
-  OpenInNotepad = [this](const std::string& parameters) {
-    ShellExecuteW(Handle(), L"open", L"notepad", Widen(parameters).c_str(), nullptr, SW_SHOWNORMAL);
-  };
+  OpenInNotepad = StartProgram(L"notepad");
 }
 
 void TForm_InternetCleanerResult::ModuleCreate() { UpdateLabels(); }

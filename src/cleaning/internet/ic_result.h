@@ -57,7 +57,7 @@ class TForm_InternetCleanerResult : public cleaning::ResultWindow {
 
   // How a cookie file is handed to Notepad (tests replace it): the
   // parameter text, already quoted.
-  std::function<void(const std::string& parameters)> OpenInNotepad;
+  ProgramStarter OpenInNotepad;
 
  protected:
   void ModuleCreate() override;

@@ -30,73 +30,43 @@ const cleaning::ModuleInfo kRegistryCleanerInfo{.Code = "RC",
 
 TForm_RC::TForm_RC(ui::Component* owner) : CleanerWizard(owner, "TForm_RC", kRegistryCleanerInfo) {
   // Page 0: start
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim Registry Cleaner");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
+  RadioButton_Backups = AddStartPage(
+      "Willkommen beim Registry Cleaner",
       "Der Registry Cleaner sucht in der Registrierdatenbank nach Einträgen, deren Dateien nicht mehr "
       "vorhanden sind, und nach den Listen zuletzt benutzter Dateien. Vor dem Löschen wird jeder Eintrag in "
       "einem Backup gesichert, das Sie jederzeit zurückspielen können.<br><br>Bitte wählen Sie, was Sie tun "
       "möchten, und klicken Sie dann auf <b>Weiter</b>.",
-      48, 90);
-  RadioButton_Start = new ui::RadioButton(TabSheet_Start, "RadioButton_Start",
-                                          "Unnötige Einträge in der Registrierdatenbank jetzt suchen");
-  RadioButton_Start->SetBounds(40, 160, 560, 20);
-  RadioButton_Start->SetChecked(true);
-  RadioButton_Options = new ui::RadioButton(TabSheet_Start, "RadioButton_Options",
-                                            "Einstellungen für diesen Programmteil bearbeiten");
-  RadioButton_Options->SetBounds(40, 188, 560, 20);
-  RadioButton_Backups = new ui::RadioButton(TabSheet_Start, "RadioButton_Backups", "Backups bearbeiten");
-  RadioButton_Backups->SetBounds(40, 216, 560, 20);
-  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Options, RadioButton_Backups}) {
-    r->Tag = 1;
-    r->SetTabStop(true);
-  }
+      {.Search = "Unnötige Einträge in der Registrierdatenbank jetzt suchen",
+       .Options = "Einstellungen für diesen Programmteil bearbeiten",
+       .OtherName = "RadioButton_Backups",
+       .Other = "Backups bearbeiten"});
 
   // Page 1: search
-  TabSheet_Search = AddWizardPage("TabSheet_Search", "Suche");
-  Label_Search_Header = AddPageTitle(TabSheet_Search, "Label_Search_Header", "Suche nach verwaisten Einträgen");
-  JvLinkLabel_Search = AddPageText(TabSheet_Search, "JvLinkLabel_Search",
-                                   "Bitte haben Sie einen Moment Geduld, die Registrierdatenbank wird "
-                                   "untersucht.<br>Mit <b>Abbrechen</b> beenden Sie die Suche.");
-  JvLinkLabel_SearchNow = AddPageText(TabSheet_Search, "JvLinkLabel_SearchNow", "<b>Untersuche jetzt:</b>", 120, 16);
-  Label_RC_Typ = AddLineLabel(TabSheet_Search, "Label_RC_Typ", 142);
-  Label_RC_Key = AddLineLabel(TabSheet_Search, "Label_RC_Key", 162);
-  Label_RC_Value = AddLineLabel(TabSheet_Search, "Label_RC_Value", 182);
-  ProgressBar_RC_search = new ui::ProgressBar(TabSheet_Search, "ProgressBar_RC_search");
-  ProgressBar_RC_search->SetBounds(16, 212, 608, 18);
-  Label_RC_ExaminedCount = AddLineLabel(TabSheet_Search, "Label_RC_ExaminedCount", 250);
-  Label_RC_FoundCount = AddLineLabel(TabSheet_Search, "Label_RC_FoundCount", 268);
-  Label_RC_CategoryDone = AddLineLabel(TabSheet_Search, "Label_RC_CategoryDone", 286);
-  Label_RC_CategoryTotal = AddLineLabel(TabSheet_Search, "Label_RC_CategoryTotal", 304);
-  for (ui::Label* l : {Label_RC_ExaminedCount, Label_RC_FoundCount, Label_RC_CategoryDone, Label_RC_CategoryTotal})
-    l->SetVisible(false);
+  AddSearchPage("Suche nach verwaisten Einträgen",
+                "Bitte haben Sie einen Moment Geduld, die Registrierdatenbank wird untersucht.<br>Mit "
+                "<b>Abbrechen</b> beenden Sie die Suche.");
+  AddSearchLines(120,
+                 {{Label_RC_Typ, "Label_RC_Typ"}, {Label_RC_Key, "Label_RC_Key"}, {Label_RC_Value, "Label_RC_Value"}});
+  ProgressBar_RC_search = AddProgressBar(TabSheet_Search, "ProgressBar_RC_search", 212);
+  AddCounterLabels({{Label_RC_ExaminedCount, "Label_RC_ExaminedCount"},
+                    {Label_RC_FoundCount, "Label_RC_FoundCount"},
+                    {Label_RC_CategoryDone, "Label_RC_CategoryDone"},
+                    {Label_RC_CategoryTotal, "Label_RC_CategoryTotal"}});
 
   // Page 2: result
-  const ResultPage result = AddResultPage(
-      "Verwaiste Einträge gefunden",
-      "Mit <b>Details anzeigen</b> sehen Sie jeden gefundenen Eintrag und können die Auswahl ändern.<br>"
-      "Mit <b>Weiter</b> werden die markierten Einträge gesichert und gelöscht.");
-  TabSheet_Result = result.Sheet;
-  Label_Result_Header = result.Header;
-  JvLinkLabel_Result = result.Summary;
-  JvLinkLabel_ResultHint = result.Hint;
-  Button_Results = result.Details;
+  AddResultPage("Verwaiste Einträge gefunden",
+                "Mit <b>Details anzeigen</b> sehen Sie jeden gefundenen Eintrag und können die Auswahl ändern.<br>"
+                "Mit <b>Weiter</b> werden die markierten Einträge gesichert und gelöscht.");
 
   // Page 3: delete
-  TabSheet_Delete = AddWizardPage("TabSheet_Delete", "Delete");
-  Label_Delete_Header = AddPageTitle(TabSheet_Delete, "Label_Delete_Header", "Einträge werden gelöscht");
-  ProgressBar_RC_Delete = new ui::ProgressBar(TabSheet_Delete, "ProgressBar_RC_Delete");
-  ProgressBar_RC_Delete->SetBounds(16, 120, 608, 18);
+  AddDeletePage("Einträge werden gelöscht");
+  ProgressBar_RC_Delete = AddProgressBar(TabSheet_Delete, "ProgressBar_RC_Delete");
 
   // Page 4: backups
-  TabSheet_Backups = AddWizardPage("TabSheet_Backups", "Backups");
-  Label_Backups_Header = AddPageTitle(TabSheet_Backups, "Label_Backups_Header", "Backups bearbeiten");
-  JvLinkLabel_Backups = AddPageText(TabSheet_Backups, "JvLinkLabel_Backups",
-                                    "Wählen Sie ein Backup und klicken Sie auf <b>Zurückspielen</b>, um seine "
-                                    "Einträge wiederherzustellen.",
-                                    40, 18);
-  Backups = new cleaning::BackupPage(this, TabSheet_Backups, "RC", true);
+  Backups = AddBackupsPage(
+      "Backups bearbeiten",
+      "Wählen Sie ein Backup und klicken Sie auf <b>Zurückspielen</b>, um seine Einträge wiederherzustellen.", "RC",
+      true);
   Backups->Button_Restore->SetCaption("Zurückspielen");
   Backups->Button_Delete->SetCaption("Löschen");
 
@@ -128,27 +98,7 @@ void TForm_RC::CreateModuleWindows() {
 
 void TForm_RC::TranslateExtras() { TranslateTreeColumns(Name, *Backups->VirtualDrawTree_Backups); }
 
-// ---- the wizard's steps --------------------------------------------------
-
-void TForm_RC::NextClick() {
-  switch (State()) {
-    case cleaning::WizardState::Start:
-      if (RadioButton_Start->Checked()) {
-        RunRegistrySearch();
-      } else if (RadioButton_Options->Checked()) {
-        cleaning::ShowModalWindow(*options_);
-      } else if (RadioButton_Backups->Checked()) {
-        ListRegistryBackups();
-        SetState(cleaning::WizardState::LastPage);
-      }
-      break;
-    case cleaning::WizardState::Results:
-      DeleteMarkedEntries();
-      break;
-    default:
-      break;
-  }
-}
+// ---- the search page --------------------------------------------------------
 
 void TForm_RC::KindStarted(const KindChoice& k) {
   Label_RC_Typ->SetCaption(k.Name);
@@ -173,6 +123,13 @@ void TForm_RC::ProgressTimerEvent() {
 
 // ---- the cleaner wizard's hooks ----------------------------------------------
 
+ui::Form* TForm_RC::OptionsWindow() { return options_; }
+
+void TForm_RC::OtherChoice() {
+  ListRegistryBackups();
+  SetState(cleaning::WizardState::LastPage);
+}
+
 bool TForm_RC::PrepareSearch() {
   request_.Drives = options_->CheckedDrives();
   request_.Kinds = options_->CheckedKindList();
@@ -192,11 +149,7 @@ cleaning::SearchOutcome TForm_RC::Search() {
   const SearchOutcome outcome = engine_.RunSearch(request_);
   result_->RecountResults();
   result_->Tree->Invalidate();
-  switch (outcome) {
-    case SearchOutcome::Found: return cleaning::SearchOutcome::Found;
-    case SearchOutcome::NothingFound: return cleaning::SearchOutcome::NothingFound;
-    default: return cleaning::SearchOutcome::Cancelled;
-  }
+  return cleaning::WizardOutcome(outcome);
 }
 
 void TForm_RC::ShowSummary() { JvLinkLabel_Result->SetCaption(SummaryText(engine_.Scan, engine_.Tr)); }
@@ -234,10 +187,6 @@ void TForm_RC::ListRegistryBackups() { Backups->ListRegistryBackups(); }
 
 // ---- the launch table's factory -------------------------------------------
 
-ui::Form* CreateRegistryCleanerWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_RC> window(new TForm_RC(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateRegistryCleanerWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_RC>(owner); }
 
 }  // namespace qz::rc

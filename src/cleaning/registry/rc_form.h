@@ -36,12 +36,9 @@ class BackupPage;
 }
 
 namespace qz::ui {
-class Button;
 class Label;
 class ProgressBar;
 class RadioButton;
-class RichLabel;
-class TabSheet;
 }  // namespace qz::ui
 
 namespace qz::rc {
@@ -54,18 +51,10 @@ class TForm_RC : public cleaning::CleanerWizard {
   explicit TForm_RC(ui::Component* owner);
   ~TForm_RC() override;
 
+  // The module's own parts of the pages (the wizard holds the shared ones)
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
-  ui::RadioButton* RadioButton_Start;
-  ui::RadioButton* RadioButton_Options;
   ui::RadioButton* RadioButton_Backups;
   // Page 1
-  ui::TabSheet* TabSheet_Search;
-  ui::Label* Label_Search_Header;
-  ui::RichLabel* JvLinkLabel_Search;
-  ui::RichLabel* JvLinkLabel_SearchNow;
   ui::Label* Label_RC_Typ;
   ui::Label* Label_RC_Key;
   ui::Label* Label_RC_Value;
@@ -74,20 +63,9 @@ class TForm_RC : public cleaning::CleanerWizard {
   ui::Label* Label_RC_FoundCount;
   ui::Label* Label_RC_CategoryDone;
   ui::Label* Label_RC_CategoryTotal;
-  // Page 2
-  ui::TabSheet* TabSheet_Result;
-  ui::Label* Label_Result_Header;
-  ui::RichLabel* JvLinkLabel_Result;
-  ui::RichLabel* JvLinkLabel_ResultHint;
-  ui::Button* Button_Results;
   // Page 3
-  ui::TabSheet* TabSheet_Delete;
-  ui::Label* Label_Delete_Header;
   ui::ProgressBar* ProgressBar_RC_Delete;
   // Page 4
-  ui::TabSheet* TabSheet_Backups;
-  ui::Label* Label_Backups_Header;
-  ui::RichLabel* JvLinkLabel_Backups;
   cleaning::BackupPage* Backups;
 
   TForm_RC_Options* Options() const { return options_; }
@@ -101,15 +79,15 @@ class TForm_RC : public cleaning::CleanerWizard {
   int32_t DeletedCount() const { return engine_.Scan.DeletedCount; }
   int32_t DeleteErrorCount() const { return engine_.Scan.DeleteErrorCount; }
 
-  // ---- the detail button and the backups page
-  void Button_ResultsClick() { ShowResultWindow(); }
+  // ---- the backups page
   void ListRegistryBackups();
 
  protected:
   void CreateModuleWindows() override;
-  void NextClick() override;
   void TranslateExtras() override;
   // ---- the cleaner wizard's hooks
+  ui::Form* OptionsWindow() override;
+  void OtherChoice() override;
   bool PrepareSearch() override;
   cleaning::SearchOutcome Search() override;
   void ShowSummary() override;

@@ -21,40 +21,25 @@ enum Page { kStartPage = 0, kWaitPage = 1, kBackupsPage = 2 };
 
 TForm_FA::TForm_FA(ui::Component* owner) : ModuleWindow(owner, "TForm_FA", kFileAssociatorInfo) {
   // Page 0: start
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim File Associator");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
+  AddStartPage(
+      "Willkommen beim File Associator",
       "Der File Associator zeigt, mit welchem Programm und mit welchem Symbol Windows jedes Dateiformat öffnet, "
       "und lässt Sie beides ändern. Bekannte Formate setzt er auf Wunsch auf den Windows-Standard zurück; "
       "vorher sichert er sie.<br><br>Bitte wählen Sie, was Sie tun möchten, und klicken Sie dann auf "
       "<b>Weiter</b>.",
-      48, 90);
-  RadioButton_Start = new ui::RadioButton(TabSheet_Start, "RadioButton_Start", "Dateiformate jetzt bearbeiten");
-  RadioButton_Start->SetBounds(40, 160, 560, 20);
-  RadioButton_Start->SetChecked(true);
-  RadioButton_Reset = new ui::RadioButton(TabSheet_Start, "RadioButton_Reset",
-                                          "Bekannte Dateiformate auf Windows-Standard zurücksetzen");
-  RadioButton_Reset->SetBounds(40, 188, 560, 20);
-  RadioButton_Backups =
-      new ui::RadioButton(TabSheet_Start, "RadioButton_Backups", "Backups dieses Programmteils bearbeiten");
-  RadioButton_Backups->SetBounds(40, 216, 560, 20);
-  for (ui::RadioButton* r : {RadioButton_Start, RadioButton_Reset, RadioButton_Backups}) {
-    r->Tag = 1;
-    r->SetTabStop(true);
-  }
+      90);
+  AddStartChoices(160, 28,
+                  {{RadioButton_Start, "RadioButton_Start", "Dateiformate jetzt bearbeiten"},
+                   {RadioButton_Reset, "RadioButton_Reset", "Bekannte Dateiformate auf Windows-Standard zurücksetzen"},
+                   {RadioButton_Backups, "RadioButton_Backups", "Backups dieses Programmteils bearbeiten"}});
 
   // Page 1: wait
   TabSheet_Wait = AddWizardPage("TabSheet_Wait", "Wait");
   Label_Wait_Header = AddPageTitle(TabSheet_Wait, "Label_Wait_Header", "Bitte warten");
 
   // Page 2: backups
-  TabSheet_Backups = AddWizardPage("TabSheet_Backups", "Backups");
-  Label_Backups_Header = AddPageTitle(TabSheet_Backups, "Label_Backups_Header", "Backups");
-  JvLinkLabel_Backups = AddPageText(TabSheet_Backups, "JvLinkLabel_Backups",
-                                    "Vor jedem Zurücksetzen auf den Windows-Standard wurden die Dateiformate gesichert.",
-                                    40, 18);
-  Backups = new cleaning::BackupPage(this, TabSheet_Backups, "FA");
+  Backups = AddBackupsPage("Backups",
+                           "Vor jedem Zurücksetzen auf den Windows-Standard wurden die Dateiformate gesichert.", "FA");
   Backups->Button_Restore->SetCaption("Zurückspielen");
   Backups->Button_Delete->SetCaption("Löschen");
 }
@@ -115,10 +100,6 @@ void TForm_FA::RunReset() {
 
 // ---- the launch table's factory -------------------------------------------
 
-ui::Form* CreateFileAssociatorWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_FA> window(new TForm_FA(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateFileAssociatorWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_FA>(owner); }
 
 }  // namespace qz::fa

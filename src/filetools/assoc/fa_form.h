@@ -35,9 +35,6 @@ class TForm_FA : public cleaning::ModuleWindow {
   ~TForm_FA() override;
 
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::RadioButton* RadioButton_Start;
   ui::RadioButton* RadioButton_Reset;
   ui::RadioButton* RadioButton_Backups;
@@ -45,9 +42,6 @@ class TForm_FA : public cleaning::ModuleWindow {
   ui::TabSheet* TabSheet_Wait;
   ui::Label* Label_Wait_Header;
   // Page 2
-  ui::TabSheet* TabSheet_Backups;
-  ui::Label* Label_Backups_Header;
-  ui::RichLabel* JvLinkLabel_Backups;
   cleaning::BackupPage* Backups;
 
   TForm_FA_Result* Result() const { return result_; }

@@ -1,5 +1,6 @@
 #include "filetools/assoc/fa_select_exe.h"
 
+#include "cleaning/frame/module_window.h"
 #include "ui/dialogs.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
@@ -8,12 +9,7 @@
 namespace qz::fa {
 
 TForm_FA_SelectEXE::TForm_FA_SelectEXE(ui::Component* owner) : Form(owner, "TForm_FA_SelectEXE") {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(460, 132);
-  SetCaption("Anwendung ändern");
-  Tag = 1;
+  cleaning::BuildDialog(*this, "Anwendung ändern", 460, 132);
 
   Label_Command = new ui::Label(this, "Label_Command", "Kommandozeile, mit der das Dateiformat geöffnet wird:");
   Label_Command->SetBounds(12, 12, 436, 16);

@@ -28,18 +28,13 @@ TForm_Cryptor::TForm_Cryptor(ui::Component* owner)
     : ModuleWindow(owner, "TForm_Cryptor",
                    {.Code = "FED", .Title = "File Encrypter & Decrypter", .Group = filetools::kGroup}) {
   // Page 0
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header =
-      AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim File Encrypter & Decrypter");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
-      "Verschlüsseln Sie eine Datei mit einem Passwort, so dass nur lesen kann, wer das Passwort kennt, und "
-      "entschlüsseln Sie sie später wieder.<br><br><b>Was möchten Sie tun?</b>",
-      48, 80);
-  RadioButton_Crypt = ft::AddChoice(TabSheet_Start, "RadioButton_Crypt", "Eine Datei verschlüsseln", 40, 140);
-  RadioButton_Decrypt =
-      ft::AddChoice(TabSheet_Start, "RadioButton_Decrypt", "Eine verschlüsselte Datei entschlüsseln", 40, 170);
-  RadioButton_Crypt->SetChecked(true);
+  AddStartPage("Willkommen beim File Encrypter & Decrypter",
+               "Verschlüsseln Sie eine Datei mit einem Passwort, so dass nur lesen kann, wer das Passwort kennt, und "
+               "entschlüsseln Sie sie später wieder.<br><br><b>Was möchten Sie tun?</b>",
+               80);
+  AddStartChoices(140, 30,
+                  {{RadioButton_Crypt, "RadioButton_Crypt", "Eine Datei verschlüsseln"},
+                   {RadioButton_Decrypt, "RadioButton_Decrypt", "Eine verschlüsselte Datei entschlüsseln"}});
 
   // Page 1
   TabSheet_Crypt1 = AddWizardPage("TabSheet_Crypt1", "Crypt1");
@@ -154,10 +149,6 @@ void TForm_Cryptor::DecryptFile() {
   });
 }
 
-ui::Form* CreateCryptorWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_Cryptor> window(new TForm_Cryptor(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateCryptorWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_Cryptor>(owner); }
 
 }  // namespace qz::fed

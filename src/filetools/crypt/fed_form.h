@@ -36,9 +36,6 @@ class TForm_Cryptor : public cleaning::ModuleWindow {
   explicit TForm_Cryptor(ui::Component* owner);
 
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::RadioButton* RadioButton_Crypt;
   ui::RadioButton* RadioButton_Decrypt;
   // Page 1

@@ -18,18 +18,14 @@ TForm_Splitter::TForm_Splitter(ui::Component* owner)
     : ModuleWindow(owner, "TForm_Splitter",
                    {.Code = "FSJ", .Title = "File Splitter & Joiner", .Group = filetools::kGroup}) {
   // Page 0
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim File Splitter & Joiner");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
-      "Teilen Sie eine große Datei in mehrere Teilstücke auf, zum Beispiel um sie auf mehrere Datenträger zu "
-      "verteilen, und fügen Sie die Teilstücke später wieder zur Orginaldatei zusammen.<br><br>"
-      "<b>Was möchten Sie tun?</b>",
-      48, 80);
-  RadioButton_Split = AddChoice(TabSheet_Start, "RadioButton_Split", "Eine Dateien teilen (splitten)", 40, 140, 560);
-  RadioButton_Join =
-      AddChoice(TabSheet_Start, "RadioButton_Join", "Geteilte Dateie zusammenfügen (joinen)", 40, 170, 560);
-  RadioButton_Split->SetChecked(true);
+  AddStartPage("Willkommen beim File Splitter & Joiner",
+               "Teilen Sie eine große Datei in mehrere Teilstücke auf, zum Beispiel um sie auf mehrere Datenträger zu "
+               "verteilen, und fügen Sie die Teilstücke später wieder zur Orginaldatei zusammen.<br><br>"
+               "<b>Was möchten Sie tun?</b>",
+               80);
+  AddStartChoices(140, 30,
+                  {{RadioButton_Split, "RadioButton_Split", "Eine Dateien teilen (splitten)"},
+                   {RadioButton_Join, "RadioButton_Join", "Geteilte Dateie zusammenfügen (joinen)"}});
 
   // Page 1
   TabSheet_Split1 = AddWizardPage("TabSheet_Split1", "Split1");
@@ -180,10 +176,6 @@ void TForm_Splitter::JoinFiles() {
   });
 }
 
-ui::Form* CreateSplitterWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_Splitter> window(new TForm_Splitter(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateSplitterWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_Splitter>(owner); }
 
 }  // namespace qz::fsj

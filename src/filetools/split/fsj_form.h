@@ -36,9 +36,6 @@ class TForm_Splitter : public cleaning::ModuleWindow {
   explicit TForm_Splitter(ui::Component* owner);
 
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::RadioButton* RadioButton_Split;
   ui::RadioButton* RadioButton_Join;
   // Page 1

@@ -20,21 +20,16 @@ TForm_FW::TForm_FW(ui::Component* owner)
     : ModuleWindow(owner, "TForm_FW",
                    {.Code = "FW", .Title = "File Wiper", .Group = filetools::kGroup, .HasCancel = true}) {
   // Page 0
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim File Wiper");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
+  AddStartPage(
+      "Willkommen beim File Wiper",
       "Der File Wiper vernichtet Dateien und Ordner endgültig: jede Datei wird mehrfach überschrieben, umbenannt "
       "und gelöscht. Vernichtete Dateien lassen sich mit keinem Programm wiederherstellen.<br><br>"
       "<b>Was möchten Sie tun?</b>",
-      48, 80);
-  RadioButton_FilesFolder =
-      ft::AddChoice(TabSheet_Start, "RadioButton_FilesFolder", "Dateien und Ordner vernichten", 40, 140);
-  RadioButton_RecycleBin =
-      ft::AddChoice(TabSheet_Start, "RadioButton_RecycleBin", "Inhalt des Papierkorbs vernichten", 40, 170);
-  RadioButton_Options =
-      ft::AddChoice(TabSheet_Start, "RadioButton_Options", "Einstellungen, Löschmethode bearbeiten", 40, 200);
-  RadioButton_FilesFolder->SetChecked(true);
+      80);
+  AddStartChoices(140, 30,
+                  {{RadioButton_FilesFolder, "RadioButton_FilesFolder", "Dateien und Ordner vernichten"},
+                   {RadioButton_RecycleBin, "RadioButton_RecycleBin", "Inhalt des Papierkorbs vernichten"},
+                   {RadioButton_Options, "RadioButton_Options", "Einstellungen, Löschmethode bearbeiten"}});
 
   // Page 1
   TabSheet_FilesFolder = AddWizardPage("TabSheet_FilesFolder", "FilesFolder");
@@ -228,10 +223,6 @@ void TForm_FW::Button_FW_DeleteClick() {
 
 void TForm_FW::DropFiles(const std::vector<std::string>& files) { list_->AddDropped(files); }
 
-ui::Form* CreateFileWiperWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_FW> window(new TForm_FW(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateFileWiperWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_FW>(owner); }
 
 }  // namespace qz::fw

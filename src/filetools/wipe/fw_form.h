@@ -45,9 +45,6 @@ class TForm_FW : public cleaning::ModuleWindow {
   ~TForm_FW() override;
 
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::RadioButton* RadioButton_FilesFolder;
   ui::RadioButton* RadioButton_RecycleBin;
   ui::RadioButton* RadioButton_Options;

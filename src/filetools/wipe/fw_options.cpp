@@ -1,29 +1,20 @@
 #include "filetools/wipe/fw_options.h"
 
+#include "cleaning/frame/module_window.h"
 #include "core/registry.h"
 #include "core/text.h"
 #include "ui/check_state.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
-#include "ui/help_router.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 
 namespace qz::fw {
 
 TForm_FW_Options::TForm_FW_Options(ui::Component* owner) : Form(owner, "TForm_FW_Options") {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(520, 340);
-  SetCaption("Einstellungen zum File Wiper");
-  Tag = 1;
-
-  PageControl1 = new ui::PageControl(this, "PageControl1");
-  PageControl1->SetBounds(8, 8, 504, 288);
-  TabSheet_Method = new ui::TabSheet(PageControl1, "TabSheet_Method", "Löschmethode");
-  TabSheet_Options = new ui::TabSheet(PageControl1, "TabSheet_Options", "Optionen");
-  TabSheet_Method->Tag = TabSheet_Options->Tag = 1;
+  PageControl1 = cleaning::BuildOptionsWindow(*this, "Einstellungen zum File Wiper", 520, 340);
+  TabSheet_Method = cleaning::AddOptionsTab(PageControl1, "TabSheet_Method", "Löschmethode");
+  TabSheet_Options = cleaning::AddOptionsTab(PageControl1, "TabSheet_Options", "Optionen");
 
   auto label = [](ui::TabSheet* page, ui::Label*& l, const char* name, const char* caption, int left, int top,
                   int height) {
@@ -79,16 +70,9 @@ TForm_FW_Options::TForm_FW_Options(ui::Component* owner) : Form(owner, "TForm_FW
          "stehen, der Papierkorb wird nicht geleert.",
          172);
 
-  Button_Help = new ui::Button(this, "Button_Help", "&Hilfe");
-  Button_Help->SetBounds(356, 306, 75, 25);
-  Button_Help->Tag = 1;
-  Button_Help->OnClick = [] { ShowHelpTopic("FW"); };
-  Button_Ok = new ui::Button(this, "Button_Ok", "&Ok");
-  Button_Ok->SetBounds(437, 306, 75, 25);
-  Button_Ok->ModalResult = ui::mrOk;
-  Button_Ok->SetDefault(true);
-  Button_Ok->SetCancel(true);
-  Button_Ok->Tag = 1;
+  const cleaning::OkHelpButtons buttons = cleaning::AddOkHelpButtons(*this, 306, "FW");
+  Button_Help = buttons.Help;
+  Button_Ok = buttons.Ok;
 
   const TranslationButtons tb = AddTranslationButtons(*this);
   Button_SaveTranslation = tb.save;

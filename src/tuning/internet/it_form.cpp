@@ -31,14 +31,6 @@ const TypeItem kTypes[] = {
     {"MESSAGE_SelectTyp4", "LAN-Verbindung"},
 };
 
-ui::RadioButton* Choice(ui::TabSheet* page, const char* name, const char* caption, int top, int width = 560) {
-  auto* r = new ui::RadioButton(page, name, caption);
-  r->SetBounds(40, top, width, 20);
-  r->Tag = 1;
-  r->SetTabStop(true);
-  return r;
-}
-
 }  // namespace
 
 TForm_IT::TForm_IT(ui::Component* owner, std::optional<TcpPlaces> places, PlugInPlaces plugInPlaces)
@@ -46,24 +38,25 @@ TForm_IT::TForm_IT(ui::Component* owner, std::optional<TcpPlaces> places, PlugIn
       tuner_(places ? std::move(*places) : TcpPlaces::System()),
       plugInPlaces_(std::move(plugInPlaces)) {
   // Page 0: Start
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Willkommen beim Internet Tuner");
-  JvLinkLabel_Start = AddPageText(
-      TabSheet_Start, "JvLinkLabel_Start",
-      "Der Internet Tuner passt die Netzwerk-Einstellungen von Windows (TCP/IP) und die Zahl der Verbindungen "
-      "Ihres Browsers an Ihre Verbindung an. Außerdem misst er die Download-Geschwindigkeit und entfernt "
-      "Browser-PlugIns.<br><br>Bitte wählen Sie, was Sie tun möchten, und klicken Sie dann auf <b>Weiter</b>.",
-      48, 76);
-  RadioButton_Auto = Choice(TabSheet_Start, "RadioButton_Auto", "Einstellungen anpassen an Geräteart:", 140, 250);
+  AddStartPage("Willkommen beim Internet Tuner",
+               "Der Internet Tuner passt die Netzwerk-Einstellungen von Windows (TCP/IP) und die Zahl der Verbindungen "
+               "Ihres Browsers an Ihre Verbindung an. Außerdem misst er die Download-Geschwindigkeit und entfernt "
+               "Browser-PlugIns.<br><br>Bitte wählen Sie, was Sie tun möchten, und klicken Sie dann auf <b>Weiter</b>.",
+               76);
+  RadioButton_Auto =
+      cleaning::AddChoice(TabSheet_Start, "RadioButton_Auto", "Einstellungen anpassen an Geräteart:", 40, 140, 250);
   RadioButton_Auto->SetChecked(true);
   ComboBox_Typ = new ui::ComboBox(TabSheet_Start, "ComboBox_Typ", ui::ComboBox::Style::DropDownList);
   ComboBox_Typ->SetBounds(300, 139, 260, 21);
   ComboBox_Typ->SetTabStop(true);
-  RadioButton_MANUELL = Choice(TabSheet_Start, "RadioButton_MANUELL",
-                               "Protokoll manuell anpassen (nur für fortgeschrittene Benutzer)", 172);
-  RadioButton_Backups = Choice(TabSheet_Start, "RadioButton_Backups", "Backups dieses Programmteils bearbeiten", 200);
-  RadioButton_Test = Choice(TabSheet_Start, "RadioButton_Test", "Geschwindigkeitstest durchführen", 228);
-  RadioButton_IEPlugIns = Choice(TabSheet_Start, "RadioButton_IEPlugIns", "IE - PlugIns bearbeiten", 256);
+  RadioButton_MANUELL = cleaning::AddChoice(TabSheet_Start, "RadioButton_MANUELL",
+                                            "Protokoll manuell anpassen (nur für fortgeschrittene Benutzer)", 40, 172);
+  RadioButton_Backups =
+      cleaning::AddChoice(TabSheet_Start, "RadioButton_Backups", "Backups dieses Programmteils bearbeiten", 40, 200);
+  RadioButton_Test =
+      cleaning::AddChoice(TabSheet_Start, "RadioButton_Test", "Geschwindigkeitstest durchführen", 40, 228);
+  RadioButton_IEPlugIns =
+      cleaning::AddChoice(TabSheet_Start, "RadioButton_IEPlugIns", "IE - PlugIns bearbeiten", 40, 256);
 
   // Page 1: Finished
   TabSheet_Finished = AddWizardPage("TabSheet_Finished", "Finished");
@@ -76,12 +69,8 @@ TForm_IT::TForm_IT(ui::Component* owner, std::optional<TcpPlaces> places, PlugIn
       48, 90);
 
   // Page 2: Backups
-  TabSheet_Backups = AddWizardPage("TabSheet_Backups", "Backups");
-  Label_Backups_Header = AddPageTitle(TabSheet_Backups, "Label_Backups_Header", "Backups des Internet Tuners");
-  JvLinkLabel_Backups = AddPageText(TabSheet_Backups, "JvLinkLabel_Backups",
-                                    "Wählen Sie ein Backup und stellen Sie es wieder her, oder löschen Sie es.", 40,
-                                    18);
-  Backups = new cleaning::BackupPage(this, TabSheet_Backups, "IT");
+  Backups = AddBackupsPage("Backups des Internet Tuners",
+                           "Wählen Sie ein Backup und stellen Sie es wieder her, oder löschen Sie es.", "IT");
 
   // Page 3: Test1
   TabSheet_Test1 = AddWizardPage("TabSheet_Test1", "Test1");
@@ -377,10 +366,6 @@ void TForm_IT::Button_DeletePlugInClick() {
   plugIns_.erase(plugIns_.begin() + index);
 }
 
-ui::Form* CreateInternetTunerWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_IT> window(new TForm_IT(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateInternetTunerWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_IT>(owner); }
 
 }  // namespace qz::it

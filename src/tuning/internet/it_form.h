@@ -58,9 +58,6 @@ class TForm_IT : public cleaning::ModuleWindow {
                     PlugInPlaces plugInPlaces = {});
 
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::RadioButton* RadioButton_Auto;
   ui::ComboBox* ComboBox_Typ;
   ui::RadioButton* RadioButton_MANUELL;
@@ -72,9 +69,6 @@ class TForm_IT : public cleaning::ModuleWindow {
   ui::Label* Label_Finished_Header;
   ui::RichLabel* JvLinkLabel_Finished;
   // Page 2
-  ui::TabSheet* TabSheet_Backups;
-  ui::Label* Label_Backups_Header;
-  ui::RichLabel* JvLinkLabel_Backups;
   cleaning::BackupPage* Backups;
   // Page 3
   ui::TabSheet* TabSheet_Test1;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "ui/help_router.h"
+#include "cleaning/frame/module_window.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
+#include "ui/help_router.h"
 #include "ui/pagecontrol.h"
 #include "ui/stdctrls.h"
 
@@ -34,12 +35,7 @@ void TakeSpin(const ui::SpinEdit& spin, TcpNumber& n) {
 }  // namespace
 
 TForm_IT_Manual::TForm_IT_Manual(ui::Component* owner) : Form(owner, "TForm_IT_Manual") {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(440, 320);
-  SetCaption("Manuell anpassen");
-  Tag = 1;
+  cleaning::BuildDialog(*this, "Manuell anpassen", 440, 320);
 
   PageControl1 = new ui::PageControl(this, "PageControl1");
   PageControl1->SetBounds(8, 8, 424, 264);

@@ -80,10 +80,6 @@ void TForm_Netquiet::UpdateMessengerStatus() {
     SetStatus(Label_Status, Tr("MESSAGE_Off", "Windows®-Nachrichtendienst nicht aktiv"), kInactiveColor);
 }
 
-ui::Form* CreateNetquietWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_Netquiet> window(new TForm_Netquiet(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateNetquietWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_Netquiet>(owner); }
 
 }  // namespace qz::nq

@@ -30,9 +30,8 @@ class TForm_Netquiet : public cleaning::ModuleWindow {
  public:
   explicit TForm_Netquiet(ui::Component* owner, ServicesKey services = {});
 
-  ui::TabSheet* TabSheet_Start;
+  // The start page's title (the page and its text are the frame's).
   ui::Label* Label20;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::GroupBox* GroupBox1;
   ui::Label* Label_StatusFixed;
   ui::Label* Label_Status;

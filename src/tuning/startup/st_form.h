@@ -36,16 +36,10 @@ class TForm_ST : public cleaning::ModuleWindow {
                     std::optional<StartupPlaces> places = std::nullopt);
 
   // Page 0
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::RadioButton* RadioButton_AutoStart;
   ui::RadioButton* RadioButton_Uninstall;
   ui::RadioButton* RadioButton_Backups;
   // Page 1
-  ui::TabSheet* TabSheet_Backups;
-  ui::Label* Label_Backups_Header;
-  ui::RichLabel* JvLinkLabel_Backups;
   cleaning::BackupPage* Backups;
 
   TForm_ST_Result* Result() const { return result_; }

@@ -1,5 +1,6 @@
 #include "tuning/startup/st_new.h"
 
+#include "cleaning/frame/module_window.h"
 #include "core/text.h"
 #include "ui/dialogs.h"
 #include "ui/form_translation.h"
@@ -10,12 +11,7 @@ namespace qz::st {
 
 TForm_ST_New::TForm_ST_New(ui::Component* owner, AutostartEngine& engine)
     : Form(owner, "TForm_ST_New"), engine_(engine) {
-  SetBorderStyle(ui::FormBorder::Dialog);
-  SetBorderIcons(ui::IconSystemMenu);
-  SetPosition(ui::FormPosition::ScreenCenter);
-  SetClientSize(440, 250);
-  SetCaption("StartUp-Tuner ; neuen Eintrag hinzufügen");
-  Tag = 1;
+  cleaning::BuildDialog(*this, "StartUp-Tuner ; neuen Eintrag hinzufügen", 440, 250);
 
   Label_Name = new ui::Label(this, "Label_Name", "Name des Eintrages:");
   Label_Name->SetBounds(12, 12, 416, 16);

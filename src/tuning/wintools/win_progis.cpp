@@ -37,12 +37,10 @@ bool OffersSystemRestore(const TOS& os) {
 
 TForm_WinProgis::TForm_WinProgis(ui::Component* owner, std::optional<TOS> os)
     : ModuleWindow(owner, "TForm_WinProgis", kWindowsToolsInfo), os_(os ? *os : GetOSInfo()) {
-  TabSheet_Start = AddWizardPage("TabSheet_Start", "Start");
-  Label_Start_Header = AddPageTitle(TabSheet_Start, "Label_Start_Header", "Windows-Werkzeuge");
-  JvLinkLabel_Start = AddPageText(TabSheet_Start, "JvLinkLabel_Start",
-                                  "Hier starten Sie drei Werkzeuge, die Windows mitbringt. Was das Werkzeug dann "
-                                  "tut, bestimmt Windows.",
-                                  48, 36);
+  AddStartPage("Windows-Werkzeuge",
+               "Hier starten Sie drei Werkzeuge, die Windows mitbringt. Was das Werkzeug dann "
+               "tut, bestimmt Windows.",
+               36);
   struct Row {
     ui::Button*& button;
     ui::Label*& label;
@@ -99,10 +97,6 @@ bool TForm_WinProgis::RunTool(int button) {
   return false;
 }
 
-ui::Form* CreateWindowsToolsWindow(ui::Component* owner) {
-  std::unique_ptr<TForm_WinProgis> window(new TForm_WinProgis(owner));
-  window->DoCreate();
-  return window.release();
-}
+ui::Form* CreateWindowsToolsWindow(ui::Component* owner) { return cleaning::MakeModuleWindow<TForm_WinProgis>(owner); }
 
 }  // namespace qz::win

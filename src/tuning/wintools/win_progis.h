@@ -53,9 +53,6 @@ class TForm_WinProgis : public cleaning::ModuleWindow {
   // The running system's version record unless given (tests).
   explicit TForm_WinProgis(ui::Component* owner, std::optional<TOS> os = std::nullopt);
 
-  ui::TabSheet* TabSheet_Start;
-  ui::Label* Label_Start_Header;
-  ui::RichLabel* JvLinkLabel_Start;
   ui::Button* Button_Scandisk;
   ui::Label* Label_Scandisk;
   ui::Button* Button_Defrag;

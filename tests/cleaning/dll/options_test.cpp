@@ -21,12 +21,7 @@ using qz::test::ScratchKey;
 
 namespace {
 
-SettingsLocation Loc(const ScratchKey& k) {
-  SettingsLocation l;
-  l.root = k.root();
-  l.key = k.key() + "\\DLL";
-  return l;
-}
+SettingsLocation Loc(const ScratchKey& k) { return {k.root(), k.key() + "\\DLL"}; }
 
 std::string AppDirOf(const ScratchDir& d) { return ExcludeTrailingBackslash(d.path()); }
 

@@ -20,12 +20,7 @@ using qz::test::ScratchKey;
 
 namespace {
 
-SettingsLocation Loc(const ScratchKey& k) {
-  SettingsLocation l;
-  l.root = k.root();
-  l.key = k.key() + "\\DC";
-  return l;
-}
+SettingsLocation Loc(const ScratchKey& k) { return {k.root(), k.key() + "\\DC"}; }
 
 void WriteLists(const ScratchDir& dir, const std::string& folders, const std::string& files) {
   WriteFileBytes(FolderListPath(ExcludeTrailingBackslash(dir.path())), folders);

@@ -13,8 +13,7 @@
 #include "core/globals.h"
 #include "core/pump.h"
 #include "core/registry.h"
-#include "support/globals_guard.h"
-#include "support/sandbox.h"
+#include "support/module_window_test.h"
 #include "ui/application.h"
 #include "ui/form_translation.h"
 #include "ui/graphics.h"
@@ -26,8 +25,6 @@
 
 namespace qz::cleaning {
 namespace {
-
-const char kInstalledProgram[] = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
 
 struct Hit {
   std::string Name;
@@ -175,17 +172,9 @@ const Row& kDeleting = test::kDeletingRow;
 const Row& kLastPage = test::kLastPageRow;
 void ExpectRow(const FakeCleaner& w, const Row& r) { test::ExpectState(w, r); }
 
-class CleanerWizardTest : public ::testing::Test {
+class CleanerWizardTest : public qz::test::ModuleWindowTest {
  protected:
-  void SetUp() override {
-    ProductRegKey = key.key();
-    SkinDir = std::string(kInstalledProgram) + "\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
-    AbortFlag = 0;
-  }
-  void TearDown() override { SetModalHook(nullptr); }
+  CleanerWizardTest() : ModuleWindowTest("wizard") {}
 
   std::unique_ptr<FakeCleaner> Make(bool timerAndCancel = true) {
     auto w = std::make_unique<FakeCleaner>(timerAndCancel);
@@ -198,10 +187,6 @@ class CleanerWizardTest : public ::testing::Test {
     for (const MessageBoxRequest& r : boxes.boxes) v.push_back(r.text);
     return v;
   }
-
-  qz::test::GlobalsGuard globals;
-  qz::test::ScratchKey key{"wizard", HKEY_LOCAL_MACHINE};
-  qz::test::MessageBoxRecorder boxes;
 };
 
 TEST_F(CleanerWizardTest, CreationAndTheStateTable) {

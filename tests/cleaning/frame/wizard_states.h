@@ -1,12 +1,15 @@
 // The cleaner wizard's state table as the tests check it: for each state its
-// page and the four buttons (Cancel only when the module has one).
+// page and the four buttons (Cancel only when the module has one); and a
+// close from code while a run works.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "cleaning/frame/cleaner_wizard.h"
+#include "ui/application.h"
 #include "ui/stdctrls.h"
 
 namespace qz::cleaning::test {
@@ -34,6 +37,32 @@ inline void ExpectState(const CleanerWizard& w, const StateRow& r) {
   if (w.Button_Cancel) {
     EXPECT_EQ(w.Button_Cancel->Visible(), r.cancel);
   }
+}
+
+// What a close from code during a run came to: the closes done while the run
+// was on, the closes in all, and whether the window still ran at its close.
+struct CloseDuringRun {
+  int closesDuringRun = -1;
+  int closes = 0;
+  bool runningAtClose = true;
+};
+
+// Closes the window from code while `run` works (posted, so it arrives as the
+// run pumps messages).
+inline CloseDuringRun CloseWhileRunning(ModuleWindow& w, const std::function<void()>& run) {
+  CloseDuringRun c;
+  const auto ownOnClose = w.OnClose;
+  w.OnClose = [&](ui::CloseAction&) {
+    ++c.closes;
+    c.runningAtClose = w.Running();
+  };
+  ui::App().Post([&] {
+    w.Close();
+    c.closesDuringRun = c.closes;
+  });
+  run();
+  w.OnClose = ownOnClose;
+  return c;
 }
 
 }  // namespace qz::cleaning::test

@@ -10,6 +10,7 @@
 #include "cleaning/internet/ic_form.h"
 #include "cleaning/internet/ic_options.h"
 #include "cleaning/internet/ic_result.h"
+#include "cleaning/oco/oco_form.h"
 #include "cleaning/registry/rc_form.h"
 #include "cleaning/registry/rc_options.h"
 #include "cleaning/registry/rc_result.h"
@@ -22,6 +23,7 @@
 #include "filetools/wipe/fw_options.h"
 #include "shell/main_window.h"
 #include "shell/module_table.h"
+#include "shell/options_window.h"
 #include "tuning/internet/it_form.h"
 #include "tuning/internet/it_manual.h"
 #include "tuning/netquiet/nq_form.h"
@@ -90,6 +92,9 @@ const std::vector<TranslatedWindow>& TranslatedWindows() {
       {"TForm_IT_Manual", [] { return std::unique_ptr<ui::Component>(new it::TForm_IT_Manual(nullptr)); }},
       {"TForm_Netquiet", [] { return std::unique_ptr<ui::Component>(new nq::TForm_Netquiet(nullptr)); }},
       {"TForm_WinProgis", [] { return std::unique_ptr<ui::Component>(new win::TForm_WinProgis(nullptr)); }},
+      {"TForm_OCO", [] { return std::unique_ptr<ui::Component>(new oco::TForm_OCO(nullptr)); }},
+      {"TForm_ZAMO2_Options",
+       [] { return std::unique_ptr<ui::Component>(new shell::TForm_ZAMO2_Options(nullptr)); }},
       // File tools
       {"TForm_FW", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW(nullptr)); }},
       {"TForm_FW_Options", [] { return std::unique_ptr<ui::Component>(new fw::TForm_FW_Options(nullptr)); }},

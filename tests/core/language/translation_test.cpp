@@ -254,13 +254,71 @@ TEST_F(Translation, DumpOfATaggedComponentWithoutCaptionSavesNothing) {
   EXPECT_EQ(test::ReadFileText(file), "[Old]\r\n");
 }
 
-TEST_F(Translation, LanguageFileReadAsUtf8WithOrWithoutBomOrAnsi) {
+TEST_F(Translation, LanguageFileIsUtf8WithItsMarkAndAnsiOtherwise) {
   ScratchDir dir("corelang_lang_enc");
   const std::string body = "[W]\r\n||MESSAGE_X=Schließen\r\n\r\n||\r\n";
-  for (const std::string& bytes : {std::string("\xEF\xBB\xBF") + body, body, Utf8ToAnsi(body)}) {
-    std::string f = dir.Write("x.ini", bytes);
-    ASSERT_TRUE(LoadLines(f, TranslationList));
-    EXPECT_EQ(GetTranslation("W", "MESSAGE_X", ""), "Schließen");
+  struct Case {
+    std::string bytes;
+    TextEncoding encoding;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB\xBF" + body, TextEncoding::Utf8Bom, "Schließen"},
+      {Utf8ToAnsi(body), TextEncoding::Ansi, "Schließen"},
+      // Without the mark the bytes are ANSI, whatever they look like.
+      {body, TextEncoding::Ansi, AnsiToUtf8("Schließen")},
+  };
+  for (const Case& c : cases) {
+    const std::string f = dir.Write("x.ini", c.bytes);
+    TextEncoding found = TextEncoding::Utf16LE;
+    ASSERT_TRUE(LoadLanguageLines(f, TranslationList, &found));
+    EXPECT_EQ(found, c.encoding);
+    EXPECT_EQ(GetTranslation("W", "MESSAGE_X", ""), c.text);
+  }
+  EXPECT_FALSE(LoadLanguageLines(dir / "missing.ini", TranslationList));
+}
+
+// A save followed by a load gives back every text: a file with the UTF-8 mark
+// stays UTF-8 (texts beyond the ANSI code page included), an ANSI file stays
+// ANSI (and refuses a text it cannot hold, saving nothing).
+TEST_F(Translation, SaveWritesALanguageFileBackInTheEncodingItWasReadIn) {
+  ScratchDir dir("corelang_lang_roundtrip");
+  const std::string shipped = "[TForm_Old]\r\n||Label_Old=Größe ändern: Äpfel, Öl, Übel, ß\r\n\r\n||\r\n\r\n||\r\n\r\n";
+  const std::string german = "Schließen, Größe, Übersicht, Ärger, Öffnen";
+  const std::string beyondAnsi = "Zażółć gęślą jaźń";
+
+  {
+    const std::string file = dir.Write("1031.ini", "\xEF\xBB\xBF" + shipped);
+    Captioned window(nullptr, "TForm_New", "Fenster");
+    new Captioned(&window, "Label_German", german);
+    new Captioned(&window, "Label_Polish", beyondAnsi);
+    ASSERT_TRUE(SaveFormTranslation(file, window));
+    const std::string raw = test::ReadFileText(file);
+    EXPECT_EQ(raw.substr(0, 3 + shipped.size()), "\xEF\xBB\xBF" + shipped) << "the old part byte for byte";
+    TextEncoding found;
+    ASSERT_TRUE(LoadLanguageLines(file, TranslationList, &found));
+    EXPECT_EQ(found, TextEncoding::Utf8Bom);
+    EXPECT_EQ(GetTranslation("TForm_Old", "Label_Old", ""), "Größe ändern: Äpfel, Öl, Übel, ß");
+    EXPECT_EQ(GetTranslation("TForm_New", "Label_German", ""), german);
+    EXPECT_EQ(GetTranslation("TForm_New", "Label_Polish", ""), beyondAnsi);
+  }
+  {
+    const std::string file = dir.Write("1033.ini", Utf8ToAnsi(shipped));
+    Captioned window(nullptr, "TForm_New", "Fenster");
+    auto* label = new Captioned(&window, "Label_German", german);
+    ASSERT_TRUE(SaveFormTranslation(file, window));
+    const std::string raw = test::ReadFileText(file);
+    EXPECT_EQ(raw.substr(0, Utf8ToAnsi(shipped).size()), Utf8ToAnsi(shipped));
+    EXPECT_NE(raw.find(Utf8ToAnsi(german)), std::string::npos);
+    TextEncoding found;
+    ASSERT_TRUE(LoadLanguageLines(file, TranslationList, &found));
+    EXPECT_EQ(found, TextEncoding::Ansi);
+    EXPECT_EQ(GetTranslation("TForm_Old", "Label_Old", ""), "Größe ändern: Äpfel, Öl, Übel, ß");
+    EXPECT_EQ(GetTranslation("TForm_New", "Label_German", ""), german);
+
+    label->text = beyondAnsi;
+    EXPECT_FALSE(SaveFormTranslation(file, window));
+    EXPECT_EQ(test::ReadFileText(file), raw);
   }
 }
 

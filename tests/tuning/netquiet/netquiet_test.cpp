@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "core/registry.h"
 #include "support/globals_guard.h"
+#include "support/module_window_test.h"
 #include "support/sandbox.h"
 #include "tuning/netquiet/nq_form.h"
 #include "ui/graphics.h"
@@ -22,10 +23,7 @@ class Netquiet : public ::testing::Test {
   Netquiet() : scratch("nq-services"), savedIsNT(IsNT) {
     services = {HKEY_CURRENT_USER, scratch.key()};
     messenger = scratch.key() + "\\Messenger";
-    SkinDir = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
+    qz::test::ResetWindowGlobals();
     IsNT = 1;
   }
   ~Netquiet() override { IsNT = savedIsNT; }

@@ -13,6 +13,7 @@
 #include "core/strings.h"
 #include "core/text.h"
 #include "support/globals_guard.h"
+#include "support/module_window_test.h"
 #include "support/sandbox.h"
 #include "tuning/wintools/win_progis.h"
 #include "ui/stdctrls.h"
@@ -39,10 +40,7 @@ struct Call {
 class WinTools : public ::testing::Test {
  protected:
   WinTools() : savedIsNT(IsNT) {
-    SkinDir = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
+    qz::test::ResetWindowGlobals();
   }
   ~WinTools() override { IsNT = savedIsNT; }
   std::unique_ptr<TForm_WinProgis> MakeWindow(const TOS& os, INT_PTR result = 42) {

@@ -924,22 +924,7 @@ void Driver::ClickPoint(HWND target, int x, int y, bool asButton) {
 void Driver::CmdClick(const std::vector<std::string>& a) {
   SplitArgs s = SplitOptions(a, 3, {"timeout"});
   if (!s.positional.empty()) throw Failure("click ALIAS NAME [timeout=S]");
-  HWND h = Window(a[1]);
-  ControlInfo c;
-  std::string last;
-  bool ok = WaitFor(TimeoutOf(s), [&] {
-    if (!IsWindow(h)) {
-      last = "the window is gone";
-      return false;
-    }
-    if (!FindControl(h, a[2], c)) {
-      last = "no control of that name (named: " + NamesOf(ListControls(h)) + ")";
-      return false;
-    }
-    last = DescribeControl(c);
-    return c.visible && c.enabled;
-  });
-  if (!ok) throw Failure("cannot click " + a[2] + ": " + last);
+  const ControlInfo c = WaitUsable(a, s, "click");
   if (c.hwnd) {
     RECT r;
     GetClientRect(c.hwnd, &r);
@@ -974,7 +959,7 @@ void Driver::CmdClickAt(const std::vector<std::string>& a) {
   ClickPoint(h, Coord(s.positional[0], r.right, "X"), Coord(s.positional[1], r.bottom, "Y"), false);
 }
 
-ControlInfo Driver::WaitUsableControl(const std::vector<std::string>& a, const SplitArgs& s, const char* what) {
+ControlInfo Driver::WaitUsable(const std::vector<std::string>& a, const SplitArgs& s, const char* what) {
   HWND h = Window(a[1]);
   ControlInfo c;
   std::string last;
@@ -991,6 +976,11 @@ ControlInfo Driver::WaitUsableControl(const std::vector<std::string>& a, const S
     return c.visible && c.enabled;
   });
   if (!ok) throw Failure(std::string("cannot ") + what + " " + a[2] + ": " + last);
+  return c;
+}
+
+ControlInfo Driver::WaitUsableControl(const std::vector<std::string>& a, const SplitArgs& s, const char* what) {
+  ControlInfo c = WaitUsable(a, s, what);
   if (!c.hwnd) throw Failure(a[2] + " has no window of its own");
   return c;
 }

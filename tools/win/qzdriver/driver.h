@@ -65,7 +65,9 @@ class Driver {
   void CmdSetText(const std::vector<std::string>& a);
   void CmdSelect(const std::vector<std::string>& a);
   // Finds control a[2] of window a[1] and waits until it is visible and
-  // enabled; it must have a window of its own.
+  // enabled (a windowless one too); "cannot <what> ..." when it does not.
+  ControlInfo WaitUsable(const std::vector<std::string>& a, const SplitArgs& s, const char* what);
+  // The same for a control that must have a window of its own.
   ControlInfo WaitUsableControl(const std::vector<std::string>& a, const SplitArgs& s, const char* what);
   // System dialogs (the file dialogs): controls by their dialog id.
   HWND DialogItem(const std::vector<std::string>& a, int optionsFrom);

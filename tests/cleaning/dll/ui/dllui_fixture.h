@@ -1,8 +1,8 @@
-// Shared set-up of the DLL Cleaner window tests: a scratch settings key
-// (ProductRegKey points at it) that chooses drive D: only, a scratch program
-// folder with small exception lists, the installed skin, no language file,
-// every message box answered by a recorder, and a tree D:\qztests\dll-ui\
-// whose "win" folder serves as the Windows folders of the search.
+// Shared set-up of the DLL Cleaner window tests: the module window tests'
+// set-up (support/module_window_test.h) with settings that choose drive D:
+// only, a scratch program folder with small exception lists, and a tree
+// D:\qztests\dll-ui whose "win" folder serves as the Windows folders of the
+// search.
 #pragma once
 
 #include <windows.h>
@@ -24,37 +24,26 @@
 #include "core/pump.h"
 #include "core/registry.h"
 #include "core/text.h"
-#include "support/globals_guard.h"
+#include "support/module_window_test.h"
 #include "support/sandbox.h"
 #include "ui/ui.h"
 
 namespace qz::dll::uitest {
 
-inline const char* const kInstalledProgram = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
-
-class DllUiTest : public ::testing::Test {
+class DllUiTest : public qz::test::ModuleWindowTest {
  protected:
+  DllUiTest() : ModuleWindowTest("dllui") {}
   void SetUp() override {
+    ModuleWindowTest::SetUp();
     AppDir = ExcludeTrailingBackslash(app.path());
-    ProductRegKey = key.key();
-    SkinDir = std::string(kInstalledProgram) + "\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
-    AbortFlag = 0;
     app.Write("DLL-Folders.txt", "D:\\qzdllui-listed\\\r\n");
     app.Write("DLL-Files.txt", "LISTED.DLL\r\n");
-    optionsKey = OptionsKey("DLL");
-    RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "C", "0");
-    RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "D", "1");
+    optionsKey = StoreDriveChoice("DLL", false, true);
   }
 
   void TearDown() override {
-    cleaning::SetModalHook(nullptr);
+    ModuleWindowTest::TearDown();
     SetMessagePump(nullptr);
-    OcoRunning = 0;
-    AbortFlag = 0;
-    ui::App().ResetTerminated();
   }
 
   // The window as the launch table makes it, with the tree's Windows folders.
@@ -90,17 +79,9 @@ class DllUiTest : public ::testing::Test {
     }
     return nullptr;
   }
-  std::string BoxTexts() const {
-    std::string s;
-    for (const MessageBoxRequest& r : boxes.boxes) s += "[" + r.text + "] ";
-    return s;
-  }
 
-  qz::test::GlobalsGuard globals;
-  qz::test::ScratchKey key{"dllui", HKEY_LOCAL_MACHINE};
   qz::test::ScratchDir app{"dllui-app"};
   qz::dll::test::DllTree tree{"ui"};
-  qz::test::MessageBoxRecorder boxes;
   std::string optionsKey;
 };
 

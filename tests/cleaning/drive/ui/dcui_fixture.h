@@ -1,10 +1,10 @@
-// Shared set-up of the Drive Cleaner window tests: a scratch settings key
-// (ProductRegKey points at it), a scratch program folder with small exception
-// lists, the installed skin, no language file, every message box answered by
-// a recorder, and a folder D:\qzdcui\ whose "win" and "users\u\Temp" serve as
-// the Windows and user temporary folders of the search. The stored options
-// search drive D: only, with one file-type group "*.QZUI", so a search finds
-// this program's files and nothing of the tests running beside it.
+// Shared set-up of the Drive Cleaner window tests: the module window tests'
+// set-up (support/module_window_test.h), a scratch program folder with small
+// exception lists, and a folder D:\qzdcui\ whose "win" and "users\u\Temp"
+// serve as the Windows and user temporary folders of the search. The stored
+// options search drive D: only, with one file-type group "*.QZUI", so a
+// search finds this program's files and nothing of the tests running beside
+// it.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,7 @@
 #include "core/globals.h"
 #include "core/registry.h"
 #include "core/text.h"
+#include "support/module_window_test.h"
 #include "support/sandbox.h"
 #include "ui/ui.h"
 #include "ui/stdctrls.h"
@@ -34,8 +35,7 @@
 
 namespace qz::dc::uitest {
 
-inline const char* const kInstalledProgram =
-    "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
+using qz::test::kInstalledProgram;
 
 // Pumps until `done` holds or the time is up; returns done().
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -55,43 +55,20 @@ inline void ExpectInTrash(const std::string& windowsPath) {
   out << windowsPath << "\n";
 }
 
-class DcUiTest : public ::testing::Test {
+class DcUiTest : public qz::test::ModuleWindowTest {
  protected:
+  DcUiTest() : ModuleWindowTest("dcui") {}
   void SetUp() override {
-    savedAppDir = AppDir;
-    savedRegKey = ProductRegKey;
-    savedSkinDir = SkinDir;
-    savedTranslationFile = TranslationFile;
-    savedTranslationList = TranslationList;
+    ModuleWindowTest::SetUp();
     AppDir = ExcludeTrailingBackslash(app.path());
-    ProductRegKey = key.key();
-    SkinDir = std::string(kInstalledProgram) + "\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
-    AbortFlag = 0;
     app.Write("DC-Folders.txt", "D:\\qzdcui-listed\\\r\n");
     app.Write("DC-Files.txt", "listed-name.qzui\r\n");
-    optionsKey = OptionsKey("DC");
-    RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "C", "0");
-    RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "D", "1");
+    optionsKey = StoreDriveChoice("DC", false, true);
     const std::string g = optionsKey + "\\Mask\\FileTyp0";
     RegSetIntegerChecked(HKEY_LOCAL_MACHINE, g, "Checked", 1);
     RegSetStringChecked(HKEY_LOCAL_MACHINE, g, "Name", "UI test files");
     RegSetIntegerChecked(HKEY_LOCAL_MACHINE, g, "ImageIndex", 0);
     RegSetStringChecked(HKEY_LOCAL_MACHINE, g, "Wildcards", "*.QZUI;");
-  }
-
-  void TearDown() override {
-    cleaning::SetModalHook(nullptr);
-    AppDir = savedAppDir;
-    ProductRegKey = savedRegKey;
-    SkinDir = savedSkinDir;
-    TranslationFile = savedTranslationFile;
-    TranslationList = savedTranslationList;
-    OcoRunning = 0;
-    AbortFlag = 0;
-    ui::App().ResetTerminated();
   }
 
   // The window as the launch table makes it, searching the test folders.
@@ -121,20 +98,9 @@ class DcUiTest : public ::testing::Test {
     }
     return nullptr;
   }
-  // The boxes with a given kind.
-  int CountBoxes(MsgKind kind) const { return boxes.Count(kind); }
-  // The texts of every box shown so far, for failure messages.
-  std::string BoxTexts() const { return boxes.Texts(); }
-
-  qz::test::ScratchKey key{"dcui", HKEY_LOCAL_MACHINE};
   qz::test::ScratchDir app{"dcui-app"};
   qz::dc::test::DriveDir base{"qzdcui"};
-  qz::test::MessageBoxRecorder boxes;
   std::string optionsKey;
-
- private:
-  std::string savedAppDir, savedRegKey, savedSkinDir, savedTranslationFile;
-  StringList savedTranslationList;
 };
 
 }  // namespace qz::dc::uitest

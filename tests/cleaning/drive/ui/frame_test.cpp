@@ -54,15 +54,7 @@ TEST_F(FrameTest, CreationAndTheStateTable) {
 
 TEST_F(FrameTest, NextAndBackBetweenStartOptionsAndDownloadPage) {
   auto w = MakeWindow();
-  int shown = 0;
-  cleaning::SetModalHook([&](ui::Form& f) {
-    EXPECT_EQ(&f, w->Options());
-    ++shown;
-    return ui::mrOk;
-  });
-  w->RadioButton_Options->SetChecked(true);
-  w->Button_Weiter->Click();
-  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(ShownOnNext(*w, w->RadioButton_Options, w->Options()), 1);
   ExpectRow(*w, kStart);
 
   w->RadioButton_Update->SetChecked(true);
@@ -175,21 +167,10 @@ TEST_F(FrameTest, CloseDuringASearchWaitsForIt) {
 TEST_F(FrameTest, CloseFromCodeDuringASearchWaitsForIt) {
   base.Write("junk\\a.qzui");
   auto w = MakeWindow();
-  int closes = 0;
-  bool runningAtClose = true;
-  w->OnClose = [&](ui::CloseAction&) {
-    ++closes;
-    runningAtClose = w->Running();
-  };
-  int closesDuringRun = -1;
-  ui::App().Post([&] {
-    w->Close();
-    closesDuringRun = closes;
-  });
-  w->RunDriveSearch();
-  EXPECT_EQ(closesDuringRun, 0);
-  EXPECT_EQ(closes, 1);
-  EXPECT_FALSE(runningAtClose);
+  const cleaning::test::CloseDuringRun c = cleaning::test::CloseWhileRunning(*w, [&] { w->RunDriveSearch(); });
+  EXPECT_EQ(c.closesDuringRun, 0);
+  EXPECT_EQ(c.closes, 1);
+  EXPECT_FALSE(c.runningAtClose);
   EXPECT_EQ(w->LastSearch(), SearchOutcome::Cancelled);
 }
 

@@ -75,5 +75,18 @@ TEST_F(UnattendedTest, AMissingListFileEndsTheProgram) {
   EXPECT_EQ(boxes.boxes[0].text, MissingListMessage(app / "DC-Files.txt"));
 }
 
+// Under the optimizer the same cleaner cannot start: no box, the program
+// goes on, and the search throws for the optimizer to count.
+TEST_F(UnattendedTest, UnderTheOptimizerAMissingListFileOnlyStopsTheCleaner) {
+  DeleteFileW(Widen(app / "DC-Folders.txt").c_str());
+  DriveCleaner engine;
+  engine.Environment = test::TestEnvironment(base.path());
+  OcoRunning = 1;
+  EXPECT_THROW(engine.Search(), std::runtime_error);
+  OcoRunning = 0;
+  EXPECT_FALSE(ui::App().Terminated());
+  EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
+}
+
 }  // namespace
 }  // namespace qz::dc::uitest

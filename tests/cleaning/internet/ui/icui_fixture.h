@@ -1,8 +1,8 @@
-// Shared set-up of the Internet Cleaner window tests: a scratch settings key
-// (ProductRegKey points at it), the installed skin, no language file, every
-// message box answered by a recorder, a scripted URL cache, a scratch place
-// for the other browsers (registry below a scratch key, application data on
-// D:\qzicui\) and a scripted History folder. The windows are made hidden.
+// Shared set-up of the Internet Cleaner window tests: the module window tests'
+// set-up (support/module_window_test.h), a scripted URL cache, a scratch
+// place for the other browsers (registry below a scratch key, application
+// data on D:\qzicui\) and a scripted History folder. The windows are made
+// hidden.
 #pragma once
 
 #include <windows.h>
@@ -25,7 +25,7 @@
 #include "core/globals.h"
 #include "core/registry.h"
 #include "core/text.h"
-#include "support/globals_guard.h"
+#include "support/module_window_test.h"
 #include "support/sandbox.h"
 #include "ui/stdctrls.h"
 #include "ui/ui.h"
@@ -38,8 +38,6 @@ using test::Cookie;
 using test::FakeEntry;
 using test::FakeUrlCache;
 using test::Visit;
-
-inline const char* const kInstalledProgram = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
 
 // A History folder that lists what the test gives and records the delete.
 class ScriptedHistory : public HistoryNamespace {
@@ -65,26 +63,17 @@ class ScriptedHistory : public HistoryNamespace {
   }
 };
 
-class IcUiTest : public ::testing::Test {
+class IcUiTest : public qz::test::ModuleWindowTest {
  protected:
+  IcUiTest() : ModuleWindowTest("icui") {}
   void SetUp() override {
-    ProductRegKey = settings.key();
-    SkinDir = std::string(kInstalledProgram) + "\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
-    AbortFlag = 0;
+    ModuleWindowTest::SetUp();
     cache.entries = {Content(L"http://site.test/a.html", 1000, L"C:\\qzicui\\a.htm"),
                      Content(L"http://site.test/b.html", 2000, L"C:\\qzicui\\b.htm"),
                      Cookie(L"ads.test/"),
                      Cookie(L"other.test/"),
                      Visit(L"http://site.test/one")};
   }
-  void TearDown() override {
-    cleaning::SetModalHook(nullptr);
-    ui::App().ResetTerminated();
-  }
-
   BrowserEnvironment Environment() { return test::ScratchEnvironment(browsers, appData.path()); }
 
   // The window as the launch table makes it, with the scripted cache and History folder.
@@ -114,17 +103,8 @@ class IcUiTest : public ::testing::Test {
 
   ui::VNode* Find(TForm_ZAMO2_IC& w, const std::string& text) { return test::FindEntry(w.Result()->Model(), text); }
 
-  std::string BoxTexts() const {
-    std::string s;
-    for (const MessageBoxRequest& r : boxes.boxes) s += "[" + r.text + "] ";
-    return s;
-  }
-
-  qz::test::GlobalsGuard guard;
-  qz::test::ScratchKey settings{"icui", HKEY_LOCAL_MACHINE};
   qz::test::ScratchKey browsers{"icui-browsers"};
   dc::test::DriveDir appData{"qzicui"};
-  qz::test::MessageBoxRecorder boxes;
   FakeUrlCache cache;
   std::vector<HistoryItem> historyItems;
   HRESULT historyResult = S_OK;

@@ -140,21 +140,10 @@ TEST_F(WindowTest, AProfileBoxWithoutSelectionIsNoProfile) {
 
 TEST_F(WindowTest, CloseDuringASearchWaitsForIt) {
   auto w = MakeWindow();
-  int closes = 0;
-  bool runningAtClose = true;
-  w->OnClose = [&](ui::CloseAction&) {
-    ++closes;
-    runningAtClose = w->Running();
-  };
-  int closesDuringRun = -1;
-  ui::App().Post([&] {
-    w->Close();
-    closesDuringRun = closes;
-  });
-  w->RunInternetScan();
-  EXPECT_EQ(closesDuringRun, 0);
-  EXPECT_EQ(closes, 1);
-  EXPECT_FALSE(runningAtClose);
+  const cleaning::test::CloseDuringRun c = cleaning::test::CloseWhileRunning(*w, [&] { w->RunInternetScan(); });
+  EXPECT_EQ(c.closesDuringRun, 0);
+  EXPECT_EQ(c.closes, 1);
+  EXPECT_FALSE(c.runningAtClose);
   EXPECT_LT(cache.log.size(), 6u);  // not every category was walked
   ExpectRow(*w, kStart);
   EXPECT_TRUE(boxes.boxes.empty()) << BoxTexts();
@@ -179,15 +168,7 @@ TEST_F(WindowTest, TheWindowsHistoryGoesToTheShellAndOnlyAFailureIsTold) {
 
 TEST_F(WindowTest, OptionsFromTheStartPage) {
   auto w = MakeWindow();
-  int shown = 0;
-  cleaning::SetModalHook([&](ui::Form& f) {
-    EXPECT_EQ(&f, w->Options());
-    ++shown;
-    return ui::mrOk;
-  });
-  w->RadioButton_Options->SetChecked(true);
-  w->Button_Weiter->Click();
-  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(ShownOnNext(*w, w->RadioButton_Options, w->Options()), 1);
   ExpectRow(*w, kStart);
 }
 

@@ -1,9 +1,8 @@
-// Shared set-up of the Registry Cleaner window tests: a scratch settings key
-// (ProductRegKey points at it) whose stored choice tests drive C only, a
-// scratch program folder (the backups go below it), the installed skin, no
-// language file, every message box answered by a recorder, and a private
-// hive (tests/cleaning/registry) that the window's engine reads instead of
-// the real registry.
+// Shared set-up of the Registry Cleaner window tests: the module window tests'
+// set-up (support/module_window_test.h) with settings whose stored choice
+// tests drive C only, a scratch program folder (the backups go below it), and
+// a private hive (tests/cleaning/registry) that the window's engine reads
+// instead of the real registry.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +23,7 @@
 #include "core/globals.h"
 #include "core/registry.h"
 #include "core/text.h"
+#include "support/module_window_test.h"
 #include "support/sandbox.h"
 #include "ui/ui.h"
 #include "ui/listview.h"
@@ -32,25 +32,16 @@
 
 namespace qz::rc::uitest {
 
-inline const char* const kInstalledProgram =
-    "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
+using qz::test::kInstalledProgram;
 
-class RcUiTest : public ::testing::Test {
+class RcUiTest : public qz::test::ModuleWindowTest {
  protected:
+  RcUiTest() : ModuleWindowTest("rcui") {}
   void SetUp() override {
+    ModuleWindowTest::SetUp();
     AppDir = ExcludeTrailingBackslash(app.path());
-    ProductRegKey = key.key();
-    SkinDir = std::string(kInstalledProgram) + "\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
-    AbortFlag = 0;
-    optionsKey = OptionsKey("RC");
-    RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "C", "1");
-    RegSetStringChecked(HKEY_LOCAL_MACHINE, optionsKey, "D", "0");
+    optionsKey = StoreDriveChoice("RC", true, false);
   }
-
-  void TearDown() override { cleaning::SetModalHook(nullptr); }
 
   // Two help files, a shared DLL and a list of two entries: 5 found.
   void PlantOrphans() {
@@ -68,13 +59,8 @@ class RcUiTest : public ::testing::Test {
     return w;
   }
 
-  std::string BoxTexts() const { return boxes.Texts(); }
-
-  qz::test::GlobalsGuard globals;  // every program-wide value back afterwards
-  qz::test::ScratchKey key{"rcui", HKEY_LOCAL_MACHINE};
   qz::test::ScratchDir app{"rcui-app"};
   test::Hive hive{"rcui"};
-  qz::test::MessageBoxRecorder boxes;
   std::string optionsKey;
 };
 

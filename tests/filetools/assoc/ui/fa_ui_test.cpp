@@ -18,6 +18,7 @@
 #include "filetools/assoc/fa_result.h"
 #include "filetools/assoc/fa_select_exe.h"
 #include "support/globals_guard.h"
+#include "support/module_window_test.h"
 #include "ui/graphics.h"
 #include "ui/dialogs.h"
 #include "ui/stdctrls.h"
@@ -29,8 +30,6 @@ namespace {
 using test::kCommandKey;
 using test::kIconKey;
 using test::ScratchClasses;
-
-const char* const kInstalledProgram = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2";
 
 // Paths the host-side check (fixtures.sh) must find in the sandbox's trash.
 void ExpectInTrash(const std::string& windowsPath) {
@@ -44,12 +43,9 @@ class FaUiTest : public ::testing::Test {
   void SetUp() override {
     EndRegistryBackup();
     AppDir = ExcludeTrailingBackslash(app.path());
-    SkinDir = std::string(kInstalledProgram) + "\\Skins\\default";
+    qz::test::ResetWindowGlobals();
     WinTempDir = ExcludeTrailingBackslash(app.path()) + "\\wintemp";
     CreateDirectoryW(Widen(WinTempDir).c_str(), nullptr);
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
     c.Type(".qza", "qza", "Alpha", "b.exe %1");
     c.Type(".qzb", "qzb", "Beta", "A.exe %1", "C:\\x\\b.dll,2");
     c.Set("qzb" + std::string(kCommandKey), kOriginalValue, "old.exe %1");

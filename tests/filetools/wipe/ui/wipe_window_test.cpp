@@ -180,15 +180,7 @@ TEST_F(WipeWindowTest, PagesAndTheOptionsDialog) {
   EXPECT_EQ(w->Image_HeaderIcon->Left(), 14);
   EXPECT_EQ(w->Image_HeaderIcon->Top(), 8);
   EXPECT_FALSE(w->Image_HeaderIcon->Picture().Empty());
-  int shown = 0;
-  cleaning::SetModalHook([&](ui::Form& f) {
-    EXPECT_EQ(&f, w->Options());
-    ++shown;
-    return ui::mrOk;
-  });
-  w->RadioButton_Options->SetChecked(true);
-  w->Button_Weiter->Click();
-  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(ShownOnNext(*w, w->RadioButton_Options, w->Options()), 1);
   EXPECT_EQ(w->PageIndex(), 0);
   w->RadioButton_FilesFolder->SetChecked(true);
   w->Button_Weiter->Click();

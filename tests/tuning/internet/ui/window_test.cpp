@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "cleaning/frame/backup_page.h"
+#include "support/module_window_test.h"
 #include "support/sandbox.h"
 #include "tuning/internet/it_fixture.h"
 #include "tuning/internet/it_form.h"
@@ -31,11 +32,7 @@ class ItWindow : public TcpTest {
  protected:
   ItWindow() {
     ProductRegKey = scratch.key() + "\\Product";
-    SkinDir = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
-    AbortFlag = 0;
+    qz::test::ResetWindowGlobals();
   }
   ~ItWindow() override { cleaning::SetModalHook(nullptr); }
 
@@ -57,11 +54,7 @@ class ItWindow : public TcpTest {
       EXPECT_TRUE(w.Button_Zurueck->Enabled());
     }
   }
-  std::string Texts() const {
-    std::string s;
-    for (const MessageBoxRequest& r : boxes.boxes) s += "[" + r.text + "] ";
-    return s;
-  }
+  std::string Texts() const { return boxes.Texts(); }
   void AddressTo(const std::string& target) {
     WriteFileBytes(dir / "project.ini", "[ITTest]\r\nfile=" + Url("/speedtest/address.txt?target=" + target) + "\r\n");
   }

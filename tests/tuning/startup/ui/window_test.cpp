@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "core/reg_backup.h"
 #include "support/globals_guard.h"
+#include "support/module_window_test.h"
 #include "tuning/startup/st_fixture.h"
 #include "tuning/startup/st_form.h"
 #include "tuning/startup/st_new.h"
@@ -25,10 +26,7 @@ class WindowTest : public StartupTest {
   WindowTest() {
     AppDir = ExcludeTrailingBackslash(dir / "app");
     ProductRegKey = machine / "Product";
-    SkinDir = "C:\\Program Files\\Brinvale\\Brinvale Sysvantor Quenzal Suite 2\\Skins\\default";
-    TranslationFile.clear();
-    TranslationList.clear();
-    OcoRunning = 0;
+    qz::test::ResetWindowGlobals();
   }
   ~WindowTest() override { cleaning::SetModalHook(nullptr); }
 
@@ -43,11 +41,7 @@ class WindowTest : public StartupTest {
       if (t.Data<AutostartEntry>(n).DisplayName == display) return n;
     return nullptr;
   }
-  std::string Texts() const {
-    std::string s;
-    for (const MessageBoxRequest& r : boxes.boxes) s += "[" + r.text + "] ";
-    return s;
-  }
+  std::string Texts() const { return boxes.Texts(); }
 
   qz::test::GlobalsGuard globals;
   qz::test::MessageBoxRecorder boxes;
