@@ -52,3 +52,10 @@ endif()
 if(TEST e2e_one_click)
   set_tests_properties(e2e_one_click PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry;qz_urlcache")
 endif()
+# The Windows tools' scenario puts a fake chkdsk.exe into system32 for its
+# length; the window test counts on there being none.
+foreach(t e2e_tuning_tools test_tuning_wintools)
+  if(TEST ${t})
+    set_property(TEST ${t} APPEND PROPERTY RESOURCE_LOCK qz_system_tools)
+  endif()
+endforeach()
