@@ -85,20 +85,11 @@ bool ParseGroupLine(const std::string& line, std::string& name, int64_t& number)
   return true;
 }
 
-namespace {
-
-// Opens a copy for the in-use test: delete access, no sharing, the link
-// itself rather than its target. With read access too when the caller goes
-// on to read the file through the handle.
-HANDLE OpenExclusive(const std::string& path, bool read) {
-  return CreateFileW(Widen(path).c_str(), DELETE | (read ? GENERIC_READ : 0), 0, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-}  // namespace
-
+// In use: the copy cannot be opened for delete access without sharing (the
+// link itself rather than its target); a copy that is gone is not in use.
 bool IsFileInUse(const std::string& path) {
-  HANDLE h = OpenExclusive(path, false);
+  HANDLE h = CreateFileW(Widen(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h != INVALID_HANDLE_VALUE) {
     CloseHandle(h);
     return false;
