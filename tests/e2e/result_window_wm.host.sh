@@ -39,6 +39,7 @@ program_windows() { xdotool search --onlyvisible --class 'quenzalsuite2.exe' 2>/
 more_windows_than() { [ "$(program_windows)" -gt "$1" ]; }
 shown() { [ -n "$(window "$1")" ]; }
 gone() { [ -z "$(window "$1")" ]; }
+activate() { local w; w=$(window "$1"); [ -n "$w" ] && xdotool windowactivate --sync "$w"; }
 
 # Right-click the first file row (the tree at client 8,8; its header, the
 # first category's 32-pixel row, then the file's row) and pick a popup entry
@@ -69,10 +70,10 @@ explorer_round() {
   wmctrl -c QzWmJunk
   wait_for 30 gone "$explorer_title" || fail "the Explorer did not close"
   say "activating the result window through the window manager"
-  local w
   wait_for 30 shown "$result_title" || fail "the result window is gone"
-  w=$(window "$result_title")
-  xdotool windowactivate --sync "$w" || fail "the window manager did not activate the result window"
+  # Right after the Explorer went, xdotool may still read its window as the
+  # active one and fail with BadWindow: ask again for a few seconds.
+  wait_for 10 activate "$result_title" || fail "the window manager did not activate the result window"
   say "done"
 }
 
