@@ -39,8 +39,12 @@
 //   read (split, encrypt, join parts)  OpenFileItself(path, GENERIC_READ, FILE_SHARE_READ)
 //   overwrite in place (wipe) ...... OpenFileItself(path, GENERIC_READ | GENERIC_WRITE, 0)
 //   set attributes (wipe) .......... SetFileAttributesItself
-//   write a new or replaced file ... CreateFileItself(path, GENERIC_WRITE, 0, CreateMode::Overwrite or New)
-//     (split parts, joined file, ".crypted" file, decrypted file)
+//   write a new or replaced file ... CreateFileItself(path, GENERIC_WRITE, 0, CreateMode::Overwrite or New),
+//     or, as the file tools do for split parts, joined, ".crypted" and decrypted
+//     files: a fresh temporary name beside the source opened as itself, made with
+//     CREATE_NEW (it fails on any entry of that name, a dangling link included),
+//     then moved over the target with MoveFileExW only when the temporary file is
+//     itself (the move replaces the target's entry, never what a link there leads to)
 //   rename (wipe) .................. RenameFileItself
 //   delete for good (wipe, decrypt)  DeleteFileItself
 //   remove empty folders ........... RemoveFolderTree, RemoveEmptySubfolders (core/disk.h), or

@@ -12,6 +12,7 @@
 #   rm\tocanary   -> canary\empty  a link to an empty folder outside it
 #   names\        a1b.tmp, dot.tmp beside "a?b.tmp", "s*x.tmp", "back\sl.tmp",
 #                 "dot.tmp." and "bl.tmp " (names no Windows path can address)
+#   names\sub\x.tmp beside the folders "sub.\y.tmp", "s*b\z.tmp" and "sub \w.tmp"
 #   files\plain.tmp, files\hard.tmp (a second name of plain.tmp)
 #   files\tocanary.tmp  -> the canary's a.tmp     a link to a file outside
 #   files\inside.tmp    -> plain.tmp              a link to a file beside it
@@ -20,6 +21,7 @@
 #   twins\Case.tmp, twins\case.tmp, twins2\Case.tmp, twins2\case.tmp
 #                 names that differ only in case
 #   restore\undo.REG, restore\ZAMO2 Backup.reg -> made.reg (a link to nothing)
+#   restore\set.REG (a whole undo file), restore\linked.REG -> set.REG
 # "remove" also empties the test's own items (qzcore-*) from the sandbox trash.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
@@ -29,8 +31,10 @@ case "${1:-}" in
   create)
     rm -rf "$root"   # removes links as links, never what they lead to
     mkdir -p "$root/walk/real" "$root/walk/sub" "$root/rm" "$root/rmtarget" "$root/names"
+    mkdir -p "$root/names/sub" "$root/names/sub." "$root/names/s*b" "$root/names/sub "
     for f in walk/f.tmp walk/real/r.tmp walk/sub/s.tmp names/a1b.tmp names/dot.tmp \
-             'names/a?b.tmp' 'names/s*x.tmp' 'names/back\sl.tmp' 'names/dot.tmp.' 'names/bl.tmp '; do
+             'names/a?b.tmp' 'names/s*x.tmp' 'names/back\sl.tmp' 'names/dot.tmp.' 'names/bl.tmp ' \
+             names/sub/x.tmp names/sub./y.tmp 'names/s*b/z.tmp' 'names/sub /w.tmp'; do
       printf 'fixture\n' >"$root/$f"
     done
     ln -s .. "$root/walk/sub/up"
@@ -47,6 +51,9 @@ case "${1:-}" in
     mkdir -p "$root/restore"
     printf 'REGEDIT4\r\n\r\n' >"$root/restore/undo.REG"
     ln -s made.reg "$root/restore/ZAMO2 Backup.reg"
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\qztests\\core-restore-link]\r\n"Through"="the link"\r\n\r\n' \
+      >"$root/restore/set.REG"
+    ln -s set.REG "$root/restore/linked.REG"
     for t in twins twins2; do
       printf 'Upper\n' >"$root/$t/Case.tmp"
       printf 'lower\n' >"$root/$t/case.tmp"

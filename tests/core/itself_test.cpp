@@ -13,6 +13,7 @@
 #include "core/file_itself.h"
 #include "core/globals.h"
 #include "core/reg_backup.h"
+#include "core/registry.h"
 #include "core/text.h"
 #include "support/sandbox.h"
 
@@ -155,6 +156,16 @@ TEST(FileItself, RestoreCopiesOnlyWhatIsItself) {
   WinTempDir = ExcludeTrailingBackslash(temp.path());
   EXPECT_FALSE(RestoreRegistryBackup(kFiles + "inside.tmp"));  // a link to plain.tmp
   EXPECT_FALSE(PathExists(RegistryRestoreCopyPath()));
+  // A link to a whole undo file beside it: what it leads to is never imported.
+  const std::string key = "Software\\qztests\\core-restore-link";
+  RegRemoveKey(HKEY_CURRENT_USER, key);
+  EXPECT_FALSE(RestoreRegistryBackup(kCore + "restore\\linked.REG"));
+  EXPECT_FALSE(RegHasKey(HKEY_CURRENT_USER, key)) << "the file behind the link was imported";
+  EXPECT_FALSE(PathExists(RegistryRestoreCopyPath()));
+  // The same file under its own name is restored: the refusal above is the link's.
+  EXPECT_TRUE(RestoreRegistryBackup(kCore + "restore\\set.REG"));
+  EXPECT_TRUE(RegHasKey(HKEY_CURRENT_USER, key));
+  RegRemoveKey(HKEY_CURRENT_USER, key);
   WinTempDir = savedTemp;
   ExpectFixtureUntouched();
 }

@@ -185,6 +185,17 @@ TEST(Walks, NamesNoPathCanAddressAreLeftOut) {
   StringList l;
   FindFiles(names, "*.tmp", l);
   EXPECT_EQ(Sorted(l), Sorted({names + "a1b.tmp", names + "dot.tmp"}));
+  // Folders named so ("sub.", "s*b", "sub ") are never entered nor listed:
+  // a path through them means "sub" or nothing.
+  l.clear();
+  FindFilesRecursive(names, "*.tmp", l);
+  EXPECT_EQ(Sorted(l), Sorted({names + "a1b.tmp", names + "dot.tmp", names + "sub\\x.tmp"}));
+  StringList files, folders;
+  ListFolder(names, files, folders);
+  EXPECT_EQ(folders, StringList({"sub"}));
+  folders.clear();
+  ListSubfolders(names, folders);
+  EXPECT_EQ(folders, StringList({"sub"}));
   EXPECT_FALSE(RecycleFile(names + "a?b.tmp"));
   EXPECT_FALSE(RecycleFile(names + "dot.tmp."));
   EXPECT_TRUE(FileExists(names + "a1b.tmp"));

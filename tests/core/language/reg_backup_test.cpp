@@ -414,6 +414,11 @@ TEST_F(UndoFile, NoRestoreTouchesAKeyItDidNotRecord) {
   HKEY root = HKEY_CURRENT_USER;
   ASSERT_NE(RegQueryValueExW(root, L"", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS)
       << "HKEY_CURRENT_USER has a default value before the test";
+  // Whatever fails below, a default value the restore planted never outlives
+  // the test (the sandbox's registry is kept between runs).
+  struct DropPlantedDefault {
+    ~DropPlantedDefault() { RegDeleteValueW(HKEY_CURRENT_USER, L""); }
+  } dropPlantedDefault;
 
   const std::string file = dir / "Backups\\RC\\user\\hostile.REG";
   ASSERT_TRUE(BeginRegistryBackup(file));
