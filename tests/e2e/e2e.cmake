@@ -15,47 +15,34 @@ foreach(script ${qz_e2e_scripts})
     SKIP_RETURN_CODE 77
     ENVIRONMENT "QZ_BUILD=${CMAKE_BINARY_DIR}")
 endforeach()
+# qz_lock(TEST LOCK...): the test also holds these resource locks (when it
+# exists in this build).
+function(qz_lock test)
+  if(TEST ${test})
+    set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK ${ARGN})
+  endif()
+endfunction()
 # Scenarios that use the sandbox's URL cache share it with the Internet
 # Cleaner's tests.
-if(TEST e2e_internet_cleaner)
-  set_tests_properties(e2e_internet_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_urlcache")
-endif()
+qz_lock(e2e_internet_cleaner qz_urlcache)
 # The driver's own checks of its script language.
 add_test(NAME e2e_driver_language COMMAND qzdriver --self-test)
-if(TEST test_core)
-  set_tests_properties(test_core PROPERTIES RESOURCE_LOCK qz_single_instance)
-endif()
+qz_lock(test_core qz_single_instance)
 # Scenarios that rewrite the installed project.ini, and the tests that read it.
-foreach(t e2e_internet_tuner test_cleaning_drive)
-  if(TEST ${t})
-    set_property(TEST ${t} APPEND PROPERTY RESOURCE_LOCK installed_project_ini)
-  endif()
-endforeach()
+qz_lock(e2e_internet_tuner installed_project_ini)
+qz_lock(test_cleaning_drive installed_project_ini)
 # The Internet Tuner's scenario plants a plug-in's class in HKCR.
-if(TEST e2e_internet_tuner)
-  set_property(TEST e2e_internet_tuner APPEND PROPERTY RESOURCE_LOCK qz_real_registry)
-endif()
+qz_lock(e2e_internet_tuner qz_real_registry)
 # The Registry Cleaner's scenario and its views test plant orphans in the
 # real registry of the sandbox and count what a search finds there.
-if(TEST test_cleaning_registry_views)
-  set_tests_properties(test_cleaning_registry_views PROPERTIES RESOURCE_LOCK qz_real_registry)
-endif()
-if(TEST e2e_registry_cleaner)
-  set_tests_properties(e2e_registry_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
-endif()
+qz_lock(test_cleaning_registry_views qz_real_registry)
+qz_lock(e2e_registry_cleaner qz_real_registry)
 # The DLL Cleaner's scenario plants SharedDLLs, App Paths and KnownDLLs values.
-if(TEST e2e_dll_cleaner)
-  set_tests_properties(e2e_dll_cleaner PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry")
-endif()
+qz_lock(e2e_dll_cleaner qz_real_registry)
 # The One-Click-Optimizer's scenario plants orphans in the real registry and
 # entries in the URL cache too.
-if(TEST e2e_one_click)
-  set_tests_properties(e2e_one_click PROPERTIES RESOURCE_LOCK "qz_single_instance;qz_real_registry;qz_urlcache")
-endif()
+qz_lock(e2e_one_click qz_real_registry qz_urlcache)
 # The Windows tools' scenario puts a fake chkdsk.exe into system32 for its
 # length; the window test counts on there being none.
-foreach(t e2e_tuning_tools test_tuning_wintools)
-  if(TEST ${t})
-    set_property(TEST ${t} APPEND PROPERTY RESOURCE_LOCK qz_system_tools)
-  endif()
-endforeach()
+qz_lock(e2e_tuning_tools qz_system_tools)
+qz_lock(test_tuning_wintools qz_system_tools)
